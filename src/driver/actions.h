@@ -1,0 +1,32 @@
+// The actions the command line dispatches to. Those whose subsystem is not
+// built yet are defined in pending.cc and fail with a clear message.
+#ifndef VOK_DRIVER_ACTIONS_H
+#define VOK_DRIVER_ACTIONS_H
+
+#include <string>
+#include <vector>
+
+enum class ShellKind { Alias, CshAlias, Function };
+
+void loadConfiguration(bool quiet);
+void setScanQuiet(bool quiet);
+void printProfiles();
+void printConfiguration();
+void printAttributeConfiguration();
+// dir is the directory of vokscr as typed, or nullptr for the default.
+void printAliasLines(ShellKind kind, const char *dir);
+
+void loadTree(bool quiet);
+void showDirectoryTree(const std::string &dir, bool mountScan, bool rescanFirst);
+void showWholeTree(bool mountScan, bool rescanFirst);
+void jumpByPattern(const std::string &pattern, bool wholeTree, bool mountScan,
+                   unsigned long number);
+
+void listBookmarksCommand(const std::string &pattern);
+void addBookmarksCommand(int argc, char **argv, int first);
+void removeBookmarksCommand(int argc, char **argv, int first);
+
+void rescanTree(bool fullMode);
+void rescanParts(const std::vector<std::string> &dirs, bool fullMode);
+
+#endif

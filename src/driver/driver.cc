@@ -1,0 +1,306 @@
+#include "driver/driver.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "base/errors.h"
+#include "base/message.h"
+#include "base/paths.h"
+#include "driver/actions.h"
+#include "driver/globals.h"
+#include "driver/info.h"
+
+namespace {
+
+// An environment variable set to the empty string counts as unset.
+const char *envValue(const char *name) {
+  const char *value = getenv(name);
+  return value && *value ? value : nullptr;
+}
+
+[[noreturn]] void commandLineError(const char *message) {
+  throw ErrorGenericCommandLine(message);
+}
+
+void secureEnvironment() {
+  const char *ifs = getenv("IFS");
+  if (ifs && ifs[0] != '\0' && ifs[0] != '\t' && ifs[0] != ' ')
+    throw ErrorGenericFile(_("invalid IFS environment variable setting"));
+  // Every command the program starts inherits a sane word splitting and no
+  // message catalogue path of the caller's choosing.
+  setenv("IFS", " \t\n", 1);
+  setenv("NLSPATH", "", 1);
+}
+
+void setupStartNames() {
+  selectedProfile = "vok";
+  currentDir = getCurrentDir();
+  homeDir = expandDirName("~", false, false);
+  if (homeDir.empty() || homeDir.back() != '/') homeDir += '/';
+  const char *temp = envValue("VOK_TEMP");
+  newDirFile = temp ? temp : homeDir + ".vok.newdir";
+  const char *config = envValue("VOK_CONFIG");
+  configFile = config ? config : homeDir + ".vok.conf";
+  configFileStrict = config != nullptr;
+}
+
+// State gathered by the options that do not end the run.
+struct OptionState {
+  bool wholeTree = false;
+  bool mountScan = true;
+  bool fullMode = false;
+  bool rescan = false;
+  std::vector<std::string> partialList;
+};
+
+// Reads the letters after "-r" in argv[i]; returns how many following
+// arguments they consumed (0 or 1).
+int readRescanSpecifiers(int argc, char **argv, int i, OptionState &state) {
+  const int r = argc - i;
+  bool sawPartial = false;
+  for (const char *letter = argv[i] + 2; *letter; ++letter) {
+    switch (*letter) {
+      case 'q': setScanQuiet(true); break;
+      case 'Q': setScanQuiet(false); break;
+      case 'f': state.fullMode = true; break;
+      case 'p':
+        if (r < 2) commandLineError(_("argument required for `-rp'"));
+        if (sawPartial) commandLineError(_("`-rpp' not allowed"));
+        if (argv[i + 1][0] == '\0')
+          commandLineError(_("argument for `-rp' cannot be empty"));
+        if (currentDir.empty() && !state.partialList.empty())
+          commandLineError(_("multiple `-rp' not allowed when current "
+                             "directory cannot be determined"));
+        state.partialList.emplace_back(argv[i + 1]);
+        sawPartial = true;
+        break;
+      default: commandLineError(_("unknown specifier for `-r' option"));
+    }
+  }
+  return sawPartial ? 1 : 0;
+}
+
+void jumpWithNumber(const char *pattern, const char *numberText,
+                    const OptionState &state) {
+  const char *invalid = _("invalid match number");
+  uint32_t number;
+  try {
+    number = parseUnsigned(numberText, '\0');
+  } catch (const ErrorRange &) {
+    commandLineError(invalid);
+  }
+  if (number == 0) commandLineError(invalid);
+  try {
+    jumpByPattern(pattern, state.wholeTree, state.mountScan, number);
+  } catch (const ErrorRange &) {
+    commandLineError(invalid);
+  }
+}
+
+void runPattern(int argc, char **argv, int i, const OptionState &state) {
+  const int r = argc - i;
+  setupFileNames();
+  if (r == 1 && !state.rescan)
+    jumpByPattern(argv[i], state.wholeTree, state.mountScan, 0);
+  else if (r == 2 && !state.rescan)
+    jumpWithNumber(argv[i], argv[i + 1], state);
+  else
+    commandLineError(_("too many arguments"));
+}
+
+// The installation options: "-ia" and friends, with or without a directory.
+bool runInstallOption(const std::string &arg, int r, char **argv, int i) {
+  static const struct {
+    const char *plain, *withDir;
+    ShellKind kind;
+    const char *argumentError, *dirError;
+  } kInstall[] = {
+      {"-ia", "-ias", ShellKind::Alias, "argument not allowed for `-ia'",
+       "one argument required for `-ias'"},
+      {"-ic", "-ics", ShellKind::CshAlias, "argument not allowed for `-ic'",
+       "one argument required for `-ics'"},
+      {"-if", "-ifs", ShellKind::Function, "argument not allowed for `-if'",
+       "one argument required for `-ifs'"},
+  };
+  for (const auto &option : kInstall) {
+    if (arg == option.plain) {
+      loadConfiguration(true);
+      if (r != 1) commandLineError(_(option.argumentError));
+      printAliasLines(option.kind, nullptr);
+      return true;
+    }
+    if (arg == option.withDir) {
+      loadConfiguration(true);
+      if (r != 2) commandLineError(_(option.dirError));
+      printAliasLines(option.kind, argv[i + 1]);
+      return true;
+    }
+  }
+  if (arg == "-iau" || arg == "-icu" || arg == "-ifu")
+    commandLineError(_("user-specific installation deprecated"));
+  return false;
+}
+
+// Options that print something and end the run; false when arg is none.
+bool runInformationOption(const std::string &arg) {
+  if (arg == "-h" || arg == "--help") {
+    printUsage();
+  } else if (arg == "--helpinst") {
+    printInstallHelp();
+  } else if (arg == "-v" || arg == "--version") {
+    printVersion();
+  } else if (arg == "--features") {
+    printFeatures();
+  } else if (arg == "--profiles") {
+    loadConfiguration(false);
+    printProfiles();
+  } else if (arg == "--config") {
+    loadConfiguration(false);
+    printConfiguration();
+  } else if (arg == "--configattr") {
+    loadConfiguration(false);
+    printAttributeConfiguration();
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Options that show a tree or edit bookmarks and end the run.
+bool runTreeOrBookmarkOption(const std::string &arg, int argc, char **argv,
+                             int i, const OptionState &state) {
+  const int r = argc - i;
+  const std::string next = r >= 2 ? argv[i + 1] : "";
+  if (arg == "-b") {
+    setupFileNames();
+    if (r > 2) commandLineError(_("too many arguments for `-b'"));
+    listBookmarksCommand(next);
+  } else if (arg == "-ba") {
+    setupFileNames();
+    addBookmarksCommand(argc, argv, i + 1);
+  } else if (arg == "-br") {
+    setupFileNames();
+    removeBookmarksCommand(argc, argv, i + 1);
+  } else if (arg == "-t" || arg == "-tr") {
+    const bool rescanFirst = arg == "-tr";
+    if (rescanFirst) loadConfiguration(false);
+    setupFileNames();
+    if (r > 2)
+      commandLineError(rescanFirst ? _("too many arguments for `-tr'")
+                                   : _("too many arguments for `-t'"));
+    loadTree(true);
+    showDirectoryTree(next, state.mountScan, rescanFirst);
+  } else if (arg == "-T") {
+    setupFileNames();
+    if (r > 1) commandLineError(_("argument not allowed for `-T'"));
+    loadTree(true);
+    showWholeTree(state.mountScan, false);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void runOptions(int argc, char **argv) {
+  OptionState state;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const int r = argc - i;
+    if (runInformationOption(arg) || runInstallOption(arg, r, argv, i)) return;
+    if (arg == "-p") {
+      if (i != 1) commandLineError(_("`-p' must be the first option used"));
+      if (r < 2) commandLineError(_("one argument required for `-p'"));
+      if (strcmp(argv[2], "*") == 0)
+        commandLineError(_("`*' profile not allowed in command line"));
+      selectedProfile = argv[2];
+      ++i;
+      continue;
+    }
+    if (runTreeOrBookmarkOption(arg, argc, argv, i, state)) return;
+    if (arg == "-B") {
+      state.wholeTree = true;
+    } else if (arg == "-M") {
+      state.mountScan = false;
+    } else if (arg.compare(0, 2, "-r") == 0) {
+      loadConfiguration(false);
+      i += readRescanSpecifiers(argc, argv, i, state);
+      state.rescan = true;
+    } else if (arg[0] == '-') {
+      commandLineError(_("unknown option"));
+    } else {
+      runPattern(argc, argv, i, state);
+      return;
+    }
+  }
+  setupFileNames();
+  if (!state.rescan)
+    jumpByPattern("", state.wholeTree, state.mountScan, 0);
+  else if (state.partialList.empty())
+    rescanTree(state.fullMode);
+  else
+    rescanParts(state.partialList, state.fullMode);
+}
+
+void reportFailure(const char *message) {
+  std::cout.flush();
+  std::cerr << programName << message;
+  std::cerr.flush();
+}
+
+}  // namespace
+
+void setupFileNames() {
+  const char *tree = envValue("VOK_DIRTREE");
+  treeFile = tree ? tree : homeDir + ".vok.save." + selectedProfile + ".gz";
+  const char *bookmarks = envValue("VOK_BOOKMARK");
+  bookmarkFile = bookmarks ? bookmarks : homeDir + ".vok.bookmark." + selectedProfile;
+}
+
+void resetNewDirFile() {
+  FILE *file = sys::fopen(newDirFile, "wb");
+  if (!file) throw ErrorGenericFile(_("cannot create file %$"), newDirFile);
+  bool written = fputc('.', file) != EOF;
+  // A "." that never reached the disk would leave an old answer in the file
+  // for the shell to act on.
+  if (fclose(file) != 0 || !written)
+    throw ErrorGenericFile(_("cannot create file %$"), newDirFile);
+}
+
+void runDriver(int argc, char **argv) {
+  secureEnvironment();
+  setupStartNames();
+  resetNewDirFile();
+  if (argc <= 1) {
+    setupFileNames();
+    jumpByPattern("", false, true, 0);
+    return;
+  }
+  runOptions(argc, argv);
+}
+
+int runMain(int argc, char **argv) {
+  try {
+    runDriver(argc, argv);
+    // Output that never arrived (a full disk, a closed pipe) must not be
+    // reported as success to a script that captured it.
+    if (!std::cout.flush())
+      throw ErrorGenericFile(_("error writing to standard output"));
+    return kExitOk;
+  } catch (const std::bad_alloc &) {
+    reportFailure(_(": not enough memory\n"));
+    return kExitNoMemory;
+  } catch (const ErrorBase &error) {
+    std::cout.flush();
+    std::cerr << programName << ": " << error.what() << '\n';
+    std::cerr.flush();
+    return error.exitCode();
+  } catch (...) {
+    reportFailure(_(": unknown exception\n"));
+    return kExitOther;
+  }
+}

@@ -1,0 +1,163 @@
+// The option loop, start-up and failure handling, seen from outside.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "support/run_vok.h"
+
+namespace {
+
+struct ErrorCase {
+  std::vector<std::string> args;
+  std::string message;
+};
+
+void expectCommandLineErrors(const VokRunner &vok, const std::vector<ErrorCase> &cases) {
+  for (const ErrorCase &c : cases) {
+    std::string shown;
+    for (const auto &a : c.args) shown += "[" + a + "]";
+    VokResult result = vok.run(c.args);
+    EXPECT_EQ(result.status, 4) << shown;
+    EXPECT_EQ(result.err, "vok: " + c.message + "\n") << shown;
+    EXPECT_EQ(result.out, "") << shown;
+    EXPECT_EQ(result.newDir, ".") << shown;
+  }
+}
+
+TEST(DriverTest, OptionErrors) {
+  VokRunner vok;
+  expectCommandLineErrors(vok, {
+      {{"-ia", "extra"}, "argument not allowed for `-ia'"},
+      {{"-ic", "x"}, "argument not allowed for `-ic'"},
+      {{"-if", "x", "y"}, "argument not allowed for `-if'"},
+      {{"-iau"}, "user-specific installation deprecated"},
+      {{"-icu"}, "user-specific installation deprecated"},
+      {{"-ifu", "x"}, "user-specific installation deprecated"},
+      {{"-ias"}, "one argument required for `-ias'"},
+      {{"-ics", "a", "b"}, "one argument required for `-ics'"},
+      {{"-ifs"}, "one argument required for `-ifs'"},
+      {{"-B", "-p", "x"}, "`-p' must be the first option used"},
+      {{"-p"}, "one argument required for `-p'"},
+      {{"-p", "*"}, "`*' profile not allowed in command line"},
+      {{"-p", "a", "-p", "b"}, "`-p' must be the first option used"},
+      {{"-b", "a", "b"}, "too many arguments for `-b'"},
+      {{"-t", "a", "b"}, "too many arguments for `-t'"},
+      {{"-tr", "a", "b"}, "too many arguments for `-tr'"},
+      {{"-T", "a"}, "argument not allowed for `-T'"},
+      {{"-rx"}, "unknown specifier for `-r' option"},
+      {{"-rqfz"}, "unknown specifier for `-r' option"},
+      {{"-rp"}, "argument required for `-rp'"},
+      {{"-rpp", "a"}, "`-rpp' not allowed"},
+      {{"-rp", ""}, "argument for `-rp' cannot be empty"},
+      {{"-x"}, "unknown option"},
+      {{"--help-me"}, "unknown option"},
+      {{"-"}, "unknown option"},
+      {{"-r", "src"}, "too many arguments"},
+      {{"-rp", "a", "src"}, "too many arguments"},
+      {{"src", "2", "x"}, "too many arguments"},
+      {{"src", "0"}, "invalid match number"},
+      {{"src", "2x"}, "invalid match number"},
+      {{"src", ""}, "invalid match number"},
+      {{"src", "-B"}, "invalid match number"},
+      {{"src", "4294967296"}, "invalid match number"},
+  });
+}
+
+TEST(DriverTest, InformationalOptionsIgnoreWhatFollows) {
+  VokRunner vok;
+  VokResult help = vok.run({"-h", "-x", "anything"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Usage:   vok [-B] [PATTERN] [NUMBER]\n"), std::string::npos);
+  EXPECT_EQ(help.err, "");
+  EXPECT_EQ(vok.run({"--version", "-x"}).out, "vok 0.1.0\n");
+  // -p must be first, but an informational option after it still works.
+  VokResult withProfile = vok.run({"-p", "work", "-v"});
+  EXPECT_EQ(withProfile.status, 0);
+  EXPECT_EQ(withProfile.out, "vok 0.1.0\n");
+}
+
+TEST(DriverTest, IfsIsCheckedBeforeAnythingIsWritten) {
+  VokRunner vok;
+  vok.setEnv("IFS", ":");
+  VokResult bad = vok.run({"-v"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.err, "vok: invalid IFS environment variable setting\n");
+  EXPECT_EQ(bad.out, "");
+  EXPECT_EQ(bad.newDir, "") << "the new-directory file must not be touched";
+  for (const char *good : {"", " x", "\tx", " \t\n"}) {
+    vok.setEnv("IFS", std::string(good));
+    VokResult ok = vok.run({"-v"});
+    EXPECT_EQ(ok.status, 0) << "IFS=[" << good << "]";
+    EXPECT_EQ(ok.newDir, ".");
+  }
+}
+
+TEST(DriverTest, NewDirectoryFileIsResetOnEveryRun) {
+  VokRunner vok;
+  writeFile(vok.newDirFile(), "/some/old/answer");
+  VokResult version = vok.run({"-v"});
+  EXPECT_EQ(version.newDir, ".");
+  // Errors in the options leave the "." too.
+  EXPECT_EQ(vok.run({"-zz"}).newDir, ".");
+}
+
+TEST(DriverTest, UncreatableNewDirectoryFileFailsEveryInvocation) {
+  VokRunner vok;
+  const std::string missing = vok.dir().file("no/such/dir/newdir");
+  vok.setEnv("VOK_TEMP", missing);
+  for (std::vector<std::string> args : {std::vector<std::string>{"--version"},
+                                        {"-h"}, {"-zz"}, {"src"}}) {
+    VokResult result = vok.run(args);
+    EXPECT_EQ(result.status, 2) << args[0];
+    EXPECT_EQ(result.err, "vok: cannot create file " + missing + "\n");
+    EXPECT_EQ(result.out, "");
+  }
+  if (!runningAsRoot()) {
+    const std::string locked = vok.dir().file("locked");
+    writeFile(locked, "x");
+    chmod(locked.c_str(), 0400);
+    vok.setEnv("VOK_TEMP", locked);
+    EXPECT_EQ(vok.run({"-v"}).status, 2);
+  }
+}
+
+TEST(DriverTest, UnbuiltActionsSayTheyAreNotAvailable) {
+  VokRunner vok;
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"src"}, {"-r"}, {"-rfq"}, {"-T"}, {"-ba"}}) {
+    VokResult result = vok.run(args);
+    EXPECT_EQ(result.status, 7) << args[0];
+    EXPECT_NE(result.err.find("not available yet"), std::string::npos) << args[0];
+    EXPECT_EQ(result.newDir, ".");
+  }
+}
+
+TEST(DriverTest, ValidOptionCombinationsReachTheirAction) {
+  VokRunner vok;
+  // Each of these passes every option check and fails only at its action.
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"-rq", "-rQ"}, {"-rp", "a", "-rp", "b"},
+        {"-rqp", "/x"}, {"-B", "-M", "src", "3"}, {"-p", "**", "src"},
+        {"-B", "-M"}, {"-r", "-t"}, {"-b", "x"}, {"src", "007"}}) {
+    VokResult result = vok.run(args);
+    EXPECT_EQ(result.status, 7) << args[0] << " " << result.err;
+  }
+}
+
+TEST(DriverTest, MultiplePartialRescansNeedTheCurrentDirectory) {
+  VokRunner vok;
+  const std::string gone = vok.dir().file("gone");
+  makeDirs(gone);
+  vok.setCwd(gone);
+  vok.removeCwdBeforeRun();
+  // One partial rescan is accepted (it fails only at the action).
+  VokResult one = vok.run({"-rp", "a"});
+  EXPECT_EQ(one.status, 7) << one.err;
+  makeDirs(gone);
+  VokResult two = vok.run({"-rp", "a", "-rp", "b"});
+  EXPECT_EQ(two.status, 4);
+  EXPECT_EQ(two.err,
+            "vok: multiple `-rp' not allowed when current directory cannot be determined\n");
+}
+
+}  // namespace

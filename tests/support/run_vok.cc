@@ -1,0 +1,113 @@
+#include "support/run_vok.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+extern char **environ;
+
+VokRunner::VokRunner() {
+  makeDirs(home());
+  cwd_ = home();
+  setEnv("HOME", home());
+  setEnv("VOK_TEMP", dir_.file("newdir"));
+  setEnv("VOK_CONFIG", dir_.file("vok.conf"));
+  setEnv("VOK_DIRTREE", dir_.file("tree.gz"));
+  setEnv("VOK_BOOKMARK", dir_.file("bookmarks"));
+  setEnv("IFS", std::nullopt);
+}
+
+void VokRunner::setEnv(const std::string &name, std::optional<std::string> value) {
+  for (auto &entry : env_) {
+    if (entry.first == name) {
+      entry.second = std::move(value);
+      return;
+    }
+  }
+  env_.emplace_back(name, std::move(value));
+}
+
+std::string VokRunner::newDirFile() const {
+  for (const auto &entry : env_)
+    if (entry.first == "VOK_TEMP" && entry.second && !entry.second->empty())
+      return *entry.second;
+  return home() + "/.vok.newdir";
+}
+
+namespace {
+
+std::vector<std::string> childEnvironment(
+    const std::vector<std::pair<std::string, std::optional<std::string>>> &env) {
+  std::vector<std::string> result;
+  for (char **entry = environ; *entry; ++entry) {
+    std::string text = *entry;
+    bool replaced = false;
+    for (const auto &override : env)
+      if (text.compare(0, override.first.size() + 1, override.first + "=") == 0)
+        replaced = true;
+    if (!replaced) result.push_back(text);
+  }
+  for (const auto &override : env)
+    if (override.second) result.push_back(override.first + "=" + *override.second);
+  return result;
+}
+
+[[noreturn]] void childFail(const char *what) {
+  perror(what);
+  _exit(127);
+}
+
+void redirect(const std::string &path, int flags, int target) {
+  int fd = open(path.c_str(), flags, 0600);
+  if (fd < 0 || dup2(fd, target) < 0) childFail(path.c_str());
+  close(fd);
+}
+
+}  // namespace
+
+VokResult VokRunner::runWithOutput(const std::vector<std::string> &args,
+                                   const std::string &outPath) const {
+  const std::string in = dir_.file(".stdin"), err = dir_.file(".stderr");
+  const std::string out = outPath.empty() ? dir_.file(".stdout") : outPath;
+  writeFile(in, input_);
+  std::vector<std::string> envText = childEnvironment(env_);
+  std::vector<char *> argv, envp;
+  std::string binary = VOK_BINARY;
+  argv.push_back(&binary[0]);
+  std::vector<std::string> argText(args);
+  for (auto &arg : argText) argv.push_back(&arg[0]);
+  argv.push_back(nullptr);
+  for (auto &entry : envText) envp.push_back(&entry[0]);
+  envp.push_back(nullptr);
+
+  // Remove a stale answer so a run that writes nothing is seen as such.
+  unlink(newDirFile().c_str());
+  pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    redirect(in, O_RDONLY, 0);
+    redirect(out, O_WRONLY | O_CREAT | (outPath.empty() ? O_TRUNC : 0), 1);
+    redirect(err, O_WRONLY | O_CREAT | O_TRUNC, 2);
+    if (asUser_ && (setgroups(0, nullptr) != 0 || setgid(gid_) != 0 ||
+                    setuid(uid_) != 0))
+      childFail("setuid");
+    if (chdir(cwd_.c_str()) != 0) childFail("chdir");
+    if (removeCwd_ && rmdir(cwd_.c_str()) != 0) childFail("rmdir");
+    execve(argv[0], argv.data(), envp.data());
+    childFail("execve");
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+  VokResult result;
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (outPath.empty()) result.out = readFile(out);
+  result.err = readFile(err);
+  result.newDir = readFile(newDirFile());
+  return result;
+}

@@ -1,0 +1,60 @@
+// Runs the built vok binary as a child process in a test's temporary
+// directory, with every per-user file named inside that directory.
+#ifndef VOK_TESTS_RUN_VOK_H
+#define VOK_TESTS_RUN_VOK_H
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+struct VokResult {
+  int status = -1;  // exit status, or -1 when the child did not exit
+  std::string out;
+  std::string err;
+  std::string newDir;  // contents of the new-directory file after the run
+};
+
+class VokRunner {
+ public:
+  // HOME, VOK_TEMP, VOK_CONFIG, VOK_DIRTREE and VOK_BOOKMARK all point into
+  // the temporary directory, so no run can reach the real home directory.
+  VokRunner();
+
+  // Sets (or with nullopt removes) an environment variable of later runs.
+  void setEnv(const std::string &name, std::optional<std::string> value);
+  void setCwd(const std::string &dir) { cwd_ = dir; }
+  void setInput(const std::string &text) { input_ = text; }
+  // The child removes its working directory before it starts vok, so that
+  // the current directory cannot be determined.
+  void removeCwdBeforeRun() { removeCwd_ = true; }
+  // Runs as this user and group id (root only); HOME stays the temporary one.
+  void setUser(uid_t uid, gid_t gid) { uid_ = uid; gid_ = gid; asUser_ = true; }
+
+  VokResult run(const std::vector<std::string> &args) const {
+    return runWithOutput(args, "");
+  }
+  // As run, with standard output sent to the named file instead of captured.
+  VokResult runWithOutput(const std::vector<std::string> &args,
+                          const std::string &outPath) const;
+
+  const ScopedTempDir &dir() const { return dir_; }
+  std::string home() const { return dir_.file("home"); }
+  std::string newDirFile() const;
+
+ private:
+  ScopedTempDir dir_;
+  std::vector<std::pair<std::string, std::optional<std::string>>> env_;
+  std::string cwd_;
+  std::string input_;
+  bool asUser_ = false;
+  bool removeCwd_ = false;
+  uid_t uid_ = 0;
+  gid_t gid_ = 0;
+};
+
+#endif

@@ -1,0 +1,70 @@
+#include "support/temp_dir.h"
+
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+int removeEntry(const char *path, const struct stat *, int, struct FTW *) {
+  ::chmod(path, 0700);
+  return ::remove(path);
+}
+
+int unlockEntry(const char *path, const struct stat *status, int type,
+                struct FTW *) {
+  if (type == FTW_D || type == FTW_DNR) ::chmod(path, status->st_mode | 0700);
+  return 0;
+}
+}  // namespace
+
+ScopedTempDir::ScopedTempDir() {
+  const char *base = getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/vok-test-XXXXXX";
+  if (!mkdtemp(&pattern[0])) throw std::runtime_error("mkdtemp failed");
+  // Resolve links (a /tmp that is a link) so paths compare with getcwd's.
+  char *real = realpath(pattern.c_str(), nullptr);
+  path_ = real ? real : pattern;
+  free(real);
+  savedCwd_ = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+ScopedTempDir::~ScopedTempDir() {
+  if (savedCwd_ >= 0) {
+    if (fchdir(savedCwd_) != 0) { /* nothing better to do in a destructor */ }
+    close(savedCwd_);
+  }
+  // Unreadable directories made by a test must become removable first.
+  nftw(path_.c_str(), unlockEntry, 16, FTW_PHYS);
+  nftw(path_.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+void writeFile(const std::string &path, const std::string &contents) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << contents;
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string readFile(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void makeDirs(const std::string &path) {
+  for (size_t at = 1; at <= path.size(); ++at) {
+    if (at == path.size() || path[at] == '/') {
+      std::string prefix = path.substr(0, at);
+      if (mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST)
+        throw std::runtime_error("cannot make " + prefix);
+    }
+  }
+}
+
+bool runningAsRoot() { return geteuid() == 0; }
