@@ -6,16 +6,6 @@
 #include <string>
 #include <vector>
 
-enum class ShellKind { Alias, CshAlias, Function };
-
-void loadConfiguration(bool quiet);
-void setScanQuiet(bool quiet);
-void printProfiles();
-void printConfiguration();
-void printAttributeConfiguration();
-// dir is the directory of vokscr as typed, or nullptr for the default.
-void printAliasLines(ShellKind kind, const char *dir);
-
 void loadTree(bool quiet);
 void showDirectoryTree(const std::string &dir, bool mountScan, bool rescanFirst);
 void showWholeTree(bool mountScan, bool rescanFirst);

@@ -11,9 +11,12 @@
 #include "base/errors.h"
 #include "base/message.h"
 #include "base/paths.h"
+#include "config/display.h"
+#include "config/reader.h"
 #include "driver/actions.h"
 #include "driver/globals.h"
 #include "driver/info.h"
+#include "driver/shell.h"
 
 namespace {
 
@@ -47,6 +50,13 @@ void setupStartNames() {
   const char *config = envValue("VOK_CONFIG");
   configFile = config ? config : homeDir + ".vok.conf";
   configFileStrict = config != nullptr;
+}
+
+// The q and Q letters of a rescan option override the configuration.
+void setScanQuiet(bool quiet) {
+  activeConfig.QuietFullScan = quiet;
+  activeConfig.QuietSmartScan = quiet;
+  activeConfig.QuietPartialScan = quiet;
 }
 
 // State gathered by the options that do not end the run.
@@ -161,10 +171,10 @@ bool runInformationOption(const std::string &arg) {
     printProfiles();
   } else if (arg == "--config") {
     loadConfiguration(false);
-    printConfiguration();
+    showConfig();
   } else if (arg == "--configattr") {
     loadConfiguration(false);
-    printAttributeConfiguration();
+    showConfigAttr();
   } else {
     return false;
   }

@@ -10,17 +10,6 @@ namespace {
 }
 }  // namespace
 
-// Nothing to read until the configuration reader exists; the option checks
-// that follow a load must still run, so this one does not fail.
-void loadConfiguration(bool) {}
-void setScanQuiet(bool) {}
-
-void printProfiles() { notAvailable("--profiles"); }
-void printConfiguration() { notAvailable("--config"); }
-void printAttributeConfiguration() { notAvailable("--configattr"); }
-void printAliasLines(ShellKind, const char *) {
-  notAvailable(_("shell alias installation"));
-}
 void loadTree(bool) { notAvailable(_("the directory tree")); }
 void showDirectoryTree(const std::string &, bool, bool) {
   notAvailable(_("the directory tree display"));

@@ -1,0 +1,58 @@
+#include "config/dir_config.h"
+
+#include <fnmatch.h>
+
+#include "config/reader.h"
+
+namespace {
+std::string anchored(const std::string &text) {
+  std::string pattern = text;
+  if (pattern.empty() || pattern.front() != '^') pattern.insert(0, 1, '^');
+  if (pattern.back() != '$') pattern += '$';
+  return pattern;
+}
+}  // namespace
+
+DirConfig::DirConfig(std::string text, bool isRegex, bool globDot, bool globPath)
+    : text(std::move(text)), isRegex(isRegex), globDot(globDot), globPath(globPath) {
+  if (isRegex)
+    compiled_ = regcomp(&regex_, anchored(this->text).c_str(), REG_EXTENDED) == 0;
+}
+
+DirConfig::~DirConfig() {
+  if (compiled_) regfree(&regex_);
+}
+
+bool DirConfig::equals(const DirConfig &other) const {
+  return text == other.text && isRegex == other.isRegex && globDot == other.globDot &&
+         globPath == other.globPath;
+}
+
+bool DirConfig::regexMatches(const std::string &path) const {
+  return compiled_ && regexec(&regex_, path.c_str(), 0, nullptr, 0) == 0;
+}
+
+bool matchesEntry(const DirConfig &entry, const std::string &path) {
+  if (entry.isRegex) return entry.regexMatches(path);
+  int flags = (entry.globDot ? 0 : FNM_PERIOD) | (entry.globPath ? 0 : FNM_PATHNAME);
+  return fnmatch(entry.text.c_str(), path.c_str(), flags) == 0;
+}
+
+bool matchesSkipDir(const std::string &path) {
+  if (path == "/proc" || path == "/dev") return true;
+  for (const DirConfigRef &entry : activeConfig.SkipDir)
+    if (matchesEntry(*entry, path)) return true;
+  return false;
+}
+
+bool isStartDir(const std::string &path) {
+  for (const DirConfigRef &entry : activeConfig.StartDir)
+    if (entry->text == path) return true;
+  return false;
+}
+
+bool matchesMountDir(const std::string &path) {
+  for (const MountDirConfigRef &entry : activeConfig.MountDir)
+    if (matchesEntry(*entry, path)) return true;
+  return false;
+}

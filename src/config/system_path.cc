@@ -1,0 +1,3 @@
+#include "config/reader.h"
+
+const char *const systemConfigFile = "/usr/local/etc/vok.conf";

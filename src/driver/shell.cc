@@ -1,0 +1,34 @@
+#include "driver/shell.h"
+
+#include <iostream>
+#include <string>
+
+#include "base/message.h"
+#include "config/reader.h"
+#include "driver/info.h"
+
+void printProfiles() {
+  printBanner();
+  std::cout << _("Profiles:\n");
+  for (const auto &profile : profileTable) std::cout << "     " << profile.first << '\n';
+  std::cout << '\n';
+}
+
+void printAliasLines(ShellKind kind, const char *dir) {
+  const std::string script = std::string(dir ? dir : "/usr/bin") + "/vokscr";
+  for (const auto &profile : profileTable) {
+    const std::string &p = profile.first;
+    if (p == "*") continue;
+    switch (kind) {
+      case ShellKind::Alias:
+        std::cout << "alias " << p << "='. " << script << " -p " << p << "';\n";
+        break;
+      case ShellKind::CshAlias:
+        std::cout << "alias " << p << " 'source " << script << " -p " << p << "';\n";
+        break;
+      case ShellKind::Function:
+        std::cout << p << " () { . " << script << " -p " << p << " \"$@\" ; };\n";
+        break;
+    }
+  }
+}
