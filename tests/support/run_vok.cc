@@ -73,14 +73,19 @@ void redirect(const std::string &path, int flags, int target) {
 
 VokResult VokRunner::runWithOutput(const std::vector<std::string> &args,
                                    const std::string &outPath) const {
+  std::vector<std::string> argv{VOK_BINARY};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return execute(argv, outPath);
+}
+
+VokResult VokRunner::execute(const std::vector<std::string> &command,
+                             const std::string &outPath) const {
   const std::string in = dir_.file(".stdin"), err = dir_.file(".stderr");
   const std::string out = outPath.empty() ? dir_.file(".stdout") : outPath;
   writeFile(in, input_);
   std::vector<std::string> envText = childEnvironment(env_);
   std::vector<char *> argv, envp;
-  std::string binary = VOK_BINARY;
-  argv.push_back(&binary[0]);
-  std::vector<std::string> argText(args);
+  std::vector<std::string> argText(command);
   for (auto &arg : argText) argv.push_back(&arg[0]);
   argv.push_back(nullptr);
   for (auto &entry : envText) envp.push_back(&entry[0]);

@@ -41,12 +41,19 @@ class VokRunner {
   // As run, with standard output sent to the named file instead of captured.
   VokResult runWithOutput(const std::vector<std::string> &args,
                           const std::string &outPath) const;
+  // Runs another program (argv[0] is its path) in the same environment.
+  VokResult runProgram(const std::vector<std::string> &argv) const {
+    return execute(argv, "");
+  }
 
   const ScopedTempDir &dir() const { return dir_; }
   std::string home() const { return dir_.file("home"); }
   std::string newDirFile() const;
 
  private:
+  VokResult execute(const std::vector<std::string> &argv,
+                    const std::string &outPath) const;
+
   ScopedTempDir dir_;
   std::vector<std::pair<std::string, std::optional<std::string>>> env_;
   std::string cwd_;
