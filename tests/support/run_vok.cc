@@ -33,6 +33,15 @@ void VokRunner::setEnv(const std::string &name, std::optional<std::string> value
   env_.emplace_back(name, std::move(value));
 }
 
+void VokRunner::setUser(uid_t uid, gid_t gid) {
+  uid_ = uid;
+  gid_ = gid;
+  asUser_ = true;
+  binary_ = dir_.file("vok-for-user");
+  writeFile(binary_, readFile(VOK_BINARY));
+  chmod(binary_.c_str(), 0755);
+}
+
 std::string VokRunner::newDirFile() const {
   for (const auto &entry : env_)
     if (entry.first == "VOK_TEMP" && entry.second && !entry.second->empty())
@@ -73,7 +82,7 @@ void redirect(const std::string &path, int flags, int target) {
 
 VokResult VokRunner::runWithOutput(const std::vector<std::string> &args,
                                    const std::string &outPath) const {
-  std::vector<std::string> argv{VOK_BINARY};
+  std::vector<std::string> argv{binary_};
   argv.insert(argv.end(), args.begin(), args.end());
   return execute(argv, outPath);
 }

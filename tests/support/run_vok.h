@@ -33,7 +33,8 @@ class VokRunner {
   // the current directory cannot be determined.
   void removeCwdBeforeRun() { removeCwd_ = true; }
   // Runs as this user and group id (root only); HOME stays the temporary one.
-  void setUser(uid_t uid, gid_t gid) { uid_ = uid; gid_ = gid; asUser_ = true; }
+  // The binary is copied where that user may run it, whatever the build's umask.
+  void setUser(uid_t uid, gid_t gid);
 
   VokResult run(const std::vector<std::string> &args) const {
     return runWithOutput(args, "");
@@ -58,6 +59,7 @@ class VokRunner {
   std::vector<std::pair<std::string, std::optional<std::string>>> env_;
   std::string cwd_;
   std::string input_;
+  std::string binary_ = VOK_BINARY;
   bool asUser_ = false;
   bool removeCwd_ = false;
   uid_t uid_ = 0;

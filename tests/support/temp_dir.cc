@@ -11,8 +11,10 @@
 #include <stdexcept>
 
 namespace {
-int removeEntry(const char *path, const struct stat *, int, struct FTW *) {
-  ::chmod(path, 0700);
+// chmod follows symbolic links, so only directories (which are never links
+// under FTW_PHYS) are touched: a link to a file outside must keep its mode.
+int removeEntry(const char *path, const struct stat *, int type, struct FTW *) {
+  if (type == FTW_DP) ::chmod(path, 0700);
   return ::remove(path);
 }
 

@@ -1,0 +1,191 @@
+// The alias and function lines, and vokscr sourced through them by real
+// shells of both families.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "support/run_vok.h"
+
+namespace {
+
+TEST(AliasLinesTest, OneLinePerProfileForEveryShellKind) {
+  VokRunner vok;
+  EXPECT_EQ(vok.run({"-ia"}).out, "alias vok='. /usr/bin/vokscr -p vok';\n");
+  EXPECT_EQ(vok.run({"-ic"}).out, "alias vok 'source /usr/bin/vokscr -p vok';\n");
+  EXPECT_EQ(vok.run({"-if"}).out, "vok () { . /usr/bin/vokscr -p vok \"$@\" ; };\n");
+  EXPECT_EQ(vok.run({"-ias", "/opt/x"}).out, "alias vok='. /opt/x/vokscr -p vok';\n");
+  EXPECT_EQ(vok.run({"-ics", "/opt/x/"}).out,
+            "alias vok 'source /opt/x//vokscr -p vok';\n");
+  EXPECT_EQ(vok.run({"-ifs", "rel"}).out, "vok () { . rel/vokscr -p vok \"$@\" ; };\n");
+  EXPECT_EQ(vok.run({"-p", "work", "-ia"}).out, "alias work='. /usr/bin/vokscr -p work';\n");
+
+  writeFile(vok.dir().file("vok.conf"), "[work]\n[home]\n");
+  VokResult lines = vok.run({"-ia"});
+  EXPECT_EQ(lines.status, 0);
+  // Loaded quietly: no "loading configuration" line among the aliases.
+  EXPECT_EQ(lines.out,
+            "alias home='. /usr/bin/vokscr -p home';\n"
+            "alias vok='. /usr/bin/vokscr -p vok';\n"
+            "alias work='. /usr/bin/vokscr -p work';\n");
+  VokResult profiles = vok.run({"--profiles"});
+  EXPECT_NE(profiles.out.find("\n\nProfiles:\n     *\n     home\n     vok\n     work\n\n"),
+            std::string::npos);
+}
+
+struct Shell {
+  const char *name;
+  std::vector<const char *> flags;  // start-up flags that skip the user's rc files
+  const char *install;              // the option whose lines the shell evaluates
+  bool csh;
+};
+
+const Shell kShells[] = {
+    {"bash", {"--norc", "--noprofile"}, "-ias", false},
+    {"bash", {"--norc", "--noprofile"}, "-ifs", false},
+    {"zsh", {"-f"}, "-ias", false},
+    {"zsh", {"-f"}, "-ifs", false},
+    {"dash", {}, "-ifs", false},
+    {"mksh", {}, "-ias", false},
+    {"mksh", {}, "-ifs", false},
+    {"tcsh", {"-f"}, "-ics", true},
+};
+
+std::string findShell(const char *name) {
+  for (const char *dir : {"/bin", "/usr/bin", "/usr/local/bin"}) {
+    std::string path = std::string(dir) + "/" + name;
+    if (access(path.c_str(), X_OK) == 0) return path;
+  }
+  return "";
+}
+
+// A shell session in a temporary home: `vok` on PATH is the program under
+// test (or a stand-in), and vokscr is the repository's.
+class ShellSession {
+ public:
+  explicit ShellSession(const Shell &shell) : shell_(shell) {
+    path_ = findShell(shell.name);
+    makeDirs(bin());
+    vok_.setEnv("PATH", bin() + ":/usr/local/bin:/usr/bin:/bin");
+    vok_.setEnv("TMPDIR", tmp());
+    vok_.setEnv("VOK_TEMP", std::nullopt);
+    makeDirs(tmp());
+    useProgram(VOK_BINARY);
+  }
+  bool available() const { return !path_.empty(); }
+  std::string bin() const { return vok_.dir().file("bin"); }
+  std::string tmp() const { return vok_.dir().file("tmp"); }
+  VokRunner &runner() { return vok_; }
+
+  void useProgram(const std::string &program) {
+    unlink((bin() + "/vok").c_str());
+    ASSERT_EQ(symlink(program.c_str(), (bin() + "/vok").c_str()), 0);
+  }
+
+  // Runs the lines after the installation lines have been evaluated.
+  VokResult run(const std::string &body) {
+    std::string script;
+    // The lines come from the real program even when `vok' is a stand-in.
+    const std::string install = std::string(VOK_BINARY) + " " + shell_.install + " " +
+                                VOK_SOURCE_DIR + "/scripts";
+    if (shell_.csh) {
+      script = "eval \"`" + install + "`\"\n";
+    } else {
+      if (std::string(shell_.name) == "bash") script = "shopt -s expand_aliases\n";
+      script += "eval \"$(" + install + ")\"\n";
+    }
+    script += body;
+    writeFile(vok_.dir().file("script"), script);
+    std::vector<std::string> argv{path_};
+    for (const char *flag : shell_.flags) argv.emplace_back(flag);
+    argv.push_back(vok_.dir().file("script"));
+    return vok_.runProgram(argv);
+  }
+
+ private:
+  Shell shell_;
+  std::string path_;
+  VokRunner vok_;
+};
+
+std::string label(const Shell &shell) { return std::string(shell.name) + " " + shell.install; }
+
+bool requireShell(const ShellSession &session, const Shell &shell) {
+  if (session.available()) return true;
+  // CI installs every shell; a missing one there is a failure, not a skip.
+  if (getenv("CI")) ADD_FAILURE() << shell.name << " is not installed";
+  return false;
+}
+
+TEST(VokscrTest, RunsTheProgramWithEveryArgumentUnchanged) {
+  for (const Shell &shell : kShells) {
+    ShellSession session(shell);
+    if (!requireShell(session, shell)) continue;
+    // The same awkward argument, /x y/'q"*, in each family's quoting.
+    const std::string awkward = shell.csh ? "'/x y/'\"'\"'q\"*'" : "\"/x y/'q\\\"*\"";
+    VokResult result = session.run(
+        "vok -v\n"
+        "vok -ias " + awkward + "\n"
+        "vok -ifs -dash\n"
+        "pwd\n"
+        "set | grep -c '^vok_'\n");
+    const std::string home = session.runner().home();
+    EXPECT_EQ(result.out,
+              "vok 0.1.0\n"
+              "alias vok='. /x y/'q\"*/vokscr -p vok';\n"
+              "vok () { . -dash/vokscr -p vok \"$@\" ; };\n" +
+                  home + "\n0\n")
+        << label(shell) << "\n" << result.err;
+    EXPECT_EQ(readFile(session.tmp()).size(), 0u);
+  }
+}
+
+// A stand-in for vok that prints its arguments and answers with $FAKEDIR,
+// so that the change of directory can be checked for awkward names.
+TEST(VokscrTest, ChangesToTheDirectoryInTheNewDirectoryFile) {
+  const char *names[] = {"with space", "quote'\"x", "-lead", "trail ", "dollar$HOME"};
+  for (const Shell &shell : kShells) {
+    ShellSession session(shell);
+    if (!requireShell(session, shell)) continue;
+    const std::string fake = session.runner().dir().file("fakevok");
+    writeFile(fake,
+              "#!/bin/sh\n"
+              "printf '<%s>' \"$@\" >&2; echo >&2\n"
+              "echo \"$VOK_TEMP\" >> \"$LOG\"\n"
+              "printf '%s' \"$FAKEDIR\" > \"$VOK_TEMP\"\n");
+    chmod(fake.c_str(), 0755);
+    session.useProgram(fake);
+    session.runner().setEnv("LOG", session.runner().dir().file("log"));
+    for (const char *name : names) {
+      const std::string target = session.runner().dir().file(name);
+      makeDirs(target);
+      session.runner().setEnv("FAKEDIR", target);
+      VokResult result = session.run("vok 'a b' '*'\npwd\nvok x\npwd\n");
+      EXPECT_EQ(result.out, target + "\n" + target + "\n") << label(shell) << " " << name;
+      const char *expectedArgs = shell.install == std::string("-ifs") &&
+                                         std::string(shell.name) == "dash"
+                                     ? "<a b><*>\n<x>\n"  // dash's `.' takes no arguments
+                                     : "<-p><vok><a b><*>\n<-p><vok><x>\n";
+      EXPECT_EQ(result.err, expectedArgs) << label(shell) << " " << name;
+    }
+    // Each run had a file of its own, and none is left behind.
+    std::string log = readFile(session.runner().dir().file("log"));
+    size_t first = log.find('\n');
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(log.substr(0, first), log.substr(first + 1, log.find('\n', first + 1) - first - 1))
+        << label(shell);
+    EXPECT_EQ(system(("test -z \"$(ls -A '" + session.tmp() + "')\"").c_str()), 0)
+        << label(shell) << ": temporary files left behind";
+
+    // "." keeps the shell where it is; a VOK_TEMP of the user's is used and kept.
+    const std::string own = session.runner().dir().file("own-newdir");
+    session.runner().setEnv("FAKEDIR", std::string("."));
+    session.runner().setEnv("VOK_TEMP", own);
+    VokResult stay = session.run("cd /\nvok\npwd\n");
+    EXPECT_EQ(stay.out, "/\n") << label(shell);
+    EXPECT_EQ(readFile(own), ".") << label(shell);
+  }
+}
+
+}  // namespace
