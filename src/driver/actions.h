@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-void loadTree(bool quiet);
+#include "scan/scan_commands.h"
+#include "tree/tree_file.h"
+
 void showDirectoryTree(const std::string &dir, bool mountScan, bool rescanFirst);
 void showWholeTree(bool mountScan, bool rescanFirst);
 void jumpByPattern(const std::string &pattern, bool wholeTree, bool mountScan,
@@ -16,7 +18,5 @@ void listBookmarksCommand(const std::string &pattern);
 void addBookmarksCommand(int argc, char **argv, int first);
 void removeBookmarksCommand(int argc, char **argv, int first);
 
-void rescanTree(bool fullMode);
-void rescanParts(const std::vector<std::string> &dirs, bool fullMode);
 
 #endif

@@ -10,7 +10,6 @@ namespace {
 }
 }  // namespace
 
-void loadTree(bool) { notAvailable(_("the directory tree")); }
 void showDirectoryTree(const std::string &, bool, bool) {
   notAvailable(_("the directory tree display"));
 }
@@ -22,7 +21,3 @@ void jumpByPattern(const std::string &pattern, bool, bool, unsigned long) {
 void listBookmarksCommand(const std::string &) { notAvailable("-b"); }
 void addBookmarksCommand(int, char **, int) { notAvailable("-ba"); }
 void removeBookmarksCommand(int, char **, int) { notAvailable("-br"); }
-void rescanTree(bool) { notAvailable(_("rescanning the directory tree")); }
-void rescanParts(const std::vector<std::string> &, bool) {
-  notAvailable(_("rescanning the directory tree"));
-}

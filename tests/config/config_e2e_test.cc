@@ -55,6 +55,7 @@ const char kDefaultAttrs[] =
 
 TEST(ConfigDisplayTest, DefaultsWithoutAnyFile) {
   VokRunner vok;
+  unlink(vok.configFile().c_str());
   VokResult config = vok.run({"--config"});
   EXPECT_EQ(config.status, 0);
   EXPECT_EQ(config.out, kDefaultConfig);
@@ -333,6 +334,7 @@ TEST(StrictConfigTest, FileNamedByVokConfigMustBeAPlainFile) {
   const std::string target = run.vok.dir().file("target.conf");
   writeFile(target, "FuzzySize = 3\n");
   const std::string conf = run.confFile();
+  unlink(conf.c_str());
   auto refused = [&](const std::string &message) {
     VokResult result = run.vok.run({"--config"});
     EXPECT_EQ(result.status, 2) << message;

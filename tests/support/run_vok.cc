@@ -21,6 +21,8 @@ VokRunner::VokRunner() {
   setEnv("VOK_DIRTREE", dir_.file("tree.gz"));
   setEnv("VOK_BOOKMARK", dir_.file("bookmarks"));
   setEnv("IFS", std::nullopt);
+  makeDirs(tree());
+  writeConfig("StartDir = \"" + tree() + "\"\n");
 }
 
 void VokRunner::setEnv(const std::string &name, std::optional<std::string> value) {

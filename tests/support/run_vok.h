@@ -23,7 +23,13 @@ class VokRunner {
  public:
   // HOME, VOK_TEMP, VOK_CONFIG, VOK_DIRTREE and VOK_BOOKMARK all point into
   // the temporary directory, so no run can reach the real home directory.
+  // The configuration starts with the one StartDir tree(), so that no scan
+  // ever leaves the temporary directory; tests replace it as they need.
   VokRunner();
+
+  std::string tree() const { return dir_.file("tree"); }
+  std::string configFile() const { return dir_.file("vok.conf"); }
+  void writeConfig(const std::string &text) const { writeFile(configFile(), text); }
 
   // Sets (or with nullopt removes) an environment variable of later runs.
   void setEnv(const std::string &name, std::optional<std::string> value);

@@ -1,0 +1,179 @@
+#include "tree/dir_tree.h"
+
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/paths.h"
+#include "config/dir_config.h"
+#include "config/reader.h"
+
+DirTree dirTree;
+
+DirNode::~DirNode() {
+  DirNodeList pending = std::move(children);
+  while (!pending.empty()) {
+    DirNodeRef node = std::move(pending.back());
+    pending.pop_back();
+    if (node.use_count() == 1) {
+      for (DirNodeRef &child : node->children) pending.push_back(std::move(child));
+      node->children.clear();
+    }
+  }
+}
+
+void DirNode::refreshStatus() {
+  linkText.clear();
+  skipState = SkipNone;
+  unreadableState = ReadOk;
+  struct stat status;
+  if (lstat(name.c_str(), &status) != 0) {
+    entryMode = targetMode = 0;
+    return;
+  }
+  entryMode = static_cast<uint16_t>(status.st_mode);
+  modifyTime = status.st_mtime;
+  changeTime = status.st_ctime;
+  if (!isLinkMode(entryMode)) {
+    targetMode = entryMode;
+    return;
+  }
+  if (stat(name.c_str(), &status) != 0) {
+    entryMode = targetMode = 0;
+    return;
+  }
+  linkText = readLinkTarget(name);
+  targetMode = static_cast<uint16_t>(status.st_mode);
+}
+
+void DirNode::copyAttributes(const DirNode &other) {
+  linkText = other.linkText;
+  entryMode = other.entryMode;
+  targetMode = other.targetMode;
+  modifyTime = other.modifyTime;
+  changeTime = other.changeTime;
+  skipState = other.skipState;
+  unreadableState = other.unreadableState;
+  resolvedPath = other.resolvedPath;
+  linkState = other.linkState;
+  linkAccess = other.linkAccess;
+}
+
+DirNodeRef nodeFromEntry(const struct dirent &entry) {
+  auto node = std::make_shared<DirNode>();
+  node->name = entry.d_name;
+  if (entry.d_type == DT_UNKNOWN || entry.d_type == DT_DIR || entry.d_type == DT_LNK)
+    node->refreshStatus();
+  return node;
+}
+
+DirNodeRef nodeFromPath(const std::string &path) {
+  auto node = std::make_shared<DirNode>();
+  node->name = path;
+  node->refreshStatus();
+  return node;
+}
+
+bool compareNames(const DirNode &a, const DirNode &b) {
+  if (!activeConfig.CaseSensitiveSort) return strcasecmp(a.name.c_str(), b.name.c_str()) < 0;
+  size_t common = std::min(a.name.size(), b.name.size());
+  int order = memcmp(a.name.data(), b.name.data(), common);
+  return order < 0 || (order == 0 && a.name.size() < b.name.size());
+}
+
+void sortChildren(DirNodeList &list) {
+  if (!activeConfig.SortTree) return;
+  std::stable_sort(list.begin(), list.end(),
+                   [](const DirNodeRef &a, const DirNodeRef &b) { return compareNames(*a, *b); });
+}
+
+std::string childPath(const std::string &parent, const std::string &name) {
+  std::string path = parent;
+  if (path.empty() || path.back() != '/') path += '/';
+  return path + name;
+}
+
+namespace {
+
+// path lies at or below prefix: equal, or prefix then '/' (any path lies
+// below a one-byte prefix, the root "/").
+enum class Relation { Unrelated, Equal, Below };
+Relation relate(const std::string &path, const std::string &prefix) {
+  if (path.size() < prefix.size() || path.compare(0, prefix.size(), prefix) != 0)
+    return Relation::Unrelated;
+  if (path.size() == prefix.size()) return Relation::Equal;
+  if (prefix.size() != 1 && path[prefix.size()] != '/') return Relation::Unrelated;
+  return Relation::Below;
+}
+
+// Adds the components of path below the node at parentPath (the current
+// directory is changed on the way) and returns that node.
+void addPathBelow(const DirNodeRef &node, const std::string &parentPath,
+                  const std::string &path) {
+  if (chdir(parentPath.c_str()) != 0) { /* nodes get the status lstat gives */ }
+  size_t at = parentPath.size() == 1 ? 1 : parentPath.size() + 1;
+  DirNode *parent = node.get();
+  while (at < path.size()) {
+    size_t slash = path.find('/', at);
+    if (slash == std::string::npos) slash = path.size();
+    std::string component = path.substr(at, slash - at);
+    at = slash + 1;
+    if (component.empty()) continue;
+    DirNodeRef child = nodeFromPath(component);
+    child->skipState = SkipAdded;
+    parent->children.push_back(child);
+    sortChildren(parent->children);
+    if (at < path.size()) {
+      if (chdir(component.c_str()) != 0) { /* as above */ }
+      parent = child.get();
+    }
+  }
+}
+
+DirLocation descend(const DirNodeRef &start, const std::string &startPath,
+                    const std::string &path, bool respectRules, bool createBelow) {
+  DirNodeRef node = start;
+  std::string nodePath = startPath;
+  for (;;) {
+    bool descended = false;
+    for (const DirNodeRef &child : node->children) {
+      if (!child->isDir()) continue;
+      std::string candidate = childPath(nodePath, child->name);
+      Relation relation = relate(path, candidate);
+      if (relation == Relation::Equal) return {child, candidate};
+      if (relation == Relation::Below) {
+        node = child;
+        nodePath = std::move(candidate);
+        descended = true;
+        break;
+      }
+    }
+    if (descended) continue;
+    if (!createBelow || (respectRules && matchesSkipDir(nodePath))) return {};
+    addPathBelow(node, nodePath, path);
+    return {node, nodePath};
+  }
+}
+
+}  // namespace
+
+DirLocation lookupPath(const std::string &path, bool respectRules, bool createRoot,
+                       bool createBelow, DirNodeList &roots) {
+  if (path.empty()) return {};
+  for (const DirNodeRef &root : roots) {
+    if (!root->isDir()) continue;
+    Relation relation = relate(path, root->name);
+    if (relation == Relation::Equal) return {root, path};
+    if (relation == Relation::Below)
+      return descend(root, root->name, path, respectRules, createBelow);
+  }
+  if (!createRoot || (respectRules && !isStartDir(path))) return {};
+  DirNodeRef root = nodeFromPath(path);
+  root->skipState = SkipAdded;
+  roots.push_back(root);
+  sortChildren(roots);
+  return {root, path};
+}

@@ -1,0 +1,96 @@
+// The in-memory snapshot of the directory tree: nodes for directories and
+// links to directories (never files), the program-wide list of roots, and
+// the lookup of a node by its full path.
+#ifndef VOK_TREE_DIR_TREE_H
+#define VOK_TREE_DIR_TREE_H
+
+#include <dirent.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+enum SkipState : uint8_t { SkipNone = 0, SkipSkipped = 1, SkipAdded = 2 };
+enum UnreadableState : uint8_t { ReadOk = 0, ReadCannotEnter = 1, ReadCannotList = 2 };
+enum LinkState : uint8_t {
+  LinkInside = 0, LinkOutside = 1, LinkNotFound = 3, LinkUnresolved = 4
+};
+enum LinkAccess : uint8_t { AccessOk = 0, AccessNoSearch = 1, AccessNoRead = 2 };
+enum ScanMark : uint8_t { MarkIdle = 0, MarkSeen = 1, MarkKept = 2 };
+
+inline bool isDirMode(uint16_t mode) { return (mode & 0xF000) == 0x4000; }
+inline bool isLinkMode(uint16_t mode) { return (mode & 0xF000) == 0xA000; }
+
+struct DirNode;
+using DirNodeRef = std::shared_ptr<DirNode>;
+using DirNodeList = std::vector<DirNodeRef>;
+
+struct DirNode {
+  DirNode() = default;
+  DirNode(const DirNode &) = delete;
+  DirNode &operator=(const DirNode &) = delete;
+  // Releases the subtree iteratively, so a very deep tree cannot overflow
+  // the stack on its way out.
+  ~DirNode();
+
+  std::string name;  // full path for a root, entry name otherwise
+  std::string linkText;      // what a link points to; empty for directories
+  std::string resolvedPath;  // physical path of a link's target, if entered
+  uint16_t entryMode = 0;    // lstat
+  uint16_t targetMode = 0;   // stat for links, entryMode otherwise
+  int64_t modifyTime = 0;
+  int64_t changeTime = 0;
+  uint8_t skipState = SkipNone;
+  uint8_t unreadableState = ReadOk;
+  uint8_t linkState = LinkUnresolved;
+  uint8_t linkAccess = AccessOk;
+  uint8_t scanMark = MarkIdle;
+  DirNodeList children;
+
+  bool isDir() const { return isDirMode(targetMode); }
+  bool isLink() const { return isLinkMode(entryMode); }
+  int64_t newestTime() const { return modifyTime > changeTime ? modifyTime : changeTime; }
+
+  // Reads the status of `name` (relative names against the working
+  // directory). A failed lstat, or a dangling link, leaves both modes 0.
+  void refreshStatus();
+  // Copies everything but name, scanMark and children.
+  void copyAttributes(const DirNode &other);
+  void clearChildren() { children.clear(); }
+};
+
+// A node for a directory entry; only directories, links and entries of
+// unknown type cost an lstat. Others come back with modes 0.
+DirNodeRef nodeFromEntry(const struct dirent &entry);
+DirNodeRef nodeFromPath(const std::string &path);
+
+// The sibling order: bytewise with CaseSensitiveSort, strcasecmp otherwise.
+bool compareNames(const DirNode &a, const DirNode &b);
+// Stable; does nothing unless SortTree is on.
+void sortChildren(DirNodeList &list);
+
+// parent's path joined with a child name, as every walk builds full paths.
+std::string childPath(const std::string &parent, const std::string &name);
+
+struct DirLocation {
+  DirNodeRef node;
+  std::string path;
+};
+
+struct DirTree {
+  DirNodeList rootList;
+  int64_t lastScanTime = 0;
+};
+extern DirTree dirTree;
+
+// Finds the node whose full path is `path` among the roots of `roots`.
+// With createBelow, missing levels below the deepest existing directory are
+// added as SkipAdded nodes and that deepest directory is returned; with
+// createRoot, a path under no root becomes a new root. respectRules keeps
+// both from creating where scans would not go. May change the working
+// directory. Returns an empty location (null node) when nothing is found.
+DirLocation lookupPath(const std::string &path, bool respectRules, bool createRoot,
+                       bool createBelow, DirNodeList &roots = dirTree.rootList);
+
+#endif

@@ -1,0 +1,382 @@
+// The saved tree file, one gzip stream in the writer's byte order:
+//
+//   header   "<VOKID#9>" 04 08 01 02 08 08 08, int32 0x1234, int64 lastScanTime,
+//            'H' 'P'
+//   records  one per root, in rootList order, then 'E'
+//   'D' flags name\0 uint16 targetMode int64 mtime int64 ctime [children.. 'E']
+//   'L' linkText\0 uint16 entryMode resolvedPath\0 linkState linkAccess
+//       name\0 uint16 targetMode int64 mtime int64 ctime
+//
+// Directory flags: bit 0 children follow, bit 1 skipped, bits 2-3 the
+// unreadable state. Bit 4 records a node added by a lookup and never scanned
+// (skipState SkipAdded), so that it is still re-read by the next smart scan
+// after a reload; it leaves the other bits alone, and readers that ignore it
+// see an ordinary directory. A bad header means "another version": the tree
+// is rebuilt. A bad record byte or data that ends early is an error, since
+// zlib itself reports neither a truncated stream nor a plain file.
+//
+// Saving writes a temporary file in the same directory, checks every write
+// and the final close, syncs it and renames it over the old file, so an
+// interrupted save never destroys the only copy of the tree.
+#include "tree/tree_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <vector>
+
+#include "base/errors.h"
+#include "base/message.h"
+#include "base/paths.h"
+#include "config/reader.h"
+#include "driver/globals.h"
+#include "scan/scan_commands.h"
+#include "tree/dir_tree.h"
+
+namespace {
+
+const char kMagic[] = "<VOKID#9>";
+const unsigned char kSizes[] = {4, 8, 1, 2, 8, 8, 8};
+const int32_t kCheckValue = 0x1234;
+enum : unsigned char {
+  kChildren = 1, kSkipped = 2, kUnreadableShift = 2, kAddedByLookup = 16
+};
+
+// --- writing
+
+// Collects the image; with a gzFile it hands the bytes on in large chunks,
+// so a big tree is never held twice in memory.
+class Encoder {
+ public:
+  explicit Encoder(gzFile gz = nullptr) : gz_(gz) {}
+  void byte(unsigned char value) {
+    out_ += static_cast<char>(value);
+    if (gz_ && out_.size() >= (1u << 20)) flush();
+  }
+  template <class T>
+  void value(T v) { out_.append(reinterpret_cast<const char *>(&v), sizeof v); }
+  // A name cannot hold a NUL; anything after one would break the record.
+  void text(const std::string &s) {
+    out_.append(s.data(), strnlen(s.data(), s.size()));
+    byte('\0');
+  }
+  void node(const DirNode &node);
+  void header();
+  std::string &result() { return out_; }
+  // Throws ErrorGZIO when zlib takes fewer bytes than given.
+  void flush() {
+    if (!out_.empty() &&
+        gzwrite(gz_, out_.data(), static_cast<unsigned>(out_.size())) !=
+            static_cast<int>(out_.size()))
+      throw ErrorGZIO();
+    out_.clear();
+  }
+
+ private:
+  gzFile gz_;
+  std::string out_;
+};
+
+void Encoder::header() {
+  for (const char *m = kMagic; *m; ++m) byte(static_cast<unsigned char>(*m));
+  for (unsigned char size : kSizes) byte(size);
+  value<int32_t>(kCheckValue);
+  value<int64_t>(dirTree.lastScanTime);
+  byte('H');
+  byte('P');
+}
+
+void Encoder::node(const DirNode &node) {
+  if (!node.linkText.empty()) {
+    byte('L');
+    text(node.linkText);
+    value<uint16_t>(node.entryMode);
+    text(node.resolvedPath);
+    byte(node.linkState);
+    byte(node.linkAccess);
+  } else {
+    unsigned char flags = static_cast<unsigned char>(
+        (node.children.empty() ? 0 : kChildren) |
+        (node.skipState == SkipSkipped ? kSkipped : 0) |
+        ((node.unreadableState & 3) << kUnreadableShift) |
+        (node.skipState == SkipAdded ? kAddedByLookup : 0));
+    byte('D');
+    byte(flags);
+  }
+  text(node.name);
+  value<uint16_t>(node.targetMode);
+  value<int64_t>(node.modifyTime);
+  value<int64_t>(node.changeTime);
+}
+
+// Pre-order walk with an explicit stack: the tree may be deeper than the
+// call stack allows.
+void encodeList(Encoder &out, const DirNodeList &roots) {
+  struct Frame {
+    const DirNodeList *list;
+    size_t next;
+  };
+  std::vector<Frame> stack{{&roots, 0}};
+  while (!stack.empty()) {
+    Frame &top = stack.back();
+    if (top.next == top.list->size()) {
+      out.byte('E');
+      stack.pop_back();
+      continue;
+    }
+    const DirNode &node = *(*top.list)[top.next++];
+    out.node(node);
+    if (node.linkText.empty() && !node.children.empty())
+      stack.push_back({&node.children, 0});
+  }
+}
+
+struct Fd {
+  int fd = -1;
+  ~Fd() { if (fd >= 0) close(fd); }
+};
+
+// The file that a save replaces: the target of a symbolic link, so that the
+// link itself survives.
+std::string saveTarget(const std::string &name) {
+  struct stat status;
+  if (lstat(name.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return name;
+  if (char *real = realpath(name.c_str(), nullptr)) {
+    std::string target = real;
+    free(real);
+    return target;
+  }
+  std::string link = readLinkTarget(name);
+  if (link.empty() || link[0] == '/') return link.empty() ? name : link;
+  size_t slash = name.rfind('/');
+  return slash == std::string::npos ? link : name.substr(0, slash + 1) + link;
+}
+
+mode_t newFileMode(const std::string &target) {
+  struct stat status;
+  if (stat(target.c_str(), &status) == 0) return status.st_mode & 07777;
+  mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+}
+
+bool writeCompressed(int fd) {
+  int copy = dup(fd);
+  if (copy < 0) return false;
+  gzFile gz = gzdopen(copy, "wb");
+  if (!gz) {
+    close(copy);
+    return false;
+  }
+  bool ok = true;
+  try {
+    Encoder out(gz);
+    out.header();
+    encodeList(out, dirTree.rootList);
+    out.flush();
+  } catch (const ErrorGZIO &) {
+    ok = false;
+  } catch (...) {
+    gzclose(gz);
+    throw;
+  }
+  // A full disk often shows only when the last block is flushed here.
+  return gzclose(gz) == Z_OK && ok;
+}
+
+// --- reading
+
+class Decoder {
+ public:
+  explicit Decoder(const std::string &image) : data_(image) {}
+  unsigned char byte() {
+    if (at_ >= data_.size()) throw ErrorGZIO();
+    return static_cast<unsigned char>(data_[at_++]);
+  }
+  template <class T>
+  T value() {
+    T v;
+    if (data_.size() - at_ < sizeof v) throw ErrorGZIO();
+    memcpy(&v, data_.data() + at_, sizeof v);
+    at_ += sizeof v;
+    return v;
+  }
+  std::string text() {
+    size_t end = data_.find('\0', at_);
+    if (end == std::string::npos) throw ErrorGZIO();
+    std::string s = data_.substr(at_, end - at_);
+    at_ = end + 1;
+    return s;
+  }
+  void header();
+  DirNodeRef node(unsigned char kind, bool &hasChildren);
+
+ private:
+  const std::string &data_;
+  size_t at_ = 0;
+};
+
+void Decoder::header() {
+  for (const char *m = kMagic; *m; ++m)
+    if (byte() != static_cast<unsigned char>(*m)) throw ErrorBadFileFormat();
+  for (unsigned char size : kSizes)
+    if (byte() != size) throw ErrorBadFileFormat();
+  if (value<int32_t>() != kCheckValue) throw ErrorBadFileFormat();
+  dirTree.lastScanTime = value<int64_t>();
+  if (byte() != 'H' || byte() != 'P') throw ErrorBadFileFormat();
+}
+
+DirNodeRef Decoder::node(unsigned char kind, bool &hasChildren) {
+  auto node = std::make_shared<DirNode>();
+  hasChildren = false;
+  if (kind == 'L') {
+    node->linkText = text();
+    node->entryMode = value<uint16_t>();
+    node->resolvedPath = text();
+    node->linkState = byte();
+    node->linkAccess = byte();
+  } else {
+    unsigned char flags = byte();
+    hasChildren = flags & kChildren;
+    node->skipState = (flags & kSkipped)         ? SkipSkipped
+                      : (flags & kAddedByLookup) ? SkipAdded
+                                                 : SkipNone;
+    node->unreadableState = (flags >> kUnreadableShift) & 3;
+  }
+  node->name = text();
+  node->targetMode = value<uint16_t>();
+  node->modifyTime = value<int64_t>();
+  node->changeTime = value<int64_t>();
+  if (kind == 'D') node->entryMode = node->targetMode;
+  return node;
+}
+
+[[noreturn]] void badRecord() {
+  throw ErrorGenericFile(_("error in saved directory file\nPlease rebuild it using `vok -rf'"));
+}
+
+void decodeRecords(Decoder &in) {
+  dirTree.rootList.clear();
+  std::vector<DirNodeList *> stack{&dirTree.rootList};
+  while (!stack.empty()) {
+    unsigned char kind = in.byte();
+    if (kind == 'E') {
+      stack.pop_back();
+      continue;
+    }
+    if (kind != 'D' && kind != 'L') badRecord();
+    bool hasChildren;
+    DirNodeRef node = in.node(kind, hasChildren);
+    stack.back()->push_back(node);
+    if (hasChildren) stack.push_back(&node->children);
+  }
+}
+
+// The whole uncompressed stream of a file, or throws ErrorGZIO. zlib passes
+// a file that is not compressed through unchanged.
+std::string readCompressed(gzFile gz) {
+  std::string image;
+  std::vector<char> chunk(1 << 16);
+  for (;;) {
+    int got = gzread(gz, chunk.data(), static_cast<unsigned>(chunk.size()));
+    if (got < 0) throw ErrorGZIO();
+    if (got == 0) break;
+    image.append(chunk.data(), static_cast<size_t>(got));
+  }
+  int error;
+  gzerror(gz, &error);
+  if (error != Z_OK && error != Z_BUF_ERROR) throw ErrorGZIO();
+  return image;
+}
+
+struct GzReader {
+  gzFile gz = nullptr;
+  ~GzReader() { if (gz) gzclose(gz); }
+  bool open(const std::string &name) {
+    if (gz) gzclose(gz);
+    gz = gzopen(name.c_str(), "rb");
+    return gz != nullptr;
+  }
+};
+
+void notice(const char *format) {
+  MessageFormat(std::cout, format).arg(programName).arg(treeFile);
+}
+
+}  // namespace
+
+std::string encodeTree() {
+  Encoder out;
+  out.header();
+  encodeList(out, dirTree.rootList);
+  return std::move(out.result());
+}
+
+void decodeTree(const std::string &image) {
+  Decoder in(image);
+  in.header();
+  decodeRecords(in);
+}
+
+void saveTree() {
+  const std::string target = saveTarget(treeFile);
+  std::string temp = target + ".XXXXXX";
+  Fd file;
+  file.fd = mkstemp(&temp[0]);
+  if (file.fd < 0) throw ErrorGenericFile(_("cannot create file %$"), treeFile);
+  bool ok = fchmod(file.fd, newFileMode(target)) == 0 &&
+            writeCompressed(file.fd) && fsync(file.fd) == 0;
+  ok = close(file.fd) == 0 && ok;
+  file.fd = -1;
+  if (!ok || rename(temp.c_str(), target.c_str()) != 0) {
+    unlink(temp.c_str());
+    throw ErrorGenericFile(_("error writing file %$"), treeFile);
+  }
+}
+
+void loadTree(bool quiet) {
+  loadConfiguration(quiet);
+  GzReader reader;
+  bool rebuilt = false;
+  auto rebuild = [&](const char *message) {
+    if (message) notice(message);
+    rebuildTree();
+    rebuilt = true;
+  };
+  struct stat status;  // st_size is 64 bits: a big file is never "empty"
+  if (stat(treeFile.c_str(), &status) != 0)
+    rebuild(_("%$: cannot find %$, file will be rebuilt\n"));
+  else if (status.st_size < 1)
+    rebuild(_("%$: %$ is empty, file will be rebuilt\n"));
+  if (!reader.open(treeFile)) {
+    if (rebuilt) throw ErrorGenericFile(_("cannot read file %$"), treeFile);
+    rebuild(_("%$: %$ is empty, file will be rebuilt\n"));
+    if (!reader.open(treeFile)) throw ErrorGenericFile(_("cannot read file %$"), treeFile);
+  }
+  try {
+    std::string image = readCompressed(reader.gz);
+    try {
+      if (!rebuilt) Decoder(image).header();
+    } catch (const ErrorBadFileFormat &) {
+      std::cout.flush();
+      MessageFormat(std::cerr, _("%$: %$ is not compatible with current of version of vok, "
+                                 "file will be rebuilt\n"))
+          .arg(programName)
+          .arg(treeFile);
+      rebuild(nullptr);
+      if (!reader.open(treeFile)) throw ErrorGenericFile(_("cannot read file %$"), treeFile);
+      image = readCompressed(reader.gz);
+    }
+    decodeTree(image);
+  } catch (const ErrorBadFileFormat &) {
+    throw ErrorGenericFile(_("invalid file format in %$"), treeFile);
+  } catch (const ErrorGZIO &) {
+    throw ErrorGenericFile(_("error reading file %$"), treeFile);
+  }
+}
