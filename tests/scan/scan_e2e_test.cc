@@ -1,0 +1,285 @@
+// Rescans of real temporary trees through the program, and the saved tree
+// file they leave behind.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <regex>
+
+#include "support/run_vok.h"
+#include "tree/dir_tree.h"
+#include "tree/tree_file.h"
+
+namespace {
+
+// The saved tree as lines "path tags", depth first.
+void listNodes(const DirNodeList &list, const std::string &prefix, bool top,
+               std::string &out) {
+  for (const DirNodeRef &node : list) {
+    std::string path = top ? node->name : childPath(prefix, node->name);
+    out += path;
+    if (node->skipState == SkipSkipped) out += " [skipped]";
+    if (node->skipState == SkipAdded) out += " [*]";
+    if (node->unreadableState) out += " [unreadable]";
+    if (node->isLink()) out += " -> " + std::to_string(node->linkState);
+    out += "\n";
+    listNodes(node->children, path, false, out);
+  }
+}
+
+std::string savedTree(const std::string &file) {
+  gzFile gz = gzopen(file.c_str(), "rb");
+  if (!gz) return "(no file)";
+  std::string image;
+  char chunk[65536];
+  for (int got; (got = gzread(gz, chunk, sizeof chunk)) > 0;) image.append(chunk, got);
+  gzclose(gz);
+  decodeTree(image);
+  std::string out;
+  listNodes(dirTree.rootList, "", true, out);
+  dirTree.rootList.clear();
+  return out;
+}
+
+class ScanTest : public ::testing::Test {
+ protected:
+  ScanTest() : t(vok.tree()), treeFile(vok.dir().file("tree.gz")) {}
+  // Standard output without the "loading configuration" line.
+  VokResult scan(const std::vector<std::string> &args) {
+    VokResult result = vok.run(args);
+    const std::string loading = "vok: loading configuration from " + vok.configFile() + "\n";
+    if (result.out.compare(0, loading.size(), loading) == 0)
+      result.out.erase(0, loading.size());
+    // The duration depends on the machine; a test tree takes no time.
+    result.out = std::regex_replace(result.out, std::regex("Time spent: 00:0[0-9] "),
+                                    "Time spent: 00:00 ");
+    return result;
+  }
+  std::string saved() const { return savedTree(treeFile); }
+  void mk(const std::string &relative) { makeDirs(t + "/" + relative); }
+
+  VokRunner vok;
+  const std::string t;
+  const std::string treeFile;
+};
+
+TEST_F(ScanTest, FullScanReportsEveryDirectoryAndSavesTheTree) {
+  mk("b/inner");
+  mk("a");
+  writeFile(t + "/a/file", "not a directory");
+  ASSERT_EQ(symlink("b", (t + "/lb").c_str()), 0);
+  ASSERT_EQ(symlink("/", (t + "/out").c_str()), 0);
+  ASSERT_EQ(symlink("missing", (t + "/dangling").c_str()), 0);
+  VokResult result = scan({"-rf"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  // Progress follows the directory's own order; the saved tree is sorted.
+  std::string out = result.out;
+  for (const char *line : {"/a\n", "/b\n", "/b/inner\n", "/lb\n", "/out\n"})
+    EXPECT_NE(out.find(t + line), std::string::npos) << line;
+  EXPECT_EQ(out.find("dangling"), std::string::npos);
+  EXPECT_EQ(out.compare(0, t.size() + 1, t + "\n"), 0);
+  EXPECT_NE(out.find("\nResolving symbolic links\nTime spent: 00:00 (full scan mode)\n"),
+            std::string::npos) << out;
+  EXPECT_EQ(saved(), t + "\n" + t + "/a\n" + t + "/b\n" + t + "/b/inner\n" + t +
+                         "/lb -> 0\n" + t + "/out -> 1\n");
+}
+
+TEST_F(ScanTest, MissingTreeFileIsRebuiltOnceBySmartScan) {
+  mk("x");
+  VokResult result = scan({"-r"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "vok: cannot find " + treeFile + ", file will be rebuilt\n" + t +
+                            "\n" + t + "/x\nResolving symbolic links\n"
+                            "Time spent: 00:00 (full scan mode)\n");
+  writeFile(treeFile, "");
+  VokResult empty = scan({"-r"});
+  EXPECT_EQ(empty.out.rfind("vok: " + treeFile + " is empty, file will be rebuilt\n" + t + "\n",
+                            0), 0u) << empty.out;
+}
+
+TEST_F(ScanTest, QuietSettingsAndTheirOverride) {
+  mk("x");
+  vok.writeConfig("StartDir = \"" + t + "\"\nQuietFullScan = yes\nQuietSmartScan = yes\n");
+  EXPECT_EQ(scan({"-rf"}).out, "Time spent: 00:00 (full scan mode)\n");
+  EXPECT_EQ(scan({"-r"}).out, "Time spent: 00:00 (smart scan mode)\n");
+  EXPECT_EQ(scan({"-rQ"}).out, t + "\n" + t + "/x\nResolving symbolic links\n"
+                                   "Time spent: 00:00 (smart scan mode)\n");
+  EXPECT_EQ(scan({"-rQ", "-rq"}).out, "Time spent: 00:00 (smart scan mode)\n");
+  vok.writeConfig("StartDir = \"" + t + "\"\n");
+  EXPECT_EQ(scan({"-rfq"}).out, "Time spent: 00:00 (full scan mode)\n");
+}
+
+TEST_F(ScanTest, SmartScanFollowsChanges) {
+  mk("keep/deep/er");
+  mk("old/sub");
+  mk("becomes_link/sub");
+  mk("skipped/sub");
+  vok.writeConfig("StartDir = \"" + t + "\"\nSkipDir = \"" + t + "/skipped\"\n");
+  ASSERT_EQ(scan({"-rfq"}).status, 0);
+  EXPECT_NE(saved().find(t + "/skipped [skipped]\n"), std::string::npos);
+
+  mk("keep/deep/er/new/newer");
+  ASSERT_EQ(rename((t + "/old").c_str(), (t + "/renamed").c_str()), 0);
+  ASSERT_EQ(system(("rm -r '" + t + "/becomes_link'").c_str()), 0);
+  ASSERT_EQ(symlink("keep", (t + "/becomes_link").c_str()), 0);
+  vok.writeConfig("StartDir = \"" + t + "\"\n");  // skipped is no longer skipped
+  VokResult result = scan({"-r"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(saved(), t + "\n" + t + "/becomes_link -> 0\n" + t + "/keep\n" + t +
+                         "/keep/deep\n" + t + "/keep/deep/er\n" + t + "/keep/deep/er/new\n" +
+                         t + "/keep/deep/er/new/newer\n" + t + "/renamed\n" + t +
+                         "/renamed/sub\n" + t + "/skipped\n" + t + "/skipped/sub\n");
+}
+
+TEST_F(ScanTest, UnreadableDirectoriesStayUnreadableUntilTheyChange) {
+  if (runningAsRoot()) GTEST_SKIP() << "permissions do not bite as root";
+  mk("closed/sub");
+  chmod((t + "/closed").c_str(), 0);
+  VokResult full = scan({"-rfq"});
+  EXPECT_EQ(full.err, "") << "permission denied is not reported";
+  EXPECT_NE(saved().find(t + "/closed [unreadable]\n"), std::string::npos);
+  chmod((t + "/closed").c_str(), 0755);
+  EXPECT_NE(saved().find(t + "/closed [unreadable]\n"), std::string::npos);
+}
+
+TEST_F(ScanTest, PartialScans) {
+  mk("a/b");
+  mk("c");
+  ASSERT_EQ(scan({"-rfq"}).status, 0);
+  mk("a/b/new");
+  mk("c/other");
+  vok.setCwd(t);
+  VokResult result = scan({"-rp", "a"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, t + "/a\n" + t + "/a/b\n" + t + "/a/b/new\n"
+                        "Resolving symbolic links\nTime spent: 00:00 (partial scan mode)\n");
+  EXPECT_EQ(saved().find("c/other"), std::string::npos) << "only a was scanned";
+  // A directory below one the tree lacks is added with the missing levels.
+  VokResult deeper = scan({"-rp", "c/other"});
+  EXPECT_EQ(deeper.status, 0) << deeper.err;
+  EXPECT_NE(saved().find(t + "/c/other\n"), std::string::npos);
+
+  struct Refused {
+    std::string dir, message;
+  };
+  for (const Refused &r : {Refused{"nowhere", "cannot scan directory nowhere"},
+                           Refused{"/", "/ is either a special directory, in `SkipDir' or "
+                                        "not in `StartDir'"}}) {
+    VokResult refused = scan({"-rp", r.dir});
+    EXPECT_EQ(refused.status, 4);
+    EXPECT_EQ(refused.err, "vok: " + r.message + "\n");
+  }
+}
+
+TEST_F(ScanTest, PartialScanAfterRebuildStillRefusesBadDirectories) {
+  mk("a");
+  vok.setCwd(t);
+  VokResult refused = scan({"-rp", "/"});
+  EXPECT_EQ(refused.status, 4);
+  EXPECT_NE(refused.out.find("file will be rebuilt"), std::string::npos);
+  unlink(treeFile.c_str());
+  VokResult ok = scan({"-rp", "a"});
+  EXPECT_EQ(ok.status, 0);
+  EXPECT_NE(ok.out.find("Time spent: 00:00 (partial scan mode)\n"), std::string::npos);
+  // The rebuild read everything; the partial update does not list a again.
+  size_t first = ok.out.find(t + "/a\n");
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_EQ(ok.out.find(t + "/a\n", first + 1), std::string::npos) << ok.out;
+}
+
+TEST_F(ScanTest, BadStartDirectoriesAreReportedAndSkipped) {
+  mk("ok");
+  writeFile(t + "/file", "x");
+  vok.writeConfig("StartDir = \"" + t + "/ok\"\nStartDir = \"" + t + "/file\"\n"
+                  "StartDir = \"" + t + "/none\"\nStartDir = \"/\\x5cxZZ\"\n");
+  VokResult result = scan({"-rfq"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "vok: " + t + "/file specified in `StartDir' command is not a "
+                        "directory.  Command ignored\n"
+                        "vok: cannot find directory " + t + "/none as specified in "
+                        "`StartDir' command.  Command ignored\n");
+  EXPECT_EQ(saved(), t + "/ok\n");
+}
+
+TEST_F(ScanTest, DamagedTreeFiles) {
+  mk("x");
+  ASSERT_EQ(scan({"-rfq"}).status, 0);
+  gzFile gz = gzopen(treeFile.c_str(), "rb");
+  std::string image(4096, '\0');
+  image.resize(gzread(gz, &image[0], image.size()));
+  gzclose(gz);
+
+  writeFile(treeFile, image);  // not compressed: read all the same
+  EXPECT_EQ(scan({"-rpq", t}).status, 0);
+  writeFile(treeFile, image.substr(0, image.size() - 3));
+  VokResult cut = scan({"-rq"});
+  EXPECT_EQ(cut.status, 2);
+  EXPECT_EQ(cut.err, "vok: error reading file " + treeFile + "\n");
+
+  std::string record = image;
+  record[30] = 'Q';
+  writeFile(treeFile, record);
+  VokResult bad = scan({"-rq"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.err, "vok: error in saved directory file\nPlease rebuild it using `vok -rf'\n");
+
+  std::string other = image;
+  other[16] = 0x12;  // the byte order of another machine
+  other[17] = 0x34;
+  writeFile(treeFile, other);
+  VokResult foreign = scan({"-rq"});
+  EXPECT_EQ(foreign.status, 0);
+  EXPECT_EQ(foreign.err, "vok: " + treeFile + " is not compatible with current of version of "
+                         "vok, file will be rebuilt\n");
+  EXPECT_EQ(saved(), t + "\n" + t + "/x\n");
+}
+
+TEST_F(ScanTest, SavingKeepsLinksAndModesAndNeverHalfWrites) {
+  mk("x");
+  const std::string real = vok.dir().file("real.gz");
+  writeFile(real, "");
+  chmod(real.c_str(), 0640);
+  ASSERT_EQ(symlink(real.c_str(), treeFile.c_str()), 0);
+  ASSERT_EQ(scan({"-rfq"}).status, 0);
+  struct stat status;
+  ASSERT_EQ(lstat(treeFile.c_str(), &status), 0);
+  EXPECT_TRUE(S_ISLNK(status.st_mode));
+  ASSERT_EQ(stat(real.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0640u);
+  EXPECT_EQ(saved(), t + "\n" + t + "/x\n");
+
+  // A file that cannot be written leaves the old one whole.
+  vok.setEnv("VOK_DIRTREE", vok.dir().file("missing/tree.gz"));
+  VokResult result = scan({"-rfq"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, "vok: cannot create file " + vok.dir().file("missing/tree.gz") + "\n");
+}
+
+TEST_F(ScanTest, AwkwardNamesAndDeepTrees) {
+  const std::string longName(255, 'n');
+  for (const std::string &name : {longName, std::string("new\nline"), std::string("tab\there"),
+                                  std::string("\xe9\xff high")})
+    mk(name);
+  // 10000 levels: paths far beyond what getcwd accepts.
+  int fd = open(t.c_str(), O_RDONLY | O_DIRECTORY);
+  for (int i = 0; i < 10000; ++i) {
+    ASSERT_EQ(mkdirat(fd, "deep", 0755), 0);
+    int next = openat(fd, "deep", O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = next;
+  }
+  close(fd);
+  ASSERT_EQ(scan({"-rfq"}).status, 0);
+  std::string tree = saved();
+  EXPECT_NE(tree.find(t + "/" + longName + "\n"), std::string::npos);
+  EXPECT_NE(tree.find(t + "/new\nline\n"), std::string::npos);
+  EXPECT_NE(tree.find(std::string("/deep/deep\n")), std::string::npos);
+  VokResult smart = scan({"-rq"});
+  EXPECT_EQ(smart.status, 0) << smart.err;
+  EXPECT_EQ(saved(), tree);
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+#include "tree/tree_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "base/errors.h"
+#include "tree/dir_tree.h"
+
+namespace {
+
+DirNodeRef dir(const char *name, uint16_t mode = 040755) {
+  auto node = std::make_shared<DirNode>();
+  node->name = name;
+  node->entryMode = node->targetMode = mode;
+  node->modifyTime = 0x0102030405060708;
+  node->changeTime = 7;
+  return node;
+}
+
+std::string header(int64_t time) {
+  std::string h = "<VOKID#9>\x04\x08\x01\x02\x08\x08\x08";
+  int32_t check = 0x1234;
+  h.append(reinterpret_cast<const char *>(&check), 4);
+  h.append(reinterpret_cast<const char *>(&time), 8);
+  return h + "HP";
+}
+
+template <class T>
+std::string bytes(T value) {
+  return std::string(reinterpret_cast<const char *>(&value), sizeof value);
+}
+
+// A small tree with every kind of record and state.
+void buildSample() {
+  dirTree.rootList.clear();
+  dirTree.lastScanTime = 1234567890;
+  DirNodeRef root = dir("/r");
+  DirNodeRef skipped = dir("skipped");
+  skipped->skipState = SkipSkipped;
+  DirNodeRef unreadable = dir("unreadable");
+  unreadable->unreadableState = ReadCannotList;
+  DirNodeRef added = dir("added");
+  added->skipState = SkipAdded;
+  DirNodeRef link = dir("link", 040700);
+  link->entryMode = 0120777;
+  link->linkText = "../target";
+  link->resolvedPath = "/target";
+  link->linkState = LinkOutside;
+  link->linkAccess = AccessNoRead;
+  skipped->children.push_back(dir("inner\n\t\xff"));
+  root->children = {skipped, unreadable, added, link};
+  dirTree.rootList = {root, dir("/second")};
+}
+
+std::string describe(const DirNodeList &list, const std::string &indent = "") {
+  std::string text;
+  for (const DirNodeRef &n : list) {
+    text += indent + n->name + " lt=" + n->linkText + " rp=" + n->resolvedPath +
+            " em=" + std::to_string(n->entryMode) + " tm=" + std::to_string(n->targetMode) +
+            " mt=" + std::to_string(n->modifyTime) + " ct=" + std::to_string(n->changeTime) +
+            " s=" + std::to_string(n->skipState) + " u=" + std::to_string(n->unreadableState) +
+            " ls=" + std::to_string(n->linkState) + " la=" + std::to_string(n->linkAccess) + "\n";
+    text += describe(n->children, indent + "  ");
+  }
+  return text;
+}
+
+TEST(TreeFileTest, EmptyTreeIsTheHeaderAndOneE) {
+  dirTree.rootList.clear();
+  dirTree.lastScanTime = 42;
+  EXPECT_EQ(encodeTree(), header(42) + "E");
+  EXPECT_EQ(encodeTree().size(), 31u);
+}
+
+TEST(TreeFileTest, RecordsByteForByte) {
+  dirTree.rootList.clear();
+  dirTree.lastScanTime = 5;
+  DirNodeRef root = dir("/a");
+  root->children.push_back(dir("b"));
+  DirNodeRef link = dir("/l");
+  link->entryMode = 0120777;
+  link->linkText = "/a";
+  link->resolvedPath = "/a";
+  link->linkState = LinkInside;
+  dirTree.rootList = {root, link};
+  const std::string times = bytes<int64_t>(0x0102030405060708) + bytes<int64_t>(7);
+  const std::string mode = bytes<uint16_t>(040755);
+  EXPECT_EQ(encodeTree(),
+            header(5) + std::string("D\x01/a\0", 5) + mode + times +
+                std::string("D\x00" "b\0", 4) + mode + times + "E" +
+                std::string("L/a\0", 4) + bytes<uint16_t>(0120777) + std::string("/a\0", 3) +
+                std::string("\x00\x00", 2) + std::string("/l\0", 3) + mode + times + "E");
+}
+
+TEST(TreeFileTest, RoundTripKeepsEveryStoredField) {
+  buildSample();
+  const std::string before = describe(dirTree.rootList);
+  const std::string image = encodeTree();
+  dirTree.rootList.clear();
+  decodeTree(image);
+  EXPECT_EQ(dirTree.lastScanTime, 1234567890);
+  EXPECT_EQ(describe(dirTree.rootList), before);
+}
+
+TEST(TreeFileTest, EveryTruncationFailsCleanly) {
+  buildSample();
+  const std::string image = encodeTree();
+  for (size_t length = 0; length < image.size(); ++length) {
+    try {
+      decodeTree(image.substr(0, length));
+      ADD_FAILURE() << "a file cut at " << length << " bytes was accepted";
+    } catch (const ErrorGZIO &) {
+    } catch (const ErrorBadFileFormat &) {
+      EXPECT_LT(length, 30u) << "only a cut header is another format";
+    }
+  }
+}
+
+TEST(TreeFileTest, EveryChangedByteEndsInAResultOrAKnownError) {
+  buildSample();
+  const std::string image = encodeTree();
+  for (size_t at = 0; at < image.size(); ++at) {
+    for (unsigned char value : {0x00, 0x01, 0x44, 0x45, 0x4c, 0xff}) {
+      std::string damaged = image;
+      damaged[at] = static_cast<char>(value);
+      try {
+        decodeTree(damaged);
+      } catch (const ErrorGZIO &) {
+      } catch (const ErrorBadFileFormat &) {
+      } catch (const ErrorGenericFile &error) {
+        EXPECT_STREQ(error.what(),
+                     "error in saved directory file\nPlease rebuild it using `vok -rf'");
+      }
+    }
+  }
+}
+
+TEST(TreeFileTest, DeeplyNestedRecordsNeedNoCallStack) {
+  // A damaged or hostile file can nest records as deep as its size allows.
+  std::string image = header(0);
+  const std::string record = std::string("D\x01x\0", 4) + bytes<uint16_t>(040755) +
+                             bytes<int64_t>(0) + bytes<int64_t>(0);
+  for (int i = 0; i < 300000; ++i) image += record;
+  EXPECT_THROW(decodeTree(image), ErrorGZIO);
+  std::string leaf = record;
+  leaf[1] = '\0';  // the innermost record has no children of its own
+  image += leaf + std::string(300001, 'E');
+  decodeTree(image);
+  EXPECT_EQ(dirTree.rootList.size(), 1u);
+  EXPECT_TRUE(encodeTree() == image);
+  dirTree.rootList.clear();
+}
+
+}  // namespace
