@@ -288,7 +288,7 @@ void resolveLink(DirNode &link, const std::string &path, DirNodeList &roots) {
     link.linkState = LinkNotFound;
     return;
   }
-  link.resolvedPath = target;
+  link.setResolvedPath(target);
   link.linkState = lookupPath(target, false, false, false, roots).node ? LinkInside : LinkOutside;
 }
 

@@ -25,8 +25,25 @@ DirNode::~DirNode() {
   }
 }
 
+const std::string &DirNode::noText() {
+  static const std::string empty;
+  return empty;
+}
+
+void DirNode::setLinkText(std::string text) {
+  if (!link_ && text.empty()) return;
+  if (!link_) link_.reset(new LinkInfo);
+  link_->text = std::move(text);
+}
+
+void DirNode::setResolvedPath(std::string path) {
+  if (!link_ && path.empty()) return;
+  if (!link_) link_.reset(new LinkInfo);
+  link_->resolved = std::move(path);
+}
+
 void DirNode::refreshStatus() {
-  linkText.clear();
+  setLinkText(std::string());
   skipState = SkipNone;
   unreadableState = ReadOk;
   struct stat status;
@@ -45,19 +62,21 @@ void DirNode::refreshStatus() {
     entryMode = targetMode = 0;
     return;
   }
-  linkText = readLinkTarget(name);
+  setLinkText(readLinkTarget(name));
   targetMode = static_cast<uint16_t>(status.st_mode);
 }
 
 void DirNode::copyAttributes(const DirNode &other) {
-  linkText = other.linkText;
+  if (other.link_ || link_) {
+    setLinkText(other.linkText());
+    setResolvedPath(other.resolvedPath());
+  }
   entryMode = other.entryMode;
   targetMode = other.targetMode;
   modifyTime = other.modifyTime;
   changeTime = other.changeTime;
   skipState = other.skipState;
   unreadableState = other.unreadableState;
-  resolvedPath = other.resolvedPath;
   linkState = other.linkState;
   linkAccess = other.linkAccess;
 }

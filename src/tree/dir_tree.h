@@ -35,8 +35,6 @@ struct DirNode {
   ~DirNode();
 
   std::string name;  // full path for a root, entry name otherwise
-  std::string linkText;      // what a link points to; empty for directories
-  std::string resolvedPath;  // physical path of a link's target, if entered
   uint16_t entryMode = 0;    // lstat
   uint16_t targetMode = 0;   // stat for links, entryMode otherwise
   int64_t modifyTime = 0;
@@ -48,6 +46,14 @@ struct DirNode {
   uint8_t scanMark = MarkIdle;
   DirNodeList children;
 
+  // What a link points to (empty for directories) and the physical path of
+  // its target once entered. Kept apart so that directory nodes, which are
+  // nearly all of a tree, stay small.
+  const std::string &linkText() const { return link_ ? link_->text : noText(); }
+  const std::string &resolvedPath() const { return link_ ? link_->resolved : noText(); }
+  void setLinkText(std::string text);
+  void setResolvedPath(std::string path);
+
   bool isDir() const { return isDirMode(targetMode); }
   bool isLink() const { return isLinkMode(entryMode); }
   int64_t newestTime() const { return modifyTime > changeTime ? modifyTime : changeTime; }
@@ -58,6 +64,14 @@ struct DirNode {
   // Copies everything but name, scanMark and children.
   void copyAttributes(const DirNode &other);
   void clearChildren() { children.clear(); }
+
+ private:
+  struct LinkInfo {
+    std::string text;
+    std::string resolved;
+  };
+  static const std::string &noText();
+  std::unique_ptr<LinkInfo> link_;
 };
 
 // A node for a directory entry; only directories, links and entries of

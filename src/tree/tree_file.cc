@@ -93,11 +93,11 @@ void Encoder::header() {
 }
 
 void Encoder::node(const DirNode &node) {
-  if (!node.linkText.empty()) {
+  if (!node.linkText().empty()) {
     byte('L');
-    text(node.linkText);
+    text(node.linkText());
     value<uint16_t>(node.entryMode);
-    text(node.resolvedPath);
+    text(node.resolvedPath());
     byte(node.linkState);
     byte(node.linkAccess);
   } else {
@@ -132,7 +132,7 @@ void encodeList(Encoder &out, const DirNodeList &roots) {
     }
     const DirNode &node = *(*top.list)[top.next++];
     out.node(node);
-    if (node.linkText.empty() && !node.children.empty())
+    if (node.linkText().empty() && !node.children.empty())
       stack.push_back({&node.children, 0});
   }
 }
@@ -236,9 +236,9 @@ DirNodeRef Decoder::node(unsigned char kind, bool &hasChildren) {
   auto node = std::make_shared<DirNode>();
   hasChildren = false;
   if (kind == 'L') {
-    node->linkText = text();
+    node->setLinkText(text());
     node->entryMode = value<uint16_t>();
-    node->resolvedPath = text();
+    node->setResolvedPath(text());
     node->linkState = byte();
     node->linkAccess = byte();
   } else {

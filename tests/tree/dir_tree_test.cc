@@ -65,7 +65,7 @@ TEST_F(DirTreeTest, NodesOnlyForDirectoriesAndLinksToThem) {
   DirNodeRef link = nodeFromPath("link");
   EXPECT_TRUE(link->isDir());
   EXPECT_TRUE(link->isLink());
-  EXPECT_EQ(link->linkText, "dir");
+  EXPECT_EQ(link->linkText(), "dir");
   DirNodeRef dangling = nodeFromPath("dangling");
   EXPECT_EQ(dangling->entryMode, 0);
   EXPECT_EQ(dangling->targetMode, 0);

@@ -45,8 +45,8 @@ void buildSample() {
   added->skipState = SkipAdded;
   DirNodeRef link = dir("link", 040700);
   link->entryMode = 0120777;
-  link->linkText = "../target";
-  link->resolvedPath = "/target";
+  link->setLinkText("../target");
+  link->setResolvedPath("/target");
   link->linkState = LinkOutside;
   link->linkAccess = AccessNoRead;
   skipped->children.push_back(dir("inner\n\t\xff"));
@@ -57,7 +57,7 @@ void buildSample() {
 std::string describe(const DirNodeList &list, const std::string &indent = "") {
   std::string text;
   for (const DirNodeRef &n : list) {
-    text += indent + n->name + " lt=" + n->linkText + " rp=" + n->resolvedPath +
+    text += indent + n->name + " lt=" + n->linkText() + " rp=" + n->resolvedPath() +
             " em=" + std::to_string(n->entryMode) + " tm=" + std::to_string(n->targetMode) +
             " mt=" + std::to_string(n->modifyTime) + " ct=" + std::to_string(n->changeTime) +
             " s=" + std::to_string(n->skipState) + " u=" + std::to_string(n->unreadableState) +
@@ -81,8 +81,8 @@ TEST(TreeFileTest, RecordsByteForByte) {
   root->children.push_back(dir("b"));
   DirNodeRef link = dir("/l");
   link->entryMode = 0120777;
-  link->linkText = "/a";
-  link->resolvedPath = "/a";
+  link->setLinkText("/a");
+  link->setResolvedPath("/a");
   link->linkState = LinkInside;
   dirTree.rootList = {root, link};
   const std::string times = bytes<int64_t>(0x0102030405060708) + bytes<int64_t>(7);
