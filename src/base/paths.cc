@@ -24,13 +24,6 @@ std::string escapeWith(const std::string &text, const char *specials) {
   return escaped;
 }
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 std::string homeOfRealUser() {
   if (struct passwd *entry = getpwuid(getuid())) return entry->pw_dir;
   if (const char *home = getenv("HOME")) return home;
@@ -87,6 +80,13 @@ bool endsWith(const std::string &text, const std::string &tail) {
 
 }  // namespace
 
+int hexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 std::string getCurrentDir() {
   char buffer[1024];
   if (!getcwd(buffer, sizeof buffer)) return std::string();
@@ -136,8 +136,8 @@ std::string unescapePattern(const std::string &text) {
     } else if (i + 1 == text.size()) {
       break;
     } else if (text[i + 1] == 'x') {
-      int high = i + 2 < text.size() ? hexValue(text[i + 2]) : -1;
-      int low = i + 3 < text.size() ? hexValue(text[i + 3]) : -1;
+      int high = i + 2 < text.size() ? hexDigitValue(text[i + 2]) : -1;
+      int low = i + 3 < text.size() ? hexDigitValue(text[i + 3]) : -1;
       if (high < 0 || low < 0) throw ErrorRange();
       result += static_cast<char>(high * 16 + low);
       i += 3;

@@ -33,6 +33,9 @@ std::string expandDirName(const std::string &name, bool patternMode,
 // other escape as written. Throws ErrorRange for a malformed "\x".
 std::string unescapePattern(const std::string &text);
 
+// The value of a hexadecimal digit (either case), or -1.
+int hexDigitValue(char c);
+
 std::string escapeGlob(const std::string &text);
 std::string escapeRegex(const std::string &text);
 

@@ -136,10 +136,14 @@ void parseKeyBinding(const char *name, const char *line, size_t from, size_t len
                      const ConfigCommand &cmd) {
   parseChoice(kKeyBindingWords, name, line, from, length, cmd);
 }
+// Writes the display name of a value 0 to 2 of a word-table setting.
+void printChoice(const char *name, const ConfigCommand &cmd, const char *const (&names)[3]) {
+  int32_t value = sectionProfile().*cmd.target.integer;
+  std::cout << name << ": " << (value >= 0 && value < 3 ? names[value] : "?") << '\n';
+}
 void printKeyBinding(const char *name, const ConfigCommand &cmd) {
   static const char *const kNames[] = {"Default", "vi", "emacs"};
-  int32_t value = sectionProfile().*cmd.target.integer;
-  std::cout << name << ": " << (value >= 0 && value < 3 ? kNames[value] : "?") << '\n';
+  printChoice(name, cmd, kNames);
 }
 void parseShowNewDir(const char *name, const char *line, size_t from, size_t length,
                      const ConfigCommand &cmd) {
@@ -147,8 +151,7 @@ void parseShowNewDir(const char *name, const char *line, size_t from, size_t len
 }
 void printShowNewDir(const char *name, const ConfigCommand &cmd) {
   static const char *const kNames[] = {"No", "Yes", "Multi"};
-  int32_t value = sectionProfile().*cmd.target.integer;
-  std::cout << name << ": " << (value >= 0 && value < 3 ? kNames[value] : "?") << '\n';
+  printChoice(name, cmd, kNames);
 }
 
 // Reads attribute words from `at`, ORing their bits; "normal" only first and

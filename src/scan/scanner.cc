@@ -307,14 +307,7 @@ std::string unescapeEntry(const std::string &text) {
     if (text[i] != '\\') {
       result += text[i];
     } else if (i + 1 < text.size() && text[i + 1] == 'x') {
-      auto hex = [&](size_t at) -> int {
-        if (at >= text.size()) return -1;
-        char c = text[at];
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        return -1;
-      };
+      auto hex = [&](size_t at) { return at < text.size() ? hexDigitValue(text[at]) : -1; };
       int high = hex(i + 2), low = hex(i + 3);
       if (high < 0 || low < 0) throw ErrorRange();
       result += static_cast<char>(high * 16 + low);
