@@ -34,6 +34,7 @@
 #include "base/errors.h"
 #include "base/message.h"
 #include "base/paths.h"
+#include "base/safe_file.h"
 #include "config/reader.h"
 #include "driver/globals.h"
 #include "scan/scan_commands.h"
@@ -135,35 +136,6 @@ void encodeList(Encoder &out, const DirNodeList &roots) {
     if (node.linkText().empty() && !node.children.empty())
       stack.push_back({&node.children, 0});
   }
-}
-
-struct Fd {
-  int fd = -1;
-  ~Fd() { if (fd >= 0) close(fd); }
-};
-
-// The file that a save replaces: the target of a symbolic link, so that the
-// link itself survives.
-std::string saveTarget(const std::string &name) {
-  struct stat status;
-  if (lstat(name.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return name;
-  if (char *real = realpath(name.c_str(), nullptr)) {
-    std::string target = real;
-    free(real);
-    return target;
-  }
-  std::string link = readLinkTarget(name);
-  if (link.empty() || link[0] == '/') return link.empty() ? name : link;
-  size_t slash = name.rfind('/');
-  return slash == std::string::npos ? link : name.substr(0, slash + 1) + link;
-}
-
-mode_t newFileMode(const std::string &target) {
-  struct stat status;
-  if (stat(target.c_str(), &status) == 0) return status.st_mode & 07777;
-  mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
 }
 
 bool writeCompressed(int fd) {
@@ -327,19 +299,10 @@ void decodeTree(const std::string &image) {
 }
 
 void saveTree() {
-  const std::string target = saveTarget(treeFile);
-  std::string temp = target + ".XXXXXX";
-  Fd file;
-  file.fd = mkstemp(&temp[0]);
-  if (file.fd < 0) throw ErrorGenericFile(_("cannot create file %$"), treeFile);
-  bool ok = fchmod(file.fd, newFileMode(target)) == 0 &&
-            writeCompressed(file.fd) && fsync(file.fd) == 0;
-  ok = close(file.fd) == 0 && ok;
-  file.fd = -1;
-  if (!ok || rename(temp.c_str(), target.c_str()) != 0) {
-    unlink(temp.c_str());
+  SafeFileWriter file(treeFile);
+  if (!file.ok()) throw ErrorGenericFile(_("cannot create file %$"), treeFile);
+  if (!writeCompressed(file.fd()) || !file.commit())
     throw ErrorGenericFile(_("error writing file %$"), treeFile);
-  }
 }
 
 void loadTree(bool quiet) {
