@@ -7,16 +7,12 @@
 #include <vector>
 
 #include "scan/scan_commands.h"
+#include "select/bookmarks.h"
+#include "select/jump.h"
 #include "tree/tree_file.h"
 
 void showDirectoryTree(const std::string &dir, bool mountScan, bool rescanFirst);
 void showWholeTree(bool mountScan, bool rescanFirst);
-void jumpByPattern(const std::string &pattern, bool wholeTree, bool mountScan,
-                   unsigned long number);
-
-void listBookmarksCommand(const std::string &pattern);
-void addBookmarksCommand(int argc, char **argv, int first);
-void removeBookmarksCommand(int argc, char **argv, int first);
 
 
 #endif

@@ -14,10 +14,3 @@ void showDirectoryTree(const std::string &, bool, bool) {
   notAvailable(_("the directory tree display"));
 }
 void showWholeTree(bool, bool) { notAvailable(_("the directory tree display")); }
-void jumpByPattern(const std::string &pattern, bool, bool, unsigned long) {
-  notAvailable(pattern.empty() ? _("browsing the directory tree")
-                               : _("the jump by pattern"));
-}
-void listBookmarksCommand(const std::string &) { notAvailable("-b"); }
-void addBookmarksCommand(int, char **, int) { notAvailable("-ba"); }
-void removeBookmarksCommand(int, char **, int) { notAvailable("-br"); }
