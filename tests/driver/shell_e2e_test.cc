@@ -189,3 +189,30 @@ TEST(VokscrTest, ChangesToTheDirectoryInTheNewDirectoryFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// The whole loop: the shell evaluates the printed lines, vok PATTERN picks a
+// directory and the shell ends up there; again from there moves on.
+TEST(VokscrTest, JumpsByPatternInEveryShell) {
+  for (const Shell &shell : kShells) {
+    ShellSession session(shell);
+    if (!requireShell(session, shell)) continue;
+    VokRunner &vok = session.runner();
+    const std::string t = vok.tree();
+    for (const char *dir : {"a b/jumpme", "q'\"x/jumpme", "-lead/jumpme"})
+      makeDirs(t + "/" + dir);
+    vok.writeConfig("StartDir = \"" + t + "\"\nFuzzySize = 0\nShowNewDir = no\n");
+    ASSERT_EQ(vok.run({"-rfq"}).status, 0);
+    VokResult result = session.run(
+        "vok jumpme\npwd\nvok jumpme\npwd\nvok jumpme\npwd\nvok jumpme\npwd\n"
+        "vok nomatchzz\npwd\n");
+    EXPECT_EQ(result.out, t + "/-lead/jumpme\n" + t + "/a b/jumpme\n" + t +
+                              "/q'\"x/jumpme\n" + t + "/-lead/jumpme\n"
+                              "no directory change\n" + t + "/-lead/jumpme\n")
+        << label(shell) << "\n" << result.err;
+    EXPECT_EQ(result.err, "") << label(shell);
+  }
+}
+
+}  // namespace

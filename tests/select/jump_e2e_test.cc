@@ -1,0 +1,201 @@
+// vok PATTERN [NUMBER] and the bookmark commands on real temporary trees.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "support/run_vok.h"
+
+namespace {
+
+// How a bookmark file writes a path made only of graphic bytes (the test's
+// temporary directory): a backslash before quotes and backslashes.
+std::string escape(const std::string &path) {
+  std::string out;
+  for (char c : path) {
+    if (c == '\'' || c == '"' || c == '`' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+class JumpTest : public ::testing::Test {
+ protected:
+  JumpTest() : t(vok.tree()) {}
+  void mk(const std::string &relative) { makeDirs(t + "/" + relative); }
+  void scanned(const std::string &extraConfig = "") {
+    vok.writeConfig("StartDir = \"" + t + "\"\n" + extraConfig);
+    ASSERT_EQ(vok.run({"-rfq"}).status, 0);
+  }
+  // Runs a jump from a directory below the tree ("" for the tree itself).
+  VokResult jump(const std::vector<std::string> &args, const std::string &from = "") {
+    vok.setCwd(from.empty() ? t : t + "/" + from);
+    return vok.run(args);
+  }
+
+  VokRunner vok;
+  const std::string t;
+};
+
+TEST_F(JumpTest, CyclesThroughMatchesAfterTheCurrentDirectory) {
+  mk("x/doc");
+  mk("x2");
+  mk("y/doc");
+  scanned();
+  VokResult first = jump({"doc"});
+  EXPECT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(first.newDir, t + "/x/doc");
+  EXPECT_EQ(first.out, "change to " + t + "/x/doc\n");
+  EXPECT_EQ(jump({"doc"}, "x/doc").newDir, t + "/y/doc");
+  EXPECT_EQ(jump({"doc"}, "y/doc").newDir, t + "/x/doc");
+  // x2 lies between the two matches in tree order.
+  EXPECT_EQ(jump({"doc"}, "x2").newDir, t + "/y/doc");
+}
+
+TEST_F(JumpTest, NumbersAndTheList) {
+  mk("x/doc");
+  mk("y/doc");
+  scanned();
+  EXPECT_EQ(jump({"doc", "2"}).newDir, t + "/y/doc");
+  EXPECT_EQ(jump({"doc", "1"}, "y/doc").newDir, t + "/x/doc");
+  VokResult same = jump({"doc", "2"}, "y/doc");
+  EXPECT_EQ(same.out, "no directory change\n");
+  EXPECT_EQ(same.newDir, ".");
+  VokResult list = jump({"doc", "3"});
+  EXPECT_EQ(list.status, 7);
+  EXPECT_NE(list.err.find("list of matching directories is not available yet"),
+            std::string::npos);
+  EXPECT_EQ(list.newDir, ".");
+}
+
+TEST_F(JumpTest, ThresholdDecidesWhenTheListIsShown) {
+  // (Roots are named by their full path, so the literal must not occur in
+  // the temporary directory's name.)
+  for (const char *d : {"a/qq", "b/qq", "c/qq", "d/qq"}) mk(d);
+  scanned();
+  EXPECT_EQ(jump({"qq"}).status, 0) << "four matches: no list";
+  mk("e/qq");
+  EXPECT_EQ(jump({"qq"}).status, 0) << "four matches and the current directory";
+  ASSERT_EQ(vok.run({"-rq"}).status, 0);
+  EXPECT_EQ(jump({"qq"}).status, 7) << "five matches bring up the list";
+  scanned("ShowListThreshold = 5\n");
+  EXPECT_EQ(jump({"qq"}, "a/qq").newDir, t + "/b/qq");
+}
+
+TEST_F(JumpTest, ShowNewDirModes) {
+  mk("only");
+  mk("p/two");
+  mk("q/two");
+  scanned();
+  EXPECT_EQ(jump({"only"}).out, "") << "multi: one match says nothing";
+  EXPECT_EQ(jump({"two"}).out, "change to " + t + "/p/two\n");
+  scanned("ShowNewDir = yes\n");
+  EXPECT_EQ(jump({"only"}).out, "change to " + t + "/only\n");
+  scanned("ShowNewDir = no\n");
+  VokResult quiet = jump({"two"});
+  EXPECT_EQ(quiet.out, "");
+  EXPECT_EQ(quiet.newDir, t + "/p/two");
+}
+
+TEST_F(JumpTest, DirectoryPartsAndApproximateMatches) {
+  mk("proj/src");
+  mk("other/src");
+  mk("sources");
+  scanned();
+  EXPECT_EQ(jump({"pro/src"}).newDir, t + "/proj/src");
+  EXPECT_EQ(jump({"oth//src"}).newDir, t + "/other/src");
+  // Nothing contains "sourcs": the closest longer names are offered.
+  VokResult fuzzy = jump({"sourcs", "1"});
+  EXPECT_EQ(fuzzy.status, 0) << fuzzy.err;
+  EXPECT_EQ(fuzzy.newDir, t + "/sources");
+  scanned("FuzzySize = 0\n");
+  VokResult none = jump({"srx"});
+  EXPECT_EQ(none.status, 0) << "only the current directory's marker";
+  EXPECT_EQ(none.out, "no directory change\n");
+  for (const char *bad : {"/src", "src/", "a///b"}) {
+    VokResult invalid = jump({bad});
+    EXPECT_EQ(invalid.status, 4);
+    EXPECT_EQ(invalid.err, "vok: invalid search string\n");
+  }
+  makeDirs(vok.dir().file("cwd"));
+  vok.setCwd(vok.dir().file("cwd"));
+  vok.removeCwdBeforeRun();
+  VokResult unknown = vok.run({"srx"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.err, "vok: cannot find directory matching the string srx\n");
+}
+
+TEST_F(JumpTest, CurrentDirectoryAndVanishedMatches) {
+  mk("here");
+  mk("a/gone");
+  mk("b/gone");
+  scanned();
+  VokResult stay = jump({"here"}, "here");
+  EXPECT_EQ(stay.out, "no directory change\n");
+  EXPECT_EQ(stay.newDir, ".");
+  ASSERT_EQ(rmdir((t + "/a/gone").c_str()), 0);
+  VokResult skip = jump({"gone"});
+  EXPECT_EQ(skip.err, "vok: skipping " + t + "/a/gone - directory no longer exist\n");
+  EXPECT_EQ(skip.newDir, t + "/b/gone");
+  ASSERT_EQ(rmdir((t + "/b/gone").c_str()), 0);
+  // With the current directory's marker as the start: no change.
+  VokResult marked = jump({"gone"}, "here");
+  EXPECT_EQ(marked.status, 0);
+  EXPECT_EQ(marked.out, "no directory change\n");
+  // Without a current directory the start is a real match: an error.
+  vok.setCwd(t + "/here");
+  vok.removeCwdBeforeRun();
+  VokResult all = vok.run({"gone"});
+  EXPECT_EQ(all.status, 2);
+  EXPECT_NE(all.err.find("vok: cannot find directory matching the string gone\n"),
+            std::string::npos);
+}
+
+TEST_F(JumpTest, BookmarksComeFirst) {
+  mk("a/doc");
+  mk("b/doc");
+  mk("c/doc");
+  mk("my dir/q\"uote");
+  scanned();
+  vok.setCwd(t);
+  VokResult added = vok.run({"-ba", "c/doc", t + "/my dir/q\"uote", "", "not/there"});
+  EXPECT_EQ(added.status, 0);
+  EXPECT_EQ(added.err, "vok: cannot find " + t + "/not/there in saved directory tree\n");
+  EXPECT_EQ(readFile(vok.dir().file("bookmarks")),
+            escape(t) + "/c/doc\n" + escape(t) + "/my\\x20dir/q\\\"uote\n");
+  VokResult twice = vok.run({"-ba", "c/doc"});
+  EXPECT_EQ(twice.err, "vok: directory " + t + "/c/doc already bookmarked\n");
+
+  EXPECT_EQ(jump({"doc"}).newDir, t + "/c/doc") << "the bookmark wins";
+  EXPECT_EQ(jump({"-B", "doc"}).newDir, t + "/a/doc") << "-B searches the tree";
+  EXPECT_EQ(jump({"uote"}).newDir, t + "/my dir/q\"uote") << "the escapes round-trip";
+
+  VokResult removed = vok.run({"-br", t + "/c/doc", "/nowhere"});
+  EXPECT_EQ(removed.err,
+            "vok: cannot find /nowhere in saved directory tree\n        Directory ignored\n");
+  EXPECT_EQ(readFile(vok.dir().file("bookmarks")), escape(t) + "/my\\x20dir/q\\\"uote\n");
+}
+
+TEST_F(JumpTest, DamagedBookmarkFilesLoseNoGoodLines) {
+  mk("good");
+  mk("last");
+  scanned();
+  writeFile(vok.dir().file("bookmarks"),
+            "relative/path\n/bad\\x4\n" + escape(t) + "/good\n" + escape(t) + "/last");
+  vok.setCwd(t + "/good");
+  VokResult jumped = vok.run({"last"});
+  EXPECT_EQ(jumped.status, 0) << jumped.err;
+  EXPECT_EQ(jumped.newDir, t + "/last");
+  // A rewrite keeps the last line although it had no newline.
+  VokResult add = vok.run({"-ba"});
+  EXPECT_EQ(add.status, 0) << add.err;
+  EXPECT_EQ(readFile(vok.dir().file("bookmarks")),
+            escape(t) + "/good\n" + escape(t) + "/last\n");
+  VokResult list = vok.run({"-b", "nomatch"});
+  EXPECT_EQ(list.err, "vok: no bookmarks found\n");
+  vok.setEnv("VOK_BOOKMARK", vok.dir().file("no/such/dir/bookmarks"));
+  VokResult cannot = vok.run({"-ba"});
+  EXPECT_EQ(cannot.status, 2);
+  EXPECT_EQ(cannot.err, "vok: cannot create file " + vok.dir().file("no/such/dir/bookmarks") +
+                            "\n");
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+#include "select/pattern.h"
+
+#include <gtest/gtest.h>
+
+#include "base/errors.h"
+#include "config/reader.h"
+
+namespace {
+
+TEST(PatternTest, ValidationAndLiteral) {
+  for (const char *bad : {"/usr", "usr/", "a///b", "/"})
+    EXPECT_THROW(validatePattern(bad), ErrorGenericCommandLine) << bad;
+  for (const char *good : {"", "a//b", "a/b", "a"}) EXPECT_NO_THROW(validatePattern(good));
+  EXPECT_EQ(patternLiteral("a/b/c"), "c");
+  EXPECT_EQ(patternLiteral("abc"), "abc");
+}
+
+TEST(PatternTest, DirectoryPartsBecomeAnchoredExpressions) {
+  EXPECT_EQ(patternRegex("a/b/c"), ".*a[^/]*/[^/]*b[^/]*/[^/]*$");
+  EXPECT_EQ(patternRegex("a//c"), ".*a.*/.*$");
+  EXPECT_EQ(patternRegex("x.y/c"), ".*x\\.y[^/]*/[^/]*$");
+  EXPECT_EQ(compilePattern("plain"), nullptr);
+  PatternRef parent = compilePattern("a/b/c");
+  EXPECT_TRUE(matchesPattern(parent, "/home/xa/yb/c"));
+  EXPECT_FALSE(matchesPattern(parent, "/home/xa/q/yb/c"));
+  EXPECT_FALSE(matchesPattern(parent, "/home/b/a/c"));
+  PatternRef ancestor = compilePattern("a//c");
+  EXPECT_TRUE(matchesPattern(ancestor, "/a/x/y/c"));
+  EXPECT_FALSE(matchesPattern(ancestor, "/x/y/c"));
+  EXPECT_TRUE(matchesPattern(nullptr, "/anything"));
+}
+
+TEST(PatternTest, LiteralInLastComponent) {
+  EXPECT_TRUE(literalInLastComponent("doc", "/a/mydocs"));
+  EXPECT_FALSE(literalInLastComponent("doc", "/doc/x"));
+  EXPECT_TRUE(literalInLastComponent("", "/x"));
+  EXPECT_TRUE(literalInLastComponent("x", "x"));
+}
+
+TEST(FuzzyTest, ScoresFollowTheFormula) {
+  // "sr" against "src": window 0 matches exactly, N-L = 1.
+  EXPECT_EQ(fuzzyScore("sr", "src"), 1u);
+  // window 1 of "xsrc": 1 + 2*1 = 3.
+  EXPECT_EQ(fuzzyScore("sr", "xsrc"), 2u + 2u);
+  // 'q' is nowhere in the name: +100; window 0: (2+1-0)*|q-a| + (2+1-1)*|b-b| ...
+  EXPECT_EQ(fuzzyScore("qb", "abc"), 3u * ('q' - 'a') + 1u + 100u);
+  EXPECT_EQ(fuzzyScore("SR", "Src"), 1u) << "case is ignored";
+}
+
+TEST(FuzzyTest, KeepsTheBestInWalkOrder) {
+  ProfileConfig saved = activeConfig;
+  activeConfig.FuzzySize = 2;
+  auto dir = [](const char *name) {
+    auto node = std::make_shared<DirNode>();
+    node->name = name;
+    node->entryMode = node->targetMode = 040755;
+    return node;
+  };
+  DirNodeRef root = dir("/r");
+  root->children = {dir("srcx"), dir("srcy"), dir("src"), dir("xsrc")};
+  MatchList list;
+  fuzzySearch(list, "src", {root});
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[0].path, "/r/srcx");  // equal scores keep the walk's order
+  EXPECT_EQ(list[1].path, "/r/srcy");
+  EXPECT_EQ(list[0].score, 1u);
+  activeConfig = saved;
+}
+
+}  // namespace
