@@ -54,7 +54,9 @@ def build_tree(root, count, seed=1):
                     os.symlink(target, os.path.join(parent, name + ".lnk"))
                 except OSError:
                     pass
-    return made
+    # A known unique pair for the jump benchmarks.
+    os.makedirs(os.path.join(dirs[len(dirs) // 2], "uniqparentdir", "uniqtargetdir"))
+    return made + 2
 
 
 def environment(work, quiet=True):
@@ -99,12 +101,25 @@ def peak_kib(cmd, env):
     return int(re.search(r"Maximum resident set size \(kbytes\): (\d+)", r.stderr).group(1))
 
 
+def jumps(vok, env, runs):
+    gunzip = ["sh", "-c", 'gzip -dc "$VOK_DIRTREE" > /dev/null']
+    cases = [("unique name", [vok, "uniqtargetdir"], 2.0),
+             ("no match (approximate search)", [vok, "zqxjzqxjzqxj", "1"], 4.0),
+             ("directory part a/b", [vok, "uniqparentdir/uniqtargetdir"], 2.0)]
+    for label, cmd, target in cases:
+        t_jump, t_gz = interleaved(cmd, gunzip, env, runs)
+        print("jump, %-30s %.1f ms   gzip -dc %.1f ms   ratio %.2fx (target <= %.0fx%s)"
+              % (label, t_jump * 1000, t_gz * 1000, t_jump / t_gz, target,
+                 ", <= 50 ms" if target == 2.0 else ""))
+
+
 def main():
     p = argparse.ArgumentParser()
     p.add_argument("--vok", default=os.path.join(HERE, "..", "build", "vok"))
     p.add_argument("--dirs", type=int, default=100000)
     p.add_argument("--runs", type=int, default=5)
     p.add_argument("--work", default=os.path.join(HERE, "out"))
+    p.add_argument("--only", choices=["scan", "jump"], help="run one group of measurements")
     args = p.parse_args()
     vok = os.path.abspath(args.vok)
     work = os.path.abspath(args.work)
@@ -123,6 +138,10 @@ def main():
     smart = [vok, "-rq"]
     find = ["find", tree, "-type", "d"]
     timed(full, env)  # warm the caches
+    if args.only != "scan":
+        jumps(vok, env, max(args.runs, 10))
+    if args.only == "jump":
+        return 0
     t_full, t_find = interleaved(full, find, env, args.runs)
     print("full scan   vok -rfq %.3f s   find -type d %.3f s   ratio %.2fx (target <= 1.0x)"
           % (t_full, t_find, t_full / t_find))

@@ -17,6 +17,7 @@
 #include "driver/globals.h"
 #include "driver/info.h"
 #include "driver/shell.h"
+#include "tree/dir_tree.h"
 
 namespace {
 
@@ -296,6 +297,7 @@ void runDriver(int argc, char **argv) {
 int runMain(int argc, char **argv) {
   try {
     runDriver(argc, argv);
+    keepTreeUntilExit();
     // Output that never arrived (a full disk, a closed pipe) must not be
     // reported as success to a script that captured it.
     if (!std::cout.flush())

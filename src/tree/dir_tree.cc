@@ -13,6 +13,13 @@
 
 DirTree dirTree;
 
+void keepTreeUntilExit() {
+  static DirNodeList *kept = nullptr;
+  if (!kept) kept = new DirNodeList;
+  for (DirNodeRef &root : dirTree.rootList) kept->push_back(std::move(root));
+  dirTree.rootList.clear();
+}
+
 DirNode::~DirNode() {
   DirNodeList pending = std::move(children);
   while (!pending.empty()) {

@@ -98,6 +98,10 @@ struct DirTree {
 };
 extern DirTree dirTree;
 
+// Hands the tree to a pointer that is never freed: freeing a million nodes
+// one by one at exit only delays the shell, and the system reclaims them.
+void keepTreeUntilExit();
+
 // Finds the node whose full path is `path` among the roots of `roots`.
 // With createBelow, missing levels below the deepest existing directory are
 // added as SkipAdded nodes and that deepest directory is returned; with
