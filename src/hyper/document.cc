@@ -1,22 +1,22 @@
 #include "hyper/document.h"
 
-void HyperDocument::render(WINDOW *pad, int lines, int columns) {
+void HyperDocument::render(WINDOW *pad, int areaHeight, int areaWidth) {
   rowLengths.reset();
   links.clear();
   anchors.clear();
   title.clear();
   currentLink = nullptr;
   row = col = 0;
-  areaLines = lines;
-  areaColumns = columns;
+  areaLines = areaHeight;
+  areaColumns = areaWidth;
   drawer->draw(*this, pad);
 }
 
-void HyperDocument::restoreSize(int newRows, int newCols, int lines, int columns) {
+void HyperDocument::restoreSize(int newRows, int newCols, int areaHeight, int areaWidth) {
   rows = newRows;
   cols = newCols;
-  areaLines = lines;
-  areaColumns = columns;
+  areaLines = areaHeight;
+  areaColumns = areaWidth;
 }
 
 GraphicCharEntry GraphicCharTable[GraphicCharCount] = {

@@ -40,9 +40,9 @@ class HyperDocument {
 
   // Resets what the last pass left (links, anchors, title, row lengths,
   // position) and lets the drawer draw: measuring without a pad, drawing with.
-  void render(WINDOW *pad, int lines, int columns);
+  void render(WINDOW *pad, int areaHeight, int areaWidth);
   // Takes a saved size instead of a measuring pass.
-  void restoreSize(int rows, int cols, int lines, int columns);
+  void restoreSize(int rows, int cols, int areaHeight, int areaWidth);
 
   HyperLink *currentLink = nullptr;
   int row = 0, col = 0;

@@ -1,0 +1,168 @@
+#include "term/terminal.h"
+
+#include <sys/ioctl.h>
+#include <term.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+
+#include "base/errors.h"
+#include "hyper/document.h"
+
+TerminalState terminalState;
+DisplayAttributes displayAttributes;
+
+namespace {
+
+volatile sig_atomic_t interruptPending = 0;
+volatile sig_atomic_t resizePending = 0;
+
+void onInterrupt(int) { interruptPending = 1; }
+void onWindowResize(int) { resizePending = 1; }
+
+// Without SA_RESTART, so that a wgetch blocked in read returns and the event
+// loop gets to see the flag.
+void install(int signal, void (*handler)(int)) {
+  struct sigaction action = {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;
+  sigaction(signal, &action, nullptr);
+}
+
+void resizeNow() {
+  struct winsize size;
+  if (!terminalState.resizeCallback || ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) return;
+  resizeterm(size.ws_row, size.ws_col);
+  wrefresh(curscr);
+  terminalState.resizeCallback();
+}
+
+}  // namespace
+
+void startCurses(bool throwIfRedirected) {
+  if (terminalState.started) return;
+  terminalState.redirected = !isatty(STDOUT_FILENO) || !isatty(STDIN_FILENO);
+  if (terminalState.redirected && throwIfRedirected) throw ErrorIORedirect();
+  if (!terminalState.redirected) {
+    install(SIGINT, onInterrupt);
+    install(SIGWINCH, onWindowResize);
+    initscr();
+    mousemask(ALL_MOUSE_EVENTS, nullptr);
+  }
+  terminalState.started = true;
+}
+
+void prepareWindow(WINDOW *w) {
+  if (terminalState.redirected) return;
+  if (w) keypad(w, TRUE);
+  if (!terminalState.modesSet) {
+    terminalState.modesSet = true;
+    nonl();
+    cbreak();
+    noecho();
+    typeahead(-1);
+    raw();
+    if (has_colors()) start_color();
+  }
+  if (w) intrflush(w, FALSE);
+}
+
+void endCurses() {
+  if (!terminalState.started) return;
+  terminalState.resizeCallback = nullptr;
+  terminalState.started = false;
+  if (terminalState.redirected) return;
+  if (terminalState.modesSet) {
+    char name[] = "sgr0";
+    char *reset = tigetstr(name);
+    if (reset && reset != reinterpret_cast<char *>(-1)) putp(reset);
+    noraw();
+    echo();
+    nocbreak();
+    nl();
+  }
+  endwin();
+}
+
+void setResizeCallback(void (*callback)()) { terminalState.resizeCallback = callback; }
+
+bool signalPending() { return interruptPending || resizePending; }
+
+void handlePendingSignals() {
+  if (interruptPending) {
+    interruptPending = 0;
+    if (terminalState.started) {
+      if (!terminalState.redirected) {
+        clear();
+        refresh();
+      }
+      endCurses();
+    }
+    exit(0);
+  }
+  if (resizePending) {
+    resizePending = 0;
+    if (!terminalState.redirected) resizeNow();
+  }
+}
+
+void fillGraphicGlyphs(bool graphicChar) {
+  static bool filled = false;
+  if (filled) return;
+  filled = true;
+  struct Glyph {
+    int index;
+    chtype acs;
+    char plain;
+  };
+  // ACS_ values read the terminal's map, which exists only after initscr.
+  const Glyph glyphs[] = {
+      {GBoxUR, ACS_LLCORNER, '+'}, {GBoxDR, ACS_ULCORNER, '+'}, {GBoxDL, ACS_URCORNER, '+'},
+      {GBoxUL, ACS_LRCORNER, '+'}, {GBoxVL, ACS_RTEE, '+'},     {GBoxVR, ACS_LTEE, '+'},
+      {GBoxHU, ACS_BTEE, '+'},     {GBoxHD, ACS_TTEE, '+'},     {GBoxH, ACS_HLINE, '-'},
+      {GBoxV, ACS_VLINE, '|'},     {GRArr, ACS_RARROW, '>'},    {GLArr, ACS_LARROW, '<'},
+      {GDArr, ACS_DARROW, 'v'},    {GUArr, ACS_UARROW, '^'},    {GDegree, ACS_DEGREE, '\''},
+      {GPlMinus, ACS_PLMINUS, '#'}, {GLEqual, ACS_LEQUAL, '<'}, {GGEqual, ACS_GEQUAL, '>'},
+      {GNEqual, ACS_NEQUAL, '!'},  {GBullet, ACS_BULLET, 'o'},  {GDiamond, ACS_DIAMOND, '+'},
+      {GCkBoard, ACS_CKBOARD, '#'}, {GBoard, ACS_BOARD, '#'},   {GLantern, ACS_LANTERN, '#'},
+      {GBlock, ACS_BLOCK, '#'},    {GPi, ACS_PI, '*'},          {GSterling, ACS_STERLING, 'f'},
+      {GS1, ACS_S1, '-'},          {GS9, ACS_S9, '-'},          {GS3, ACS_S3, '-'},
+      {GS7, ACS_S7, '-'},
+  };
+  for (const Glyph &g : glyphs)
+    GraphicCharTable[g.index].glyph = graphicChar ? g.acs : static_cast<chtype>(g.plain);
+}
+
+void drawGraphicChar(WINDOW *w, int index) { waddch(w, GraphicCharTable[index].glyph); }
+
+void computeDisplayAttributes(const ProfileConfig &config) {
+  const bool colors = !terminalState.redirected && terminalState.started && has_colors();
+  for (int k = 0; k < kAttrSlotCount; ++k) {
+    const ScreenAttr &attr = config.attrs[k];
+    if (colors) {
+      int background = attr.background == kDefaultColor ? config.DefaultBackground
+                                                        : attr.background;
+      init_pair(static_cast<short>(2 * k + 1), static_cast<short>(attr.foreground),
+                static_cast<short>(background));
+      displayAttributes.slot[k] = static_cast<attr_t>(attr.colorBits) | COLOR_PAIR(2 * k + 1);
+    } else {
+      displayAttributes.slot[k] = static_cast<attr_t>(attr.monoBits);
+    }
+  }
+  displayAttributes.sliderGlyph = GSpace;
+  displayAttributes.troughGlyph = config.GraphicChar ? GCkBoard : GSpace;
+}
+
+void CursorState::change(int visibility) {
+  int before = curs_set(visibility);
+  if (!saved_) {
+    previous_ = before;
+    saved_ = true;
+  }
+}
+
+void CursorState::restoreCursor() {
+  if (saved_) curs_set(previous_);
+}

@@ -1,0 +1,96 @@
+#include "term/terminal.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "base/errors.h"
+#include "hyper/document.h"
+
+namespace {
+
+// Each case runs in a child: the terminal state and the glyph table are
+// process-wide and filled once.
+void toDevNull(int fd) {
+  int null = open("/dev/null", O_RDWR);
+  dup2(null, fd);
+  close(null);
+}
+
+TEST(TerminalTest, RedirectedOutputFailsBeforeAnyCursesCall) {
+  EXPECT_EXIT(
+      {
+        toDevNull(STDOUT_FILENO);
+        bool thrown = false;
+        try {
+          startCurses(true);
+        } catch (const ErrorIORedirect &) {
+          thrown = true;
+        }
+        _exit(thrown && stdscr == nullptr && !terminalState.started ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        toDevNull(STDIN_FILENO);
+        startCurses(false);  // goes on with every curses call skipped
+        prepareWindow(nullptr);
+        bool ok = terminalState.started && terminalState.redirected && stdscr == nullptr &&
+                  !terminalState.modesSet;
+        endCurses();
+        endCurses();
+        _exit(ok && !terminalState.started ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+TEST(TerminalTest, EndWithoutStartDoesNothing) {
+  endCurses();
+  endCurses();
+  EXPECT_FALSE(terminalState.started);
+}
+
+TEST(TerminalTest, PlainGlyphsWithoutLineGraphics) {
+  EXPECT_EXIT(
+      {
+        fillGraphicGlyphs(false);
+        const char expected[] = "++++++++-|><v^'#<>!o+####*f----";
+        bool ok = true;
+        for (int i = GBoxUR; i <= GS7; ++i)
+          ok = ok && GraphicCharTable[i].glyph == static_cast<chtype>(expected[i - GBoxUR]);
+        fillGraphicGlyphs(true);  // only the first call fills
+        ok = ok && GraphicCharTable[GBoxH].glyph == static_cast<chtype>('-');
+        ProfileConfig config;
+        config.GraphicChar = false;
+        computeDisplayAttributes(config);
+        ok = ok && displayAttributes.troughGlyph == GSpace &&
+             displayAttributes.sliderGlyph == GSpace &&
+             displayAttributes.slot[kAttrDir] == static_cast<attr_t>(kAttrUnderline);
+        _exit(ok ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+TEST(TerminalTest, LineGraphicsComeFromTheTerminal) {
+  EXPECT_EXIT(
+      {
+        FILE *out = fopen("/dev/null", "w");
+        FILE *in = fopen("/dev/null", "r");
+        if (!newterm("xterm", out, in)) _exit(2);  // the ACS map exists from here on
+        fillGraphicGlyphs(true);
+        bool ok = true;
+        for (int i = GBoxUR; i <= GS7; ++i) ok = ok && GraphicCharTable[i].glyph != 0;
+        ok = ok && GraphicCharTable[GBoxH].glyph == ACS_HLINE &&
+             (GraphicCharTable[GBoxH].glyph & A_ALTCHARSET);
+        ProfileConfig config;
+        computeDisplayAttributes(config);
+        ok = ok && displayAttributes.troughGlyph == GCkBoard;
+        endwin();
+        _exit(ok ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
