@@ -434,29 +434,9 @@ void resolveLinks(ScanLog &log) {
 }
 
 void resolveLinksBelow(DirNodeList &roots) {
-  struct Frame {
-    const DirNodeList *list;
-    size_t next;
-    size_t pathLength;
-  };
-  std::string path;
-  std::vector<Frame> stack{{&roots, 0, 0}};
-  while (!stack.empty()) {
-    Frame &top = stack.back();
-    if (top.next == top.list->size()) {
-      path.resize(top.pathLength);
-      stack.pop_back();
-      continue;
-    }
-    DirNode &node = *(*top.list)[top.next++];
-    path.resize(top.pathLength);
-    if (stack.size() == 1)
-      path = node.name;
-    else
-      pushName(path, node.name);
-    if (node.isLink())
-      resolveLink(node, path, roots);
-    else if (!node.children.empty())
-      stack.push_back({&node.children, 0, path.size()});
-  }
+  walkTree(roots, [&](const DirNodeRef &node, const std::string &path) {
+    if (!node->isLink()) return true;
+    resolveLink(*node, path, roots);
+    return false;
+  });
 }

@@ -63,35 +63,15 @@ bool literalInLastComponent(const std::string &literal, const std::string &path)
 
 namespace {
 
-// Calls visit(node, path) for every directory of the tree, parents before
-// children, in list order; an explicit stack keeps deep trees safe.
+// Every directory of the tree with its full path; other nodes and what
+// lies below them are passed over.
 template <class Visit>
 void walkDirectories(const DirNodeList &roots, Visit visit) {
-  struct Frame {
-    const DirNodeList *list;
-    size_t next;
-    size_t pathLength;
-  };
-  std::string path;
-  std::vector<Frame> stack{{&roots, 0, 0}};
-  while (!stack.empty()) {
-    Frame &top = stack.back();
-    if (top.next == top.list->size()) {
-      stack.pop_back();
-      continue;
-    }
-    const DirNodeRef &node = (*top.list)[top.next++];
-    if (!node->isDir()) continue;
-    path.resize(top.pathLength);
-    if (stack.size() == 1) {
-      path = node->name;
-    } else {
-      if (path.empty() || path.back() != '/') path += '/';
-      path += node->name;
-    }
+  walkTree(roots, [&](const DirNodeRef &node, const std::string &path) {
+    if (!node->isDir()) return false;
     visit(node, path);
-    if (!node->children.empty()) stack.push_back({&node->children, 0, path.size()});
-  }
+    return true;
+  });
 }
 
 bool searchable(const DirNode &node) { return node.unreadableState != ReadCannotEnter; }

@@ -87,6 +87,37 @@ void sortChildren(DirNodeList &list);
 // parent's path joined with a child name, as every walk builds full paths.
 std::string childPath(const std::string &parent, const std::string &name);
 
+// Calls visit(node, fullPath) for every node, parents before children, in
+// list order; visit returns whether to go on into the node's children. An
+// explicit stack keeps very deep trees off the call stack.
+template <class Visit>
+void walkTree(const DirNodeList &roots, Visit visit) {
+  struct Frame {
+    const DirNodeList *list;
+    size_t next;
+    size_t pathLength;
+  };
+  std::string path;
+  std::vector<Frame> stack{{&roots, 0, 0}};
+  while (!stack.empty()) {
+    Frame &top = stack.back();
+    if (top.next == top.list->size()) {
+      stack.pop_back();
+      continue;
+    }
+    const DirNodeRef &node = (*top.list)[top.next++];
+    path.resize(top.pathLength);
+    if (stack.size() == 1) {
+      path = node->name;
+    } else {
+      if (path.empty() || path.back() != '/') path += '/';
+      path += node->name;
+    }
+    if (visit(node, path) && !node->children.empty())
+      stack.push_back({&node->children, 0, path.size()});
+  }
+}
+
 struct DirLocation {
   DirNodeRef node;
   std::string path;
