@@ -67,6 +67,20 @@ bool enterChild(ScanLog &log, DirNode &child) {
   return false;
 }
 
+void scanDirectory(ScanLog &log, DirNode &node, std::string &path);
+
+// Reads a child found in this listing in full (links are not entered);
+// path holds the child's path and goes back to `old` characters.
+void readChild(ScanLog &log, DirNode &child, std::string &path, size_t old) {
+  if (!child.isLink() && enterChild(log, child)) {
+    scanDirectory(log, child, path);
+    path.resize(old);
+    leaveChild(path);
+  } else {
+    path.resize(old);
+  }
+}
+
 void scanDirectory(ScanLog &log, DirNode &node, std::string &path) {
   if (isExcluded(path)) {
     node.skipState = SkipSkipped;
@@ -79,13 +93,7 @@ void scanDirectory(ScanLog &log, DirNode &node, std::string &path) {
   for (const DirNodeRef &child : node.children) {
     size_t old = pushName(path, child->name);
     log.reportDirectory(path);
-    if (!child->isLink() && enterChild(log, *child)) {
-      scanDirectory(log, *child, path);
-      path.resize(old);
-      leaveChild(path);
-    } else {
-      path.resize(old);
-    }
+    readChild(log, *child, path, old);
   }
   if (node.children.capacity() > node.children.size()) node.children.shrink_to_fit();
   sortChildren(node.children);
@@ -140,9 +148,7 @@ void rescanDirectory(ScanLog &log, DirNode &node, std::string &path);
 
 // Updates a known child directory: enter, update, come back.
 void rescanChild(ScanLog &log, DirNode &child, std::string &path, size_t old) {
-  if (chdir(child.name.c_str()) != 0) {
-    log.reportError(child.name, errno);
-    child.unreadableState = ReadCannotEnter;
+  if (!enterChild(log, child)) {
     child.clearChildren();
     path.resize(old);
     return;
@@ -182,13 +188,7 @@ void relistDirectory(ScanLog &log, DirNode &node, std::string &path) {
       continue;
     }
     candidate->scanMark = MarkSeen;
-    if (!candidate->isLink() && enterChild(log, *candidate)) {
-      scanDirectory(log, *candidate, path);
-      path.resize(old);
-      leaveChild(path);
-    } else {
-      path.resize(old);
-    }
+    readChild(log, *candidate, path, old);
     added.push_back(std::move(candidate));
   }
   for (DirNodeRef &child : added) node.children.push_back(std::move(child));
@@ -253,9 +253,7 @@ void confirmRoot(ScanLog &log, const std::string &path) {
 
 void updateRoot(ScanLog &log, DirNode &root) {
   log.reportDirectory(root.name);
-  if (chdir(root.name.c_str()) != 0) {
-    log.reportError(root.name, errno);
-    root.unreadableState = ReadCannotEnter;
+  if (!enterChild(log, root)) {  // a root's name is its full path
     root.clearChildren();
     return;
   }
