@@ -1,5 +1,6 @@
 #include "term/terminal.h"
 
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <term.h>
 #include <unistd.h>
@@ -106,6 +107,18 @@ void handlePendingSignals() {
     resizePending = 0;
     if (!terminalState.redirected) resizeNow();
   }
+}
+
+bool terminalLost() {
+  struct pollfd input = {STDIN_FILENO, POLLIN, 0};
+  return poll(&input, 1, 0) > 0 && (input.revents & (POLLHUP | POLLERR | POLLNVAL));
+}
+
+void endOnHangup() {
+  endCurses();
+  signal(SIGHUP, SIG_DFL);
+  raise(SIGHUP);
+  _exit(128 + SIGHUP);
 }
 
 void fillGraphicGlyphs(bool graphicChar) {

@@ -30,6 +30,11 @@ void setResizeCallback(void (*callback)());
 void handlePendingSignals();
 bool signalPending();
 
+// Standard input has hung up (the terminal is gone), so reads fail at once.
+bool terminalLost();
+// Restores what can be restored and ends the process as SIGHUP would.
+[[noreturn]] void endOnHangup();
+
 void fillGraphicGlyphs(bool graphicChar);
 void drawGraphicChar(WINDOW *w, int index);
 

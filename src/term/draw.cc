@@ -1,0 +1,46 @@
+#include "term/draw.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "base/message.h"
+
+namespace {
+// The program selects no locale, so every byte from 0x80 up is unprintable
+// here, as are the control bytes.
+chtype printableOrQuestion(char c) {
+  const unsigned char byte = static_cast<unsigned char>(c);
+  return isprint(byte) || byte == ' ' ? byte : '?';
+}
+}  // namespace
+
+int drawPrintableN(WINDOW *w, const char *s, int n) {
+  int drawn = 0;
+  for (; drawn < n && s[drawn] != '\0'; ++drawn) waddch(w, printableOrQuestion(s[drawn]));
+  return drawn;
+}
+
+int drawPrintable(WINDOW *w, const char *s) {
+  int drawn = 0;
+  for (; s[drawn] != '\0'; ++drawn) waddch(w, printableOrQuestion(s[drawn]));
+  return drawn;
+}
+
+void drawTruncated(WINDOW *w, int width, int minWidth, const char *s) {
+  if (width <= minWidth) return;
+  static const char *const ellipsis = _("...");
+  static const int ellipsisLength = static_cast<int>(strlen(ellipsis));
+  wmove(w, 0, 2);
+  if (strlen(s) > static_cast<size_t>(width - 2)) {
+    drawPrintableN(w, s, width - ellipsisLength - 2);
+    drawPrintable(w, ellipsis);
+  } else {
+    drawPrintable(w, s);
+  }
+}
+
+void fillLine(WINDOW *w, int width, attr_t attr) {
+  wmove(w, 0, 0);
+  wattrset(w, attr);
+  for (int i = 0; i < width; ++i) waddch(w, ' ');
+}

@@ -1,0 +1,19 @@
+// Text drawing for the one-line windows: control and other unprintable
+// bytes show as "?", and texts too long for their line end in "...".
+#ifndef VOK_TERM_DRAW_H
+#define VOK_TERM_DRAW_H
+
+#include <curses.h>
+
+// Both return the number of bytes drawn.
+int drawPrintable(WINDOW *w, const char *s);
+int drawPrintableN(WINDOW *w, const char *s, int n);
+
+// From column 2 of line 0; nothing when width <= minWidth. A text longer
+// than width - 2 bytes is cut so that it and the ellipsis fill them.
+void drawTruncated(WINDOW *w, int width, int minWidth, const char *s);
+
+// Line 0 of w in attribute attr, width spaces; leaves attr set.
+void fillLine(WINDOW *w, int width, attr_t attr);
+
+#endif

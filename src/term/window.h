@@ -1,0 +1,130 @@
+// The window framework of the full-screen view: a base for every window, and
+// the screen manager that lays windows out, routes keys and mouse events to
+// them and sends the screen updates to the terminal, one per user action.
+#ifndef VOK_TERM_WINDOW_H
+#define VOK_TERM_WINDOW_H
+
+#include <curses.h>
+
+#include <vector>
+
+#include "term/geometry.h"
+#include "term/terminal.h"
+
+class NCScreenManager;
+
+// A window owns its curses window (released in the destructor) and is
+// registered with its manager by its first create(); it must be destroyed
+// before the manager.
+class NCWindowBase {
+ public:
+  NCWindowBase(NCScreenManager &manager, int id);
+  NCWindowBase(const NCWindowBase &) = delete;
+  NCWindowBase &operator=(const NCWindowBase &) = delete;
+
+  virtual void touch();
+  virtual void resize() = 0;
+  virtual void refresh() = 0;  // to the virtual screen only, never doupdate
+  virtual void placeCursor() {}
+  virtual void showPrefix(int, bool) {}
+  virtual void processKey(int) {}
+  virtual void processMouse(MEVENT &) {}
+  virtual ~NCWindowBase();
+  virtual void create() = 0;
+  virtual void run();
+
+  void computeGeometry();
+  void computeAndRegister();
+  bool shown() const { return rect.height > 0 && rect.width > 0; }
+  bool contains(int x, int y) const;
+
+  int id;
+  WINDOW *win = nullptr;
+  WindowRect rect;
+  NCScreenManager *manager;
+  CursorState cursorState;
+  bool registered = false;
+
+ protected:
+  // A curses window at rect; std::bad_alloc when curses has no memory.
+  void makeWindow();
+  void releaseWindow();
+};
+
+class NCScreenManager {
+ public:
+  // Becomes the manager that terminal size changes are forwarded to.
+  explicit NCScreenManager(NCGeometryManagerBase &geometry);
+  NCScreenManager(const NCScreenManager &) = delete;
+  NCScreenManager &operator=(const NCScreenManager &) = delete;
+
+  virtual void resizeAll();
+  virtual ~NCScreenManager();
+  virtual int readKey();
+  // Runs while there is an input window.
+  virtual void eventLoop();
+  virtual void placeDefaultCursor() {}
+
+  void registerWindow(NCWindowBase *w);
+  void unregisterWindow(NCWindowBase *w);
+  void redrawAll();
+  void refreshAll();
+  void refreshWindows();
+  void updateCursor();
+  void setLayoutMode(int mode);
+  // A window becomes current and the old one is stacked; null pops.
+  void pushInputWindow(NCWindowBase *w);
+  void pushCursorWindow(NCWindowBase *w);
+
+  NCGeometryManagerBase *geometry;
+  NCWindowBase *inputWindow = nullptr;
+  NCWindowBase *cursorWindow = nullptr;
+  NCWindowBase *prefixWindow = nullptr;
+  std::vector<NCWindowBase *> windows;
+  std::vector<NCWindowBase *> inputStack;
+  std::vector<NCWindowBase *> cursorStack;
+  MEVENT mouseEvent = {};
+
+  static NCScreenManager *current;
+
+ protected:
+  // The curses window keys are read from; wgetch repaints it when touched.
+  virtual WINDOW *keyWindow();
+
+ private:
+  void placeCursor();
+  void dispatchMouse(NCWindowBase *&held, MEVENT &heldEvent);
+};
+
+class zqScreenManager : public NCScreenManager {
+ public:
+  // Prepares stdscr and computes the display attributes from the active
+  // configuration.
+  explicit zqScreenManager(NCGeometryManagerBase &geometry);
+  // Below 50 columns or 10 lines only a request to make the screen bigger
+  // is shown, and keys are dropped until a resize gives the room back.
+  void resizeAll() override;
+  // F8 (and ^R or ^L by key set) repaints; in the default key set ^F and a
+  // digit give F1..F10.
+  int readKey() override;
+
+  bool tooSmall = false;
+
+ protected:
+  WINDOW *keyWindow() override;
+};
+
+// Bits of a mouse event.
+constexpr mmask_t kButtonsPressed =
+    BUTTON1_PRESSED | BUTTON2_PRESSED | BUTTON3_PRESSED | BUTTON4_PRESSED;
+constexpr mmask_t kButtonsReleased =
+    BUTTON1_RELEASED | BUTTON2_RELEASED | BUTTON3_RELEASED | BUTTON4_RELEASED;
+// The event with every press of buttons 1-4 turned into a release.
+mmask_t releaseOfPresses(mmask_t state);
+
+// Double and triple clicks of button 1 are handled as two or three single
+// clicks, the screen updated after each. Returns false when the event is
+// neither, for the caller to handle a press or click itself.
+bool repeatMultiClick(NCWindowBase &window, MEVENT &event);
+
+#endif
