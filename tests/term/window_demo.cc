@@ -1,0 +1,249 @@
+// The windows of the full-screen view around a stand-in for the tree view,
+// with fixed content, for the terminal tests to drive through tmux. Every
+// cell of the stand-in holds a row label or a dot, so a captured screen
+// shows exactly where each window lies. Keys that reach the stand-in, and
+// the searches find mode asks of it, are written to the --log file.
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "config/reader.h"
+#include "term/bars.h"
+#include "term/status.h"
+#include "term/terminal.h"
+#include "term/window.h"
+
+namespace {
+
+FILE *logFile = nullptr;
+
+void logLine(const std::string &line) {
+  if (!logFile) return;
+  fprintf(logFile, "%s\n", line.c_str());
+  fflush(logFile);
+}
+
+struct Options {
+  int mode = 3;
+  int rows = 100;
+  int cols = 200;
+  std::string title;
+  std::string link = "/demo/link/target";
+};
+
+const std::vector<std::string> kWords = {"alpha", "beta", "src", "gamma", "srv", "doc", "delta"};
+
+class DemoView : public NCWindowBase, public SomethingWithFind {
+ public:
+  DemoView(NCScreenManager &manager, const Options &options, zqStatusWindowWithFind &title,
+           zqURLWindowWithFind &status, zqHScrollBar &hbar, zqVScrollBar &vbar)
+      : NCWindowBase(manager, kHyperWindow), marker(manager), options(options), title(title),
+        status(status), hbar(hbar), vbar(vbar) {
+    create();
+  }
+
+  void create() override {
+    computeAndRegister();
+    if (shown()) makeWindow();
+    prepareWindow(win);
+    draw();
+  }
+  void resize() override {
+    releaseWindow();
+    create();
+  }
+  void refresh() override {
+    if (win) wnoutrefresh(win);
+    marker.refresh();
+  }
+
+  void processKey(int key) override {
+    logLine(std::string("key ") + keyname(key));
+    const int keySet = activeConfig.KeyBinding;
+    if ((keySet == kKeysDefault && key < 256 && isalnum(key)) ||
+        (keySet == kKeysVi && (key == '/' || key == '?')) ||
+        (keySet == kKeysEmacs && (key == 19 || key == 18))) {
+      manager->pushInputWindow(&title);
+      manager->pushCursorWindow(&title);
+      if (keySet == kKeysVi) title.setRepeatCount(1);
+      title.processKey(key);
+      return;
+    }
+    switch (key) {
+      case KEY_F(10):
+      case 3:
+        manager->pushInputWindow(nullptr);
+        return;
+      case KEY_F(9):
+        status.nextPage();
+        return;
+      case '+':
+        manager->setLayoutMode((manager->geometry->layoutMode + 1) % 4);
+        return;
+      case '!':
+        title.setText(std::string(120, 'T') + "<end>");
+        return;
+      case '@':
+        status.setText("/very/long/link/" + std::string(100, 'L') + "<end>");
+        return;
+      case '%': {  // behind curses' back, for a repaint to mend
+        const char garbage[] = "\033[5;5HGARBAGE";
+        if (write(STDOUT_FILENO, garbage, sizeof garbage - 1) < 0) return;
+        return;
+      }
+      case '#':
+        title.setText("tab\there\x01" "and\xc3\xa9");
+        return;
+      case KEY_NPAGE: top += rect.height; break;
+      case KEY_PPAGE: top -= rect.height; break;
+      case KEY_SF: case KEY_DOWN: ++top; break;
+      case KEY_SR: case KEY_UP: --top; break;
+      case KEY_SRIGHT: ++left; break;
+      case KEY_SLEFT: --left; break;
+      default: return;
+    }
+    draw();
+    manager->refreshAll();
+  }
+
+  // Finds the first word from the current one that contains the text.
+  bool linksMode() override { return true; }
+  void find(const std::string &text, bool backward) override {
+    logLine("find " + text + (backward ? " backward" : " forward"));
+    if (text.empty()) return;
+    seek(text, backward ? -1 : 1, 0);
+  }
+  void findNext(const std::string &text) override {
+    logLine("findNext " + text);
+    seek(text, 1, 1);
+  }
+  void findPrev(const std::string &text) override {
+    logLine("findPrev " + text);
+    seek(text, -1, 1);
+  }
+  void select() override {}
+  void passKey(int key) override {
+    logLine(std::string("passKey ") + keyname(key));
+    if (key == KEY_F(9)) status.nextPage();
+    if (key == KEY_F(10) || key == 3) manager->pushInputWindow(nullptr);
+  }
+
+ private:
+  void seek(const std::string &text, int step, int first) {
+    const int n = static_cast<int>(kWords.size());
+    for (int i = first; i < n + first; ++i) {
+      int k = ((current + step * i) % n + n) % n;
+      if (kWords[k].find(text) != std::string::npos) {
+        current = k;
+        break;
+      }
+    }
+    draw();
+    manager->updateCursor();
+  }
+
+  void draw() {
+    if (!win) return;
+    top = std::max(0, std::min(top, options.rows - rect.height));
+    left = std::max(0, std::min(left, options.cols - rect.width));
+    wattrset(win, displayAttributes.slot[kAttrNormal]);
+    for (int y = 0; y < rect.height; ++y) {
+      std::string line = y == 0 ? "match " + kWords[current] + " " : "";
+      line += "row " + std::to_string(top + y) + " ";
+      line.resize(static_cast<size_t>(rect.width), '.');
+      mvwaddnstr(win, y, 0, line.c_str(), rect.width);
+      const bool longer = left + rect.width < rowLength(top + y);
+      marker.setMark(y, longer ? '+' | displayAttributes.slot[kAttrMore]
+                               : ' ' | displayAttributes.slot[kAttrNormal]);
+    }
+    wnoutrefresh(win);
+    marker.refresh();
+    vbar.setVisible(rect.height);
+    vbar.setTotal(options.rows);
+    vbar.setPosition(top);
+    hbar.setVisible(rect.width);
+    hbar.setTotal(options.cols);
+    hbar.setPosition(left);
+  }
+  // Even rows are as wide as the document, odd ones short.
+  int rowLength(int row) const { return row % 2 == 0 ? options.cols : 10; }
+
+  zqMarkerBar marker;
+  const Options &options;
+  zqStatusWindowWithFind &title;
+  zqURLWindowWithFind &status;
+  zqHScrollBar &hbar;
+  zqVScrollBar &vbar;
+  int top = 0, left = 0, current = 0;
+};
+
+int run(const Options &options) {
+  startCurses(true);
+  fillGraphicGlyphs(activeConfig.GraphicChar);
+  zqGeometryManager geometry(3);
+  zqScreenManager screen(geometry);
+  zqStatusWindowWithFind title(screen);
+  zqURLWindowWithFind status(screen);
+  zqHScrollBar hbar(screen);
+  zqVScrollBar vbar(screen);
+  zqScrollBox box(screen);
+  screen.pushCursorWindow(&box);
+  screen.refreshAll();
+  DemoView view(screen, options, title, status, hbar, vbar);
+  title.target = &view;
+  hbar.target = &view;
+  vbar.target = &view;
+  if (!options.title.empty()) title.setText(options.title);
+  status.setText(options.link);
+  screen.setLayoutMode(options.mode);
+  screen.pushInputWindow(&view);
+  screen.refreshAll();
+  logLine("pid " + std::to_string(getpid()));
+  logLine("ready");
+  view.run();
+  logLine("done");
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const char *value = i + 1 < argc ? argv[i + 1] : "";
+    if (arg == "--mode") options.mode = atoi(value), ++i;
+    else if (arg == "--rows") options.rows = atoi(value), ++i;
+    else if (arg == "--cols") options.cols = atoi(value), ++i;
+    else if (arg == "--title") options.title = value, ++i;
+    else if (arg == "--link") options.link = value, ++i;
+    else if (arg == "--rate") activeConfig.MouseScrollRate = static_cast<uint32_t>(atoi(value)), ++i;
+    else if (arg == "--log") logFile = fopen(value, "w"), ++i;
+    else if (arg == "--keys") {
+      const std::string keys = value;
+      activeConfig.KeyBinding = keys == "vi" ? kKeysVi : keys == "emacs" ? kKeysEmacs : kKeysDefault;
+      ++i;
+    } else if (arg == "--no-scrollbar") activeConfig.ScrollBar = false;
+    else if (arg == "--plain") activeConfig.GraphicChar = false;
+    else if (arg == "--no-space-select") activeConfig.SpaceSelect = false;
+    else {
+      fprintf(stderr, "vok_window_demo: unknown option %s\n", argv[i]);
+      return 2;
+    }
+  }
+  try {
+    int status = run(options);
+    endCurses();
+    return status;
+  } catch (const std::exception &e) {
+    endCurses();
+    fprintf(stderr, "vok_window_demo: %s\n", e.what());
+    return 1;
+  }
+}
