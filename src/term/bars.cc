@@ -39,6 +39,15 @@ void ScrollBarBase::setPosition(int p) {
   draw();
 }
 
+void ScrollBarBase::resize() {
+  releaseWindow();
+  create();
+}
+
+void ScrollBarBase::refresh() {
+  if (win) wnoutrefresh(win);
+}
+
 void ScrollBarBase::createBar(int troughLength) {
   if (shown()) makeWindow();
   // A hidden bar keeps a trough of one cell, so its numbers stay sane.
@@ -69,8 +78,8 @@ void drawBar(WINDOW *w, bool vertical, const ScrollBarBase &bar) {
 
 void ScrollBarBase::click(MEVENT &event, int p, int start, int end, int stepBack,
                           int stepForward, int pageBack, int pageForward) {
-  const mmask_t buttonOne = BUTTON1_PRESSED | BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED |
-                            BUTTON1_TRIPLE_CLICKED;
+  const mmask_t buttonOne =
+      BUTTON1_PRESSED | BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED | BUTTON1_TRIPLE_CLICKED;
   if (!win || !(event.bstate & buttonOne)) return;
   if (repeatMultiClick(*this, event) || !target) return;
   const int sliderStart = start + before + 1;
@@ -100,15 +109,6 @@ void HScrollBar::create() {
   createBar(rect.width - 2);
 }
 
-void HScrollBar::resize() {
-  releaseWindow();
-  create();
-}
-
-void HScrollBar::refresh() {
-  if (win) wnoutrefresh(win);
-}
-
 void HScrollBar::draw() {
   if (!win) return;
   drawBar(win, false, *this);
@@ -120,15 +120,6 @@ void VScrollBar::create() {
   createBar(rect.height - 2);
 }
 
-void VScrollBar::resize() {
-  releaseWindow();
-  create();
-}
-
-void VScrollBar::refresh() {
-  if (win) wnoutrefresh(win);
-}
-
 void VScrollBar::draw() {
   if (!win) return;
   drawBar(win, true, *this);
@@ -136,7 +127,8 @@ void VScrollBar::draw() {
 }
 
 void zqHScrollBar::processMouse(MEVENT &event) {
-  click(event, event.x, rect.left, rect.right, KEY_SLEFT, KEY_SRIGHT, KEY_SLEFT, KEY_SRIGHT);
+  click(event, event.x, rect.left, rect.right, KEY_SLEFT, KEY_SRIGHT, KEY_SLEFT,
+        KEY_SRIGHT);
 }
 
 void zqVScrollBar::processMouse(MEVENT &event) {

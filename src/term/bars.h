@@ -12,6 +12,8 @@ class ScrollBarBase : public NCWindowBase {
  public:
   using NCWindowBase::NCWindowBase;
   virtual void draw() = 0;
+  void resize() override;  // a new curses window at the new place
+  void refresh() override;
 
   void setVisible(int v);
   void setTotal(int t);  // at least 1
@@ -35,8 +37,6 @@ class HScrollBar : public ScrollBarBase {
  public:
   HScrollBar(NCScreenManager &manager, int id) : ScrollBarBase(manager, id) {}
   void create() override;
-  void resize() override;
-  void refresh() override;
   void draw() override;
 };
 
@@ -44,8 +44,6 @@ class VScrollBar : public ScrollBarBase {
  public:
   VScrollBar(NCScreenManager &manager, int id) : ScrollBarBase(manager, id) {}
   void create() override;
-  void resize() override;
-  void refresh() override;
   void draw() override;
 };
 

@@ -48,7 +48,8 @@ class StatusWindowBase : public NCWindowBase {
 
 class zqStatusWindow : public StatusWindowBase {
  public:
-  explicit zqStatusWindow(NCScreenManager &manager) : StatusWindowBase(manager, kTitleLine) {
+  explicit zqStatusWindow(NCScreenManager &manager)
+      : StatusWindowBase(manager, kTitleLine) {
     create();
   }
   int pageCount() override { return 1; }
@@ -61,7 +62,8 @@ class zqStatusWindow : public StatusWindowBase {
 
  protected:
   struct NoCreate {};
-  zqStatusWindow(NCScreenManager &manager, NoCreate) : StatusWindowBase(manager, kTitleLine) {}
+  zqStatusWindow(NCScreenManager &manager, NoCreate)
+      : StatusWindowBase(manager, kTitleLine) {}
 };
 
 // The title line that edits the search text while find mode lasts; it is

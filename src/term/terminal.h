@@ -24,6 +24,16 @@ void prepareWindow(WINDOW *w);
 void endCurses();
 void setResizeCallback(void (*callback)());
 
+// Owns the terminal for a scope: whatever leaves it, normally or by an
+// exception, gives the terminal back.
+class CursesSession {
+ public:
+  explicit CursesSession(bool throwIfRedirected) { startCurses(throwIfRedirected); }
+  ~CursesSession() { endCurses(); }
+  CursesSession(const CursesSession &) = delete;
+  CursesSession &operator=(const CursesSession &) = delete;
+};
+
 // The handlers only record the signal; the event loop calls this before
 // every read. An interrupt restores the terminal and exits with status 0;
 // a size change resizes curses and calls the resize callback.

@@ -10,7 +10,8 @@ NCScreenManager *NCScreenManager::current = nullptr;
 
 // ---- windows ----
 
-NCWindowBase::NCWindowBase(NCScreenManager &manager, int id) : id(id), manager(&manager) {}
+NCWindowBase::NCWindowBase(NCScreenManager &manager, int id)
+    : id(id), manager(&manager) {}
 
 NCWindowBase::~NCWindowBase() {
   if (registered) manager->unregisterWindow(this);
@@ -34,7 +35,8 @@ void NCWindowBase::computeAndRegister() {
 }
 
 bool NCWindowBase::contains(int x, int y) const {
-  return shown() && rect.left <= x && x <= rect.right && rect.top <= y && y <= rect.bottom;
+  return shown() && rect.left <= x && x <= rect.right && rect.top <= y &&
+         y <= rect.bottom;
 }
 
 void NCWindowBase::makeWindow() {
@@ -50,7 +52,8 @@ void NCWindowBase::releaseWindow() {
 // ---- mouse helpers ----
 
 mmask_t releaseOfPresses(mmask_t state) {
-  const mmask_t presses[] = {BUTTON1_PRESSED, BUTTON2_PRESSED, BUTTON3_PRESSED, BUTTON4_PRESSED};
+  const mmask_t presses[] = {BUTTON1_PRESSED, BUTTON2_PRESSED, BUTTON3_PRESSED,
+                             BUTTON4_PRESSED};
   const mmask_t releases[] = {BUTTON1_RELEASED, BUTTON2_RELEASED, BUTTON3_RELEASED,
                               BUTTON4_RELEASED};
   for (int n = 0; n < 4; ++n) {
@@ -93,8 +96,10 @@ void NCScreenManager::registerWindow(NCWindowBase *w) { windows.push_back(w); }
 
 void NCScreenManager::unregisterWindow(NCWindowBase *w) {
   windows.erase(std::remove(windows.begin(), windows.end(), w), windows.end());
-  std::replace(inputStack.begin(), inputStack.end(), w, static_cast<NCWindowBase *>(nullptr));
-  std::replace(cursorStack.begin(), cursorStack.end(), w, static_cast<NCWindowBase *>(nullptr));
+  std::replace(inputStack.begin(), inputStack.end(), w,
+               static_cast<NCWindowBase *>(nullptr));
+  std::replace(cursorStack.begin(), cursorStack.end(), w,
+               static_cast<NCWindowBase *>(nullptr));
   if (inputWindow == w) inputWindow = nullptr;
   if (cursorWindow == w) cursorWindow = nullptr;
   if (prefixWindow == w) prefixWindow = nullptr;
@@ -139,7 +144,8 @@ void NCScreenManager::setLayoutMode(int mode) {
 }
 
 namespace {
-void push(std::vector<NCWindowBase *> &stack, NCWindowBase *&currentWindow, NCWindowBase *w) {
+void push(std::vector<NCWindowBase *> &stack, NCWindowBase *&currentWindow,
+          NCWindowBase *w) {
   if (w) {
     stack.push_back(currentWindow);
     currentWindow = w;
@@ -152,8 +158,12 @@ void push(std::vector<NCWindowBase *> &stack, NCWindowBase *&currentWindow, NCWi
 }
 }  // namespace
 
-void NCScreenManager::pushInputWindow(NCWindowBase *w) { push(inputStack, inputWindow, w); }
-void NCScreenManager::pushCursorWindow(NCWindowBase *w) { push(cursorStack, cursorWindow, w); }
+void NCScreenManager::pushInputWindow(NCWindowBase *w) {
+  push(inputStack, inputWindow, w);
+}
+void NCScreenManager::pushCursorWindow(NCWindowBase *w) {
+  push(cursorStack, cursorWindow, w);
+}
 
 void NCScreenManager::resizeAll() {
   // A window's resize may change the layout mode and re-enter here, which
@@ -228,7 +238,8 @@ void NCScreenManager::eventLoop() {
 
 // ---- the concrete manager ----
 
-zqScreenManager::zqScreenManager(NCGeometryManagerBase &geometry) : NCScreenManager(geometry) {
+zqScreenManager::zqScreenManager(NCGeometryManagerBase &geometry)
+    : NCScreenManager(geometry) {
   prepareWindow(stdscr);
   computeDisplayAttributes(activeConfig);
 }
@@ -248,7 +259,9 @@ void zqScreenManager::resizeAll() {
 
 // A read from a window that a resize has touched repaints it, and the view
 // must not come back over the request for room.
-WINDOW *zqScreenManager::keyWindow() { return tooSmall ? stdscr : NCScreenManager::keyWindow(); }
+WINDOW *zqScreenManager::keyWindow() {
+  return tooSmall ? stdscr : NCScreenManager::keyWindow();
+}
 
 int zqScreenManager::readKey() {
   const int keySet = activeConfig.KeyBinding;

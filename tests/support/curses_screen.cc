@@ -24,7 +24,8 @@ void useTestScreen() {
 }
 
 void typeKeys(const std::string &bytes) {
-  if (write(keyPipe[1], bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) abort();
+  if (write(keyPipe[1], bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+    abort();
 }
 
 std::string windowLine(WINDOW *w, int y) {

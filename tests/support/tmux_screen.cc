@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -50,14 +50,15 @@ std::string hex(int byte) {
 
 TmuxScreen::TmuxScreen(const std::string &dir, int cols, int lines,
                        const std::vector<std::string> &argv)
-    : socket_(dir + "/tmux.sock"), logPath_(dir + "/screen.log"),
+    : socket_(dir + "/tmux.sock"),
+      logPath_(dir + "/screen.log"),
       statusPath_(dir + "/exit.status") {
   std::string command = "env -u TMUX TERM=screen";
   for (const std::string &arg : argv) command += " " + shellQuote(arg);
   command += " --log " + shellQuote(logPath_);
   command += "; echo $? > " + shellQuote(statusPath_);
-  tmux({"new-session", "-d", "-x", std::to_string(cols), "-y", std::to_string(lines), "sh", "-c",
-        command});
+  tmux({"new-session", "-d", "-x", std::to_string(cols), "-y", std::to_string(lines),
+        "sh", "-c", command});
   // Sizes follow resize-window only, never an attached client.
   tmux({"set-option", "-g", "window-size", "manual"});
   if (!waitForLog("ready")) ADD_FAILURE() << "the program did not start under tmux";
@@ -77,7 +78,9 @@ void TmuxScreen::keys(const std::vector<std::string> &names) {
   tmux(args);
 }
 
-void TmuxScreen::literal(const std::string &text) { tmux({"send-keys", "-t", "0", "-l", text}); }
+void TmuxScreen::literal(const std::string &text) {
+  tmux({"send-keys", "-t", "0", "-l", text});
+}
 
 // The X10 encoding: ESC [ M, then button, column and line, each plus 32
 // (cells counted from 1).
@@ -93,14 +96,16 @@ void TmuxScreen::click(int x, int y, int times) {
   std::vector<std::string> args = {"send-keys", "-t", "0", "-H"};
   for (int i = 0; i < times; ++i) {
     for (int button : {0, 3}) {
-      for (int byte : {0x1b, 0x5b, 0x4d, 32 + button, 33 + x, 33 + y}) args.push_back(hex(byte));
+      for (int byte : {0x1b, 0x5b, 0x4d, 32 + button, 33 + x, 33 + y})
+        args.push_back(hex(byte));
     }
   }
   tmux(args);
 }
 
 void TmuxScreen::resize(int cols, int lines) {
-  tmux({"resize-window", "-t", "0", "-x", std::to_string(cols), "-y", std::to_string(lines)});
+  tmux({"resize-window", "-t", "0", "-x", std::to_string(cols), "-y",
+        std::to_string(lines)});
 }
 
 std::vector<std::string> TmuxScreen::capture() const {
@@ -110,8 +115,9 @@ std::vector<std::string> TmuxScreen::capture() const {
   return screen;
 }
 
-bool TmuxScreen::waitFor(const std::function<bool(const std::vector<std::string> &)> &test,
-                         double seconds) const {
+bool TmuxScreen::waitFor(
+    const std::function<bool(const std::vector<std::string> &)> &test,
+    double seconds) const {
   return poll(seconds, [&] { return test(capture()); });
 }
 
@@ -149,7 +155,8 @@ bool TmuxScreen::waitForExit(double seconds) const {
 }
 
 std::pair<int, int> TmuxScreen::cursor() const {
-  std::istringstream in(tmux({"display-message", "-p", "-t", "0", "#{cursor_x} #{cursor_y}"}));
+  std::istringstream in(
+      tmux({"display-message", "-p", "-t", "0", "#{cursor_x} #{cursor_y}"}));
   std::pair<int, int> at(-1, -1);
   in >> at.first >> at.second;
   return at;
@@ -178,6 +185,7 @@ bool TmuxScreen::programAlive() const {
 
 std::string showScreen(const std::vector<std::string> &screen) {
   std::ostringstream out;
-  for (size_t i = 0; i < screen.size(); ++i) out << (i < 10 ? " " : "") << i << "|" << screen[i] << "|\n";
+  for (size_t i = 0; i < screen.size(); ++i)
+    out << (i < 10 ? " " : "") << i << "|" << screen[i] << "|\n";
   return out.str();
 }

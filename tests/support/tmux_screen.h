@@ -14,7 +14,8 @@ class TmuxScreen {
   // Starts argv, given "--log FILE" as well, in a cols x lines window with
   // TERM=screen, and waits for the program to log "ready"; fails the test
   // (ADD_FAILURE) when that does not come.
-  TmuxScreen(const std::string &dir, int cols, int lines, const std::vector<std::string> &argv);
+  TmuxScreen(const std::string &dir, int cols, int lines,
+             const std::vector<std::string> &argv);
   ~TmuxScreen();
   TmuxScreen(const TmuxScreen &) = delete;
   TmuxScreen &operator=(const TmuxScreen &) = delete;

@@ -97,7 +97,8 @@ TEST_F(ScrollBarTest, DrawnAsArrowsTroughAndSlider) {
     EXPECT_EQ(mvwinch(vbar.win, y, 0) & A_ATTRIBUTES, (y >= 5 && y <= 8) ? block : trough)
         << "line " << y;
   }
-  EXPECT_EQ(windowLine(hbar.win, 0), "<" + std::string(7, ' ') + std::string(10, '#') + ">");
+  EXPECT_EQ(windowLine(hbar.win, 0),
+            "<" + std::string(7, ' ') + std::string(10, '#') + ">");
 }
 
 TEST_F(ScrollBarTest, ClicksMakeKeysForTheTarget) {

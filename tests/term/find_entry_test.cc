@@ -75,8 +75,8 @@ TEST_F(FindEntryTest, KeySetExtras) {
   EXPECT_EQ(entry.string(), "");
   activeConfig.KeyBinding = kKeysEmacs;
   type("abc");
-  entry.processKey(1);  // ^A
-  entry.processKey(6);  // ^F
+  entry.processKey(1);               // ^A
+  entry.processKey(6);               // ^F
   EXPECT_TRUE(entry.processKey(4));  // ^D
   EXPECT_EQ(entry.string(), "ac");
   entry.processKey(5);  // ^E

@@ -37,14 +37,21 @@ struct Options {
   std::string link = "/demo/link/target";
 };
 
-const std::vector<std::string> kWords = {"alpha", "beta", "src", "gamma", "srv", "doc", "delta"};
+const std::vector<std::string> kWords = {"alpha", "beta", "src",  "gamma",
+                                         "srv",   "doc",  "delta"};
 
 class DemoView : public NCWindowBase, public SomethingWithFind {
  public:
-  DemoView(NCScreenManager &manager, const Options &options, zqStatusWindowWithFind &title,
-           zqURLWindowWithFind &status, zqHScrollBar &hbar, zqVScrollBar &vbar)
-      : NCWindowBase(manager, kHyperWindow), marker(manager), options(options), title(title),
-        status(status), hbar(hbar), vbar(vbar) {
+  DemoView(NCScreenManager &manager, const Options &options,
+           zqStatusWindowWithFind &title, zqURLWindowWithFind &status, zqHScrollBar &hbar,
+           zqVScrollBar &vbar)
+      : NCWindowBase(manager, kHyperWindow),
+        marker(manager),
+        options(options),
+        title(title),
+        status(status),
+        hbar(hbar),
+        vbar(vbar) {
     create();
   }
 
@@ -98,15 +105,32 @@ class DemoView : public NCWindowBase, public SomethingWithFind {
         return;
       }
       case '#':
-        title.setText("tab\there\x01" "and\xc3\xa9");
+        title.setText(
+            "tab\there\x01"
+            "and\xc3\xa9");
         return;
-      case KEY_NPAGE: top += rect.height; break;
-      case KEY_PPAGE: top -= rect.height; break;
-      case KEY_SF: case KEY_DOWN: ++top; break;
-      case KEY_SR: case KEY_UP: --top; break;
-      case KEY_SRIGHT: ++left; break;
-      case KEY_SLEFT: --left; break;
-      default: return;
+      case KEY_NPAGE:
+        top += rect.height;
+        break;
+      case KEY_PPAGE:
+        top -= rect.height;
+        break;
+      case KEY_SF:
+      case KEY_DOWN:
+        ++top;
+        break;
+      case KEY_SR:
+      case KEY_UP:
+        --top;
+        break;
+      case KEY_SRIGHT:
+        ++left;
+        break;
+      case KEY_SLEFT:
+        --left;
+        break;
+      default:
+        return;
     }
     draw();
     manager->refreshAll();
@@ -184,7 +208,7 @@ class DemoView : public NCWindowBase, public SomethingWithFind {
 };
 
 int run(const Options &options) {
-  startCurses(true);
+  CursesSession session(true);
   fillGraphicGlyphs(activeConfig.GraphicChar);
   zqGeometryManager geometry(3);
   zqScreenManager screen(geometry);
@@ -218,31 +242,40 @@ int main(int argc, char **argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const char *value = i + 1 < argc ? argv[i + 1] : "";
-    if (arg == "--mode") options.mode = atoi(value), ++i;
-    else if (arg == "--rows") options.rows = atoi(value), ++i;
-    else if (arg == "--cols") options.cols = atoi(value), ++i;
-    else if (arg == "--title") options.title = value, ++i;
-    else if (arg == "--link") options.link = value, ++i;
-    else if (arg == "--rate") activeConfig.MouseScrollRate = static_cast<uint32_t>(atoi(value)), ++i;
-    else if (arg == "--log") logFile = fopen(value, "w"), ++i;
+    if (arg == "--mode")
+      options.mode = atoi(value), ++i;
+    else if (arg == "--rows")
+      options.rows = atoi(value), ++i;
+    else if (arg == "--cols")
+      options.cols = atoi(value), ++i;
+    else if (arg == "--title")
+      options.title = value, ++i;
+    else if (arg == "--link")
+      options.link = value, ++i;
+    else if (arg == "--rate")
+      activeConfig.MouseScrollRate = static_cast<uint32_t>(atoi(value)), ++i;
+    else if (arg == "--log")
+      logFile = fopen(value, "w"), ++i;
     else if (arg == "--keys") {
       const std::string keys = value;
-      activeConfig.KeyBinding = keys == "vi" ? kKeysVi : keys == "emacs" ? kKeysEmacs : kKeysDefault;
+      activeConfig.KeyBinding = keys == "vi"      ? kKeysVi
+                                : keys == "emacs" ? kKeysEmacs
+                                                  : kKeysDefault;
       ++i;
-    } else if (arg == "--no-scrollbar") activeConfig.ScrollBar = false;
-    else if (arg == "--plain") activeConfig.GraphicChar = false;
-    else if (arg == "--no-space-select") activeConfig.SpaceSelect = false;
+    } else if (arg == "--no-scrollbar")
+      activeConfig.ScrollBar = false;
+    else if (arg == "--plain")
+      activeConfig.GraphicChar = false;
+    else if (arg == "--no-space-select")
+      activeConfig.SpaceSelect = false;
     else {
       fprintf(stderr, "vok_window_demo: unknown option %s\n", argv[i]);
       return 2;
     }
   }
   try {
-    int status = run(options);
-    endCurses();
-    return status;
+    return run(options);
   } catch (const std::exception &e) {
-    endCurses();
     fprintf(stderr, "vok_window_demo: %s\n", e.what());
     return 1;
   }

@@ -128,8 +128,9 @@ TEST_F(EventLoopTest, PausesRepeatTheHeldPressUntilReleaseOrKey) {
   manager.key('k');
   manager.key(ERR);
   manager.eventLoop();
-  EXPECT_EQ(a.mouse, (std::vector<mmask_t>{BUTTON1_PRESSED, BUTTON1_PRESSED, BUTTON1_PRESSED,
-                                           BUTTON1_RELEASED, BUTTON1_PRESSED}));
+  EXPECT_EQ(a.mouse,
+            (std::vector<mmask_t>{BUTTON1_PRESSED, BUTTON1_PRESSED, BUTTON1_PRESSED,
+                                  BUTTON1_RELEASED, BUTTON1_PRESSED}));
 }
 
 TEST_F(EventLoopTest, StacksRestoreThePreviousWindow) {
@@ -191,7 +192,16 @@ TEST_F(KeyFilterTest, CtrlFAndADigitGiveAFunctionKey) {
   zqScreenManager manager(geometry);
   Recorder status(manager, 3);
   manager.prefixWindow = &status;
-  typeKeys("\x06" "0" "\x06" "5" "\x06" "x" "a" "\x06\x06" "b");
+  typeKeys(
+      "\x06"
+      "0"
+      "\x06"
+      "5"
+      "\x06"
+      "x"
+      "a"
+      "\x06\x06"
+      "b");
   EXPECT_EQ(manager.readKey(), KEY_F(10));
   EXPECT_EQ(manager.readKey(), KEY_F(5));
   EXPECT_EQ(manager.readKey(), 'a');  // the x was dropped
@@ -202,17 +212,25 @@ TEST_F(KeyFilterTest, CtrlFAndADigitGiveAFunctionKey) {
 TEST_F(KeyFilterTest, RepaintKeysFollowTheKeySet) {
   zqScreenManager manager(geometry);
   Recorder view(manager, 1);
-  typeKeys("\x12" "a" "\x0c");
+  typeKeys(
+      "\x12"
+      "a"
+      "\x0c");
   EXPECT_EQ(manager.readKey(), 'a');
   EXPECT_EQ(view.touches, 1);
   EXPECT_EQ(manager.readKey(), 12);  // ^L is no repaint key here
   activeConfig.KeyBinding = kKeysVi;
-  typeKeys("\x0c" "\x12" "\x06");
+  typeKeys(
+      "\x0c"
+      "\x12"
+      "\x06");
   EXPECT_EQ(manager.readKey(), 18);
   EXPECT_EQ(view.touches, 2);
   EXPECT_EQ(manager.readKey(), 6);  // no prefix outside the default set
   activeConfig.KeyBinding = kKeysEmacs;
-  typeKeys("\x12" "\x0c");
+  typeKeys(
+      "\x12"
+      "\x0c");
   EXPECT_EQ(manager.readKey(), 18);
   EXPECT_EQ(manager.readKey(), 12);
   EXPECT_EQ(view.touches, 2);

@@ -23,7 +23,8 @@ std::string pad(const std::string &text, int width) {
 
 // Row y of the stand-in, as many columns as it has.
 std::string viewLine(int y, int width, const std::string &match = "alpha") {
-  std::string line = (y == 0 ? "match " + match + " " : "") + "row " + std::to_string(y) + " ";
+  std::string line =
+      (y == 0 ? "match " + match + " " : "") + "row " + std::to_string(y) + " ";
   line.resize(static_cast<size_t>(width), '.');
   return line;
 }
@@ -94,6 +95,13 @@ class DemoScreen : public TmuxScreen {
     std::this_thread::sleep_for(std::chrono::milliseconds(250));
     click(x, y);
   }
+  // Waits until a line of the screen begins with the text.
+  bool showsAt(int line, const std::string &text) const {
+    return waitFor([&](const Screen &s) {
+      return line < static_cast<int>(s.size()) &&
+             s[line].compare(0, text.size(), text) == 0;
+    });
+  }
   int count(const std::string &line) const {
     std::vector<std::string> lines = log();
     return static_cast<int>(std::count(lines.begin(), lines.end(), line));
@@ -126,7 +134,8 @@ TEST_P(WindowLayoutTest, EveryModeAsTheLayoutTableSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, WindowLayoutTest,
-                         ::testing::Values(std::make_pair(80, 24), std::make_pair(50, 10)));
+                         ::testing::Values(std::make_pair(80, 24),
+                                           std::make_pair(50, 10)));
 
 TEST(WindowLayoutTest, WithoutScrollBarsEveryModeIsPlain) {
   ScopedTempDir dir;
@@ -160,11 +169,11 @@ TEST(ScrollBarTest, SliderFollowsThePosition) {
   // 78 of 200 columns visible in a trough of 17: a slider of 7.
   EXPECT_EQ(shown[22].substr(61, 17), std::string(7, ' ') + std::string(10, 'a'));
   screen.keys({"NPage"});
-  ASSERT_TRUE(screen.waitFor([](const Screen &s) { return s[1].compare(0, 7, "row 23 ") == 0; }));
+  ASSERT_TRUE(screen.showsAt(1, "row 23 "));
   EXPECT_EQ(cellsOf(screen.capture(), 79, 1, 20),
             std::string(4, 'a') + "    " + std::string(12, 'a'));
   screen.keys({"NPage", "NPage", "NPage", "NPage"});  // to the end: position 78
-  ASSERT_TRUE(screen.waitFor([](const Screen &s) { return s[1].compare(0, 7, "row 79 ") == 0; }));
+  ASSERT_TRUE(screen.showsAt(1, "row 79 "));
   EXPECT_EQ(cellsOf(screen.capture(), 79, 1, 20), std::string(16, 'a') + "    ");
 }
 
@@ -179,8 +188,9 @@ TEST(ScrollBarTest, ClicksBecomeScrollingKeys) {
   // Vertical bar: arrows, the trough below the slider (lines 1-4), then
   // above it once that page has moved it to lines 5-8; horizontal bar:
   // arrows and trough.
-  const Click clicks[] = {{79, 21, "KEY_SF"},   {79, 0, "KEY_SR"},     {79, 15, "KEY_NPAGE"},
-                          {79, 2, "KEY_PPAGE"}, {78, 22, "KEY_SRIGHT"}, {60, 22, "KEY_SLEFT"},
+  const Click clicks[] = {{79, 21, "KEY_SF"},     {79, 0, "KEY_SR"},
+                          {79, 15, "KEY_NPAGE"},  {79, 2, "KEY_PPAGE"},
+                          {78, 22, "KEY_SRIGHT"}, {60, 22, "KEY_SLEFT"},
                           {75, 22, "KEY_SRIGHT"}};
   int expected = 0;
   for (const Click &click : clicks) {
@@ -191,7 +201,9 @@ TEST(ScrollBarTest, ClicksBecomeScrollingKeys) {
     ++expected;
     ASSERT_TRUE(screen.waitFor([&](const Screen &) {
       return static_cast<int>(screen.log().size()) >= expected + 2;
-    })) << click.x << "," << click.y << "\n" << showScreen(screen.capture());
+    })) << click.x
+        << "," << click.y << "\n"
+        << showScreen(screen.capture());
     EXPECT_EQ(screen.log().back(), std::string("key ") + click.key);
   }
   // A click on the title line, the view or a slider away from the last
@@ -211,9 +223,10 @@ TEST(ScrollBarTest, HeldButtonKeepsPagingUntilReleased) {
   screen.settled(78);
   screen.press(79, 15);
   // The slider reaches the pointer after two pages and paging goes on.
-  ASSERT_TRUE(screen.waitFor([&](const Screen &) { return screen.count("key KEY_NPAGE") >= 5; }))
-      << screen.count("key KEY_NPAGE");
-  ASSERT_TRUE(screen.waitFor([](const Screen &s) { return s[1].compare(0, 7, "row 79 ") == 0; }));
+  ASSERT_TRUE(screen.waitFor([&](const Screen &) {
+    return screen.count("key KEY_NPAGE") >= 5;
+  })) << screen.count("key KEY_NPAGE");
+  ASSERT_TRUE(screen.showsAt(1, "row 79 "));
   screen.release(79, 15);
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
   const int after = screen.count("key KEY_NPAGE");
@@ -259,7 +272,8 @@ TEST(StatusLineTest, ClicksTurnThePagesOneByClick) {
   EXPECT_TRUE(screen.waitForLine(23, pad(kDefaultPages[0], 80)));
   std::this_thread::sleep_for(std::chrono::milliseconds(250));
   screen.click(40, 23, 2);  // a double click: two pages
-  EXPECT_TRUE(screen.waitForLine(23, pad(kDefaultPages[2], 80))) << showScreen(screen.capture());
+  EXPECT_TRUE(screen.waitForLine(23, pad(kDefaultPages[2], 80)))
+      << showScreen(screen.capture());
   std::this_thread::sleep_for(std::chrono::milliseconds(250));
   screen.click(40, 23, 3);  // pages 4, 5 and the link page again
   EXPECT_TRUE(screen.waitForLine(23, statusLine(80))) << showScreen(screen.capture());
@@ -272,17 +286,19 @@ TEST(StatusLineTest, HelpTextsOfTheViAndEmacsKeySets) {
     screen.settled(78);
     screen.keys({"F9", "F9"});
     EXPECT_TRUE(screen.waitForLine(
-        23, pad("  Keys (2v):  ^L,F8=Repaint screen  F9=Switch display  ^C,F10=Quit", 80)));
+        23,
+        pad("  Keys (2v):  ^L,F8=Repaint screen  F9=Switch display  ^C,F10=Quit", 80)));
     screen.keys({"F9", "F9", "F9"});
     EXPECT_TRUE(screen.waitForLine(
-        23, pad("  Keys in find mode:  Up,?=Prev  Dn,/=Next  TAB=Exit find  ENTER=Select", 80)));
+        23, pad("  Keys in find mode:  Up,?=Prev  Dn,/=Next  TAB=Exit find  ENTER=Select",
+                80)));
   }
   ScopedTempDir other;
   DemoScreen screen(other, 80, 24, {"--keys", "emacs"});
   screen.settled(78);
   screen.keys({"F9", "F9", "F9", "F9"});
-  EXPECT_TRUE(
-      screen.waitForLine(23, pad("  Keys (4e):  C-s,C-r,A-Z,a-z,0-9=Enter find mode", 80)));
+  EXPECT_TRUE(screen.waitForLine(
+      23, pad("  Keys (4e):  C-s,C-r,A-Z,a-z,0-9=Enter find mode", 80)));
 }
 
 TEST(StatusLineTest, LongTextsAreCutWithAnEllipsis) {
@@ -291,9 +307,8 @@ TEST(StatusLineTest, LongTextsAreCutWithAnEllipsis) {
   screen.settled(78);
   // The title line has 60 columns: 55 bytes and "..." from column 2.
   screen.keys({"!"});
-  EXPECT_TRUE(screen.waitFor([](const Screen &s) {
-    return s[22].substr(0, 60) == "  " + std::string(55, 'T') + "...";
-  })) << showScreen(screen.capture());
+  EXPECT_TRUE(screen.showsAt(22, "  " + std::string(55, 'T') + "..."))
+      << showScreen(screen.capture());
   // The link gets 80 - 17 - 3 - 2 = 58 bytes, so 55 and "...".
   screen.keys({"@"});
   const std::string link = "/very/long/link/" + std::string(100, 'L');
@@ -301,8 +316,7 @@ TEST(StatusLineTest, LongTextsAreCutWithAnEllipsis) {
       << showScreen(screen.capture());
   // Control bytes and bytes from 0x80 show as "?".
   screen.keys({"#"});
-  EXPECT_TRUE(screen.waitFor(
-      [](const Screen &s) { return s[22].substr(0, 60) == pad("  tab?here?and??", 60); }))
+  EXPECT_TRUE(screen.showsAt(22, pad("  tab?here?and??", 60)))
       << showScreen(screen.capture());
 }
 
@@ -312,8 +326,8 @@ TEST(StatusLineTest, NarrowScreenCutsHelpAndKeepsTheHint) {
   screen.settled(48);
   EXPECT_EQ(screen.capture()[9], statusLine(50));
   screen.keys({"F9"});
-  EXPECT_TRUE(screen.waitForLine(
-      9, "  " + std::string(kDefaultPages[0]).substr(2, 45) + "..."))
+  EXPECT_TRUE(
+      screen.waitForLine(9, "  " + std::string(kDefaultPages[0]).substr(2, 45) + "..."))
       << showScreen(screen.capture());
 }
 
@@ -324,10 +338,11 @@ TEST(KeyFilterTest, F8AndCtrlRRepaintTheScreen) {
   screen.settled(78);
   for (const char *repaint : {"F8", "C-r"}) {
     screen.keys({"%"});
-    ASSERT_TRUE(screen.waitFor([](const Screen &s) { return s[4].find("GARBAGE") == 4; }));
+    ASSERT_TRUE(
+        screen.waitFor([](const Screen &s) { return s[4].find("GARBAGE") == 4; }));
     screen.keys({repaint});
-    EXPECT_TRUE(screen.waitFor([&](const Screen &s) { return s[4].compare(0, 78, row4) == 0; }))
-        << repaint << "\n" << showScreen(screen.capture());
+    EXPECT_TRUE(screen.showsAt(4, row4)) << repaint << "\n"
+                                         << showScreen(screen.capture());
   }
   screen.keys({"Down"});
   ASSERT_TRUE(screen.waitForLog("key KEY_DOWN"));
@@ -341,7 +356,8 @@ TEST(KeyFilterTest, ViRepaintsWithCtrlLAndPassesCtrlRAndCtrlF) {
   screen.keys({"%"});
   ASSERT_TRUE(screen.waitFor([](const Screen &s) { return s[4].find("GARBAGE") == 4; }));
   screen.keys({"C-l"});
-  EXPECT_TRUE(screen.waitFor([](const Screen &s) { return s[4].find("GARBAGE") == s[4].npos; }));
+  EXPECT_TRUE(
+      screen.waitFor([](const Screen &s) { return s[4].find("GARBAGE") == s[4].npos; }));
   screen.keys({"C-r", "C-f", "0"});
   EXPECT_TRUE(screen.waitForLog("key 0"));
   std::vector<std::string> log = screen.log();
@@ -354,7 +370,8 @@ TEST(KeyFilterTest, CtrlFPrefixGivesFunctionKeys) {
   DemoScreen screen(dir, 80, 24);
   screen.settled(78);
   screen.keys({"C-f"});
-  EXPECT_TRUE(screen.waitForLine(23, pad("  ^F:  8=Repaint screen  9=Switch display  0=Quit", 80)));
+  EXPECT_TRUE(screen.waitForLine(
+      23, pad("  ^F:  8=Repaint screen  9=Switch display  0=Quit", 80)));
   screen.keys({"C-f"});
   EXPECT_TRUE(screen.waitForLine(23, statusLine(80)));
   // A digit ends the prefix as a function key; another key is dropped.
@@ -393,7 +410,8 @@ TEST(TooSmallTest, BelowFiftyByTenOnlyAsksForRoomAndDropsKeys) {
   expectLayout(screen.settled(48), 3, 50, 10);
   screen.keys({"Down"});
   ASSERT_TRUE(screen.waitForLog("key KEY_DOWN"));
-  EXPECT_EQ(screen.log(), (std::vector<std::string>{screen.log()[0], "ready", "key KEY_DOWN"}));
+  EXPECT_EQ(screen.log(),
+            (std::vector<std::string>{screen.log()[0], "ready", "key KEY_DOWN"}));
 }
 
 std::string findLine(const std::string &text, const char *mode, int width = 60) {
@@ -405,24 +423,23 @@ TEST(FindLineTest, TypingEditsTheEntryAndSearches) {
   DemoScreen screen(dir, 80, 24);
   screen.settled(78);
   screen.keys({"s"});
-  EXPECT_TRUE(screen.waitFor([](const Screen &s) { return s[22].substr(0, 60) == findLine("s", "Ins"); }))
-      << showScreen(screen.capture());
+  EXPECT_TRUE(screen.showsAt(22, findLine("s", "Ins"))) << showScreen(screen.capture());
   EXPECT_EQ(screen.cursor(), std::make_pair(10, 22));
   screen.keys({"r", "c"});
   screen.settled(78, "src");
-  EXPECT_TRUE(screen.waitFor([](const Screen &s) { return s[22].substr(0, 60) == findLine("src", "Ins"); }));
+  EXPECT_TRUE(screen.showsAt(22, findLine("src", "Ins")));
   // Overwrite in the middle, delete at the start, backspace at the end.
   screen.keys({"IC"});
-  EXPECT_TRUE(screen.waitFor([](const Screen &s) { return s[22].substr(0, 60) == findLine("src", "Ovr"); }));
+  EXPECT_TRUE(screen.showsAt(22, findLine("src", "Ovr")));
   screen.keys({"Left", "Left", "v"});
   ASSERT_TRUE(screen.waitForLog("find svc forward"));
   EXPECT_EQ(screen.cursor(), std::make_pair(11, 22));
   screen.keys({"Home", "DC", "End", "BSpace"});
   ASSERT_TRUE(screen.waitForLog("find v forward"));
-  EXPECT_TRUE(screen.waitFor([](const Screen &s) { return s[22].substr(0, 60) == findLine("v", "Ovr"); }));
-  const std::vector<std::string> searches = {"find s forward", "find sr forward",
+  EXPECT_TRUE(screen.showsAt(22, findLine("v", "Ovr")));
+  const std::vector<std::string> searches = {"find s forward",   "find sr forward",
                                              "find src forward", "find svc forward",
-                                             "find vc forward", "find v forward"};
+                                             "find vc forward",  "find v forward"};
   std::vector<std::string> log = screen.log();
   std::vector<std::string> found;
   for (const std::string &line : log)
@@ -435,14 +452,14 @@ TEST(FindLineTest, TypingEditsTheEntryAndSearches) {
   ASSERT_TRUE(screen.waitForLog("passKey KEY_F(9)"));
   EXPECT_TRUE(screen.waitForLine(23, pad(kDefaultPages[0], 80)));
   screen.keys({"Tab"});
-  EXPECT_TRUE(screen.waitFor([](const Screen &s) { return s[22].substr(0, 60) == pad("  vok 0.1.0", 60); }));
+  EXPECT_TRUE(screen.showsAt(22, pad("  vok 0.1.0", 60)));
   EXPECT_EQ(screen.cursor(), std::make_pair(79, 22));
   // Keys reach the view again; a new search starts empty and inserting.
   screen.keys({"Down", "d"});
   ASSERT_TRUE(screen.waitForLog("key KEY_DOWN"));
-  EXPECT_TRUE(screen.waitFor([](const Screen &s) { return s[22].substr(0, 60) == findLine("d", "Ins"); }));
+  EXPECT_TRUE(screen.showsAt(22, findLine("d", "Ins")));
   screen.keys({"Enter"});
-  EXPECT_TRUE(screen.waitFor([](const Screen &s) { return s[22].substr(0, 60) == pad("  vok 0.1.0", 60); }));
+  EXPECT_TRUE(screen.showsAt(22, pad("  vok 0.1.0", 60)));
   EXPECT_EQ(screen.count("find d forward"), 2);  // typed, and once more on Enter
 }
 
@@ -454,8 +471,7 @@ TEST(FindLineTest, SixteenthCharacterIsRefused) {
   ASSERT_TRUE(screen.waitForLog("find abcdefghijklmno forward"));
   screen.keys({"BSpace"});
   ASSERT_TRUE(screen.waitForLog("find abcdefghijklmn forward"));
-  EXPECT_TRUE(screen.waitFor(
-      [](const Screen &s) { return s[22].substr(0, 60) == findLine("abcdefghijklmn", "Ins"); }));
+  EXPECT_TRUE(screen.showsAt(22, findLine("abcdefghijklmn", "Ins")));
 }
 
 TEST(FindLineTest, NarrowLineCutsTheModeWord) {
@@ -464,9 +480,8 @@ TEST(FindLineTest, NarrowLineCutsTheModeWord) {
   screen.settled(48);
   screen.keys({"d"});
   // 30 columns: "]  " at 25..27 and two bytes of "Ins".
-  EXPECT_TRUE(screen.waitFor([](const Screen &s) {
-    return s[8].substr(0, 30) == "  Find: [d               ]  In";
-  })) << showScreen(screen.capture());
+  EXPECT_TRUE(screen.showsAt(8, "  Find: [d               ]  In"))
+      << showScreen(screen.capture());
 }
 
 TEST(FindLineTest, ViRepeatsTheLastSearchByCount) {
@@ -475,7 +490,7 @@ TEST(FindLineTest, ViRepeatsTheLastSearchByCount) {
   screen.settled(78);
   screen.keys({"/", "d", "o", "Enter"});
   ASSERT_TRUE(screen.waitForLog("find do forward"));
-  EXPECT_TRUE(screen.waitFor([](const Screen &s) { return s[22].substr(0, 60) == pad("  vok 0.1.0", 60); }));
+  EXPECT_TRUE(screen.showsAt(22, pad("  vok 0.1.0", 60)));
   screen.keys({"/", "Enter", "?", "Enter"});
   ASSERT_TRUE(screen.waitForLog("findPrev do"));
   EXPECT_EQ(screen.count("findNext do"), 1);
@@ -490,7 +505,7 @@ TEST(FindLineTest, BackspaceOnEmptyTextLeaves) {
   ASSERT_TRUE(screen.waitForLog("find  forward"));
   screen.keys({"BSpace", "Down"});
   ASSERT_TRUE(screen.waitForLog("key KEY_DOWN"));
-  EXPECT_TRUE(screen.waitFor([](const Screen &s) { return s[22].substr(0, 60) == pad("  vok 0.1.0", 60); }));
+  EXPECT_TRUE(screen.showsAt(22, pad("  vok 0.1.0", 60)));
 }
 
 TEST(TerminalTest, InterruptEndsTheDisplayWithStatusZero) {
