@@ -497,6 +497,39 @@ TEST(FindLineTest, ViRepeatsTheLastSearchByCount) {
   EXPECT_EQ(screen.count("find  backward"), 1);  // "?" starts an empty backward search
 }
 
+TEST(FindLineTest, EmacsSearchesBothWaysWithCtrlSAndCtrlR) {
+  ScopedTempDir dir;
+  DemoScreen screen(dir, 80, 24, {"--keys", "emacs"});
+  screen.settled(78);
+  screen.keys({"C-r", "d", "C-s", "C-r"});
+  ASSERT_TRUE(screen.waitForLog("findPrev d"));
+  std::vector<std::string> log = screen.log();
+  EXPECT_EQ(std::vector<std::string>(log.end() - 5, log.end()),
+            (std::vector<std::string>{"key ^R", "find  backward", "find d backward",
+                                      "findNext d", "findPrev d"}));
+}
+
+TEST(FindLineTest, SpaceEndsTheSearchOnlyWithSpaceSelect) {
+  ScopedTempDir dir;
+  {
+    DemoScreen screen(dir, 80, 24, {"--no-space-select"});
+    screen.settled(78);
+    screen.keys({"a", "Space", "b"});
+    EXPECT_TRUE(screen.waitForLog("find a b forward"));
+    // F10 in find mode ends the whole display.
+    screen.keys({"F10"});
+    ASSERT_TRUE(screen.waitForExit());
+    EXPECT_EQ(screen.log().back(), "done");
+    EXPECT_EQ(screen.count("passKey KEY_F(10)"), 1);
+  }
+  ScopedTempDir other;
+  DemoScreen screen(other, 80, 24);
+  screen.settled(78);
+  screen.keys({"a", "Space", "b"});
+  ASSERT_TRUE(screen.waitForLog("find b forward"));  // a new search
+  EXPECT_EQ(screen.count("find a forward"), 2);      // typed, then accepted
+}
+
 TEST(FindLineTest, BackspaceOnEmptyTextLeaves) {
   ScopedTempDir dir;
   DemoScreen screen(dir, 80, 24);
