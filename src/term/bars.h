@@ -50,7 +50,7 @@ class VScrollBar : public ScrollBarBase {
 class zqHScrollBar : public HScrollBar {
  public:
   explicit zqHScrollBar(NCScreenManager &manager) : HScrollBar(manager, kHScrollBar) {
-    create();
+    HScrollBar::create();
   }
   void processMouse(MEVENT &event) override;
 };
@@ -58,7 +58,7 @@ class zqHScrollBar : public HScrollBar {
 class zqVScrollBar : public VScrollBar {
  public:
   explicit zqVScrollBar(NCScreenManager &manager) : VScrollBar(manager, kVScrollBar) {
-    create();
+    VScrollBar::create();
   }
   void processMouse(MEVENT &event) override;
 };
@@ -69,7 +69,7 @@ class zqVScrollBar : public VScrollBar {
 class zqScrollBox : public NCWindowBase {
  public:
   explicit zqScrollBox(NCScreenManager &manager) : NCWindowBase(manager, kScrollBox) {
-    create();
+    zqScrollBox::create();
   }
   virtual void draw();
   void create() override;
@@ -82,7 +82,7 @@ class zqScrollBox : public NCWindowBase {
 class zqMarkerBar : public NCWindowBase {
  public:
   explicit zqMarkerBar(NCScreenManager &manager) : NCWindowBase(manager, kMarkerBar) {
-    create();
+    zqMarkerBar::create();
   }
   void create() override;
   void resize() override;

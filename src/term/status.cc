@@ -92,7 +92,7 @@ void zqStatusWindow::drawPage(int) {
 
 zqStatusWindowWithFind::zqStatusWindowWithFind(NCScreenManager &manager)
     : zqStatusWindow(manager, NoCreate()) {
-  create();
+  zqStatusWindow::create();
 }
 
 void zqStatusWindowWithFind::drawPage(int page) {
@@ -155,10 +155,9 @@ void zqStatusWindowWithFind::startFind(int key) {
 void zqStatusWindowWithFind::findKey(int key) {
   const int keySet = activeConfig.KeyBinding;
   const bool vi = keySet == kKeysVi, emacs = keySet == kKeysEmacs;
-  if (key == '\t') {
-    leave();
-  } else if ((key == kCtrlH || key == kDelete || key == KEY_BACKSPACE || key == KEY_DC) &&
-             entry.string().empty()) {
+  const bool erasing =
+      key == kCtrlH || key == kDelete || key == KEY_BACKSPACE || key == KEY_DC;
+  if (key == '\t' || (erasing && entry.string().empty())) {
     leave();
   } else if (key == ' ' && activeConfig.SpaceSelect) {
     accept();
@@ -286,7 +285,7 @@ zqURLWindowWithFind::zqURLWindowWithFind(NCScreenManager &manager)
       findHelp(helpText(activeConfig.KeyBinding, 5)),
       prefixHelp(helpText(activeConfig.KeyBinding, 6)) {
   manager.prefixWindow = this;
-  create();
+  zqURLWindow::create();
 }
 
 void zqURLWindowWithFind::drawHelpPage(int page) {

@@ -50,7 +50,7 @@ class zqStatusWindow : public StatusWindowBase {
  public:
   explicit zqStatusWindow(NCScreenManager &manager)
       : StatusWindowBase(manager, kTitleLine) {
-    create();
+    zqStatusWindow::create();
   }
   int pageCount() override { return 1; }
   void create() override;
@@ -94,7 +94,7 @@ class zqStatusWindowWithFind : public zqStatusWindow {
 class zqURLWindow : public StatusWindowBase {
  public:
   explicit zqURLWindow(NCScreenManager &manager) : zqURLWindow(manager, NoCreate()) {
-    create();
+    zqURLWindow::create();
   }
   int pageCount() override { return 4; }
   void create() override;

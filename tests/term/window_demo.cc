@@ -52,7 +52,7 @@ class DemoView : public NCWindowBase, public SomethingWithFind {
         status(status),
         hbar(hbar),
         vbar(vbar) {
-    create();
+    DemoView::create();
   }
 
   void create() override {
