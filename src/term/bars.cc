@@ -39,15 +39,6 @@ void ScrollBarBase::setPosition(int p) {
   draw();
 }
 
-void ScrollBarBase::resize() {
-  releaseWindow();
-  create();
-}
-
-void ScrollBarBase::refresh() {
-  if (win) wnoutrefresh(win);
-}
-
 void ScrollBarBase::createBar(int troughLength) {
   if (shown()) makeWindow();
   // A hidden bar keeps a trough of one cell, so its numbers stay sane.
@@ -189,15 +180,6 @@ void zqScrollBox::placeCursor() {
 void zqMarkerBar::create() {
   computeAndRegister();
   if (shown()) makeWindow();
-}
-
-void zqMarkerBar::resize() {
-  releaseWindow();
-  create();
-}
-
-void zqMarkerBar::refresh() {
-  if (win) wnoutrefresh(win);
 }
 
 void zqMarkerBar::setMark(int row, chtype ch) {

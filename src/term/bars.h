@@ -8,12 +8,10 @@
 
 // Units are document lines or columns; the trough is the bar without its
 // two arrow cells.
-class ScrollBarBase : public NCWindowBase {
+class ScrollBarBase : public NCPlainWindow {
  public:
-  using NCWindowBase::NCWindowBase;
+  using NCPlainWindow::NCPlainWindow;
   virtual void draw() = 0;
-  void resize() override;  // a new curses window at the new place
-  void refresh() override;
 
   void setVisible(int v);
   void setTotal(int t);  // at least 1
@@ -79,14 +77,12 @@ class zqScrollBox : public NCWindowBase {
   void touch() override;
 };
 
-class zqMarkerBar : public NCWindowBase {
+class zqMarkerBar : public NCPlainWindow {
  public:
-  explicit zqMarkerBar(NCScreenManager &manager) : NCWindowBase(manager, kMarkerBar) {
+  explicit zqMarkerBar(NCScreenManager &manager) : NCPlainWindow(manager, kMarkerBar) {
     zqMarkerBar::create();
   }
   void create() override;
-  void resize() override;
-  void refresh() override;
   void setMark(int row, chtype ch);
 };
 

@@ -1,6 +1,7 @@
 #include "term/draw.h"
 
 #include <cctype>
+#include <climits>
 #include <cstring>
 
 #include "base/message.h"
@@ -20,11 +21,7 @@ int drawPrintableN(WINDOW *w, const char *s, int n) {
   return drawn;
 }
 
-int drawPrintable(WINDOW *w, const char *s) {
-  int drawn = 0;
-  for (; s[drawn] != '\0'; ++drawn) waddch(w, printableOrQuestion(s[drawn]));
-  return drawn;
-}
+int drawPrintable(WINDOW *w, const char *s) { return drawPrintableN(w, s, INT_MAX); }
 
 void drawTruncated(WINDOW *w, int width, int minWidth, const char *s) {
   if (width <= minWidth) return;

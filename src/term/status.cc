@@ -60,15 +60,6 @@ void StatusWindowBase::createLine() {
   prepareWindow(win);
 }
 
-void StatusWindowBase::resize() {
-  releaseWindow();
-  create();
-}
-
-void StatusWindowBase::refresh() {
-  if (win) wnoutrefresh(win);
-}
-
 const char *StatusWindowBase::textOrVersion() {
   static const std::string version = std::string(programName) + " " + versionString;
   return text.empty() ? version.c_str() : text.c_str();

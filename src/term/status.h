@@ -22,9 +22,9 @@ class SomethingWithFind {
   virtual ~SomethingWithFind() = default;
 };
 
-class StatusWindowBase : public NCWindowBase {
+class StatusWindowBase : public NCPlainWindow {
  public:
-  using NCWindowBase::NCWindowBase;
+  using NCPlainWindow::NCPlainWindow;
   virtual int pageCount() = 0;
   virtual void setText(const char *s) { setText(std::string(s)); }
   // Keeps the page: a help page stays up when the text changes.
@@ -32,9 +32,6 @@ class StatusWindowBase : public NCWindowBase {
   virtual void nextPage();
   virtual void setRepeatCount(int) {}
   virtual void drawPage(int page) = 0;  // -1: the current page
-
-  void resize() override;
-  void refresh() override;
 
   int page = 0;
   std::string text;

@@ -49,6 +49,15 @@ void NCWindowBase::releaseWindow() {
   win = nullptr;
 }
 
+void NCPlainWindow::resize() {
+  releaseWindow();
+  create();
+}
+
+void NCPlainWindow::refresh() {
+  if (win) wnoutrefresh(win);
+}
+
 // ---- mouse helpers ----
 
 mmask_t releaseOfPresses(mmask_t state) {

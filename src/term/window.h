@@ -51,6 +51,15 @@ class NCWindowBase {
   void releaseWindow();
 };
 
+// A window that gets a new curses window at every re-layout and is copied
+// to the virtual screen as it is.
+class NCPlainWindow : public NCWindowBase {
+ public:
+  using NCWindowBase::NCWindowBase;
+  void resize() override;  // delwin, then create
+  void refresh() override;
+};
+
 class NCScreenManager {
  public:
   // Becomes the manager that terminal size changes are forwarded to.

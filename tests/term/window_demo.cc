@@ -40,12 +40,12 @@ struct Options {
 const std::vector<std::string> kWords = {"alpha", "beta", "src",  "gamma",
                                          "srv",   "doc",  "delta"};
 
-class DemoView : public NCWindowBase, public SomethingWithFind {
+class DemoView : public NCPlainWindow, public SomethingWithFind {
  public:
   DemoView(NCScreenManager &manager, const Options &options,
            zqStatusWindowWithFind &title, zqURLWindowWithFind &status, zqHScrollBar &hbar,
            zqVScrollBar &vbar)
-      : NCWindowBase(manager, kHyperWindow),
+      : NCPlainWindow(manager, kHyperWindow),
         marker(manager),
         options(options),
         title(title),
@@ -61,12 +61,8 @@ class DemoView : public NCWindowBase, public SomethingWithFind {
     prepareWindow(win);
     draw();
   }
-  void resize() override {
-    releaseWindow();
-    create();
-  }
   void refresh() override {
-    if (win) wnoutrefresh(win);
+    NCPlainWindow::refresh();
     marker.refresh();
   }
 
