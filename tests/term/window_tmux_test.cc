@@ -29,6 +29,8 @@ std::string viewLine(int y, int width, const std::string &match = "alpha") {
   return line;
 }
 
+int viewWidthIn(int mode, int C) { return mode == 0 ? C : mode == 3 ? C - 2 : C - 1; }
+
 const std::string kStatusText = "  /demo/link/target";
 const std::string kHint = "F9=Switch display";
 
@@ -47,7 +49,7 @@ std::string cellsOf(const Screen &screen, int column, int from, int to) {
 void expectLayout(const Screen &screen, int mode, int C, int L) {
   ASSERT_EQ(static_cast<int>(screen.size()), L) << showScreen(screen);
   const bool hbar = mode == 1 || mode == 3, vbar = mode == 2 || mode == 3;
-  const int viewWidth = mode == 0 ? C : mode == 3 ? C - 2 : C - 1;
+  const int viewWidth = viewWidthIn(mode, C);
   const int markerColumn = mode == 1 ? C - 1 : mode == 3 ? C - 2 : -1;
   SCOPED_TRACE("mode " + std::to_string(mode) + " on " + std::to_string(C) + "x" +
                std::to_string(L) + "\n" + showScreen(screen));
@@ -89,6 +91,16 @@ class DemoScreen : public TmuxScreen {
     });
     return capture();
   }
+  // Waits until the whole first line is that of a layout mode: the view's
+  // row, then the marker bar's "+" and the vertical bar's up arrow where the
+  // mode has them. No other mode's first line, nor a cropped one, matches.
+  Screen settledIn(int mode, int C) const {
+    const std::string top = viewLine(0, viewWidthIn(mode, C)) +
+                            (mode == 1 || mode == 3 ? "+" : "") +
+                            (mode == 2 || mode == 3 ? "-" : "");
+    waitFor([&](const Screen &s) { return !s.empty() && s[0] == top; });
+    return capture();
+  }
   // Curses joins clicks closer together than its click interval (a sixth
   // of a second) into double and triple clicks, wherever they fall.
   void separateClick(int x, int y) {
@@ -115,8 +127,6 @@ class DemoScreen : public TmuxScreen {
   }
 };
 
-int viewWidthIn(int mode, int C) { return mode == 0 ? C : mode == 3 ? C - 2 : C - 1; }
-
 // The stand-in cycles the layout mode 3, 0, 1, 2 with "+".
 class WindowLayoutTest : public ::testing::TestWithParam<std::pair<int, int>> {};
 
@@ -126,10 +136,7 @@ TEST_P(WindowLayoutTest, EveryModeAsTheLayoutTableSays) {
   DemoScreen screen(dir, C, L);
   for (int mode : {3, 0, 1, 2}) {
     if (mode != 3) screen.keys({"+"});
-    Screen shown = screen.settled(viewWidthIn(mode, C));
-    // In mode 0 the view's last column must be a dot, not a bar.
-    if (mode == 0) screen.waitFor([&](const Screen &s) { return s[1][C - 1] == '.'; });
-    expectLayout(screen.capture(), mode, C, L);
+    expectLayout(screen.settledIn(mode, C), mode, C, L);
   }
 }
 
@@ -405,9 +412,9 @@ TEST(TooSmallTest, BelowFiftyByTenOnlyAsksForRoomAndDropsKeys) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
   }
   screen.resize(80, 24);
-  expectLayout(screen.settled(78), 3, 80, 24);
+  expectLayout(screen.settledIn(3, 80), 3, 80, 24);
   screen.resize(50, 10);
-  expectLayout(screen.settled(48), 3, 50, 10);
+  expectLayout(screen.settledIn(3, 50), 3, 50, 10);
   screen.keys({"Down"});
   ASSERT_TRUE(screen.waitForLog("key KEY_DOWN"));
   EXPECT_EQ(screen.log(),
