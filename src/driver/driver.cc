@@ -272,20 +272,11 @@ void setupFileNames() {
   bookmarkFile = bookmarks ? bookmarks : homeDir + ".vok.bookmark." + selectedProfile;
 }
 
-void resetNewDirFile() {
-  FILE *file = sys::fopen(newDirFile, "wb");
-  if (!file) throw ErrorGenericFile(_("cannot create file %$"), newDirFile);
-  bool written = fputc('.', file) != EOF;
-  // A "." that never reached the disk would leave an old answer in the file
-  // for the shell to act on.
-  if (fclose(file) != 0 || !written)
-    throw ErrorGenericFile(_("cannot create file %$"), newDirFile);
-}
-
 void runDriver(int argc, char **argv) {
   secureEnvironment();
   setupStartNames();
-  resetNewDirFile();
+  // The shell stays where it is unless an action chooses a directory.
+  writeNewDirFile(".");
   if (argc <= 1) {
     setupFileNames();
     jumpByPattern("", false, true, 0);

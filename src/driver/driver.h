@@ -8,10 +8,6 @@ void runDriver(int argc, char **argv);
 // Derives treeFile and bookmarkFile, which depend on the selected profile.
 void setupFileNames();
 
-// Writes "." into the new-directory file, so that the shell stays where it is
-// unless an action chooses a directory. Throws ErrorGenericFile.
-void resetNewDirFile();
-
 // main's body: runs the driver and turns every failure into its message on
 // standard error and its exit status.
 int runMain(int argc, char **argv);

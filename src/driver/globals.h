@@ -1,5 +1,6 @@
 // Process-wide names and settings derived once at start-up by the driver and
-// read by the rest of the program.
+// read by the rest of the program, and the one writer of the file through
+// which the chosen directory reaches the shell.
 #ifndef VOK_DRIVER_GLOBALS_H
 #define VOK_DRIVER_GLOBALS_H
 
@@ -13,5 +14,10 @@ extern std::string configFile;
 extern bool configFileStrict;  // configFile came from VOK_CONFIG
 extern std::string treeFile;
 extern std::string bookmarkFile;
+
+// Replaces the new-directory file's contents with path (no line feed): "."
+// at start-up, the chosen directory later. Throws ErrorGenericFile "cannot
+// create file %$" when it cannot be opened, written or closed.
+void writeNewDirFile(const std::string &path);
 
 #endif

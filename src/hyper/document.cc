@@ -1,15 +1,28 @@
 #include "hyper/document.h"
 
-void HyperDocument::render(WINDOW *pad, int areaHeight, int areaWidth) {
+#include <algorithm>
+
+#include "config/profile.h"
+
+namespace {
+constexpr int kLastColumn = HyperPad::kMaxColumns - 1;
+
+int16_t column(int col) { return static_cast<int16_t>(std::min(col, kLastColumn)); }
+}  // namespace
+
+void HyperDocument::render(HyperPad *pad, int areaHeight, int areaWidth) {
   rowLengths.reset();
-  links.clear();
-  anchors.clear();
+  links_.clear();
+  anchors_.clear();
+  strings_.clear();
   title.clear();
-  currentLink = nullptr;
+  currentLink_ = -1;
+  currentText_.clear();
   row = col = 0;
   areaLines = areaHeight;
   areaColumns = areaWidth;
   drawer->draw(*this, pad);
+  if (pad) pad->finish();
 }
 
 void HyperDocument::restoreSize(int newRows, int newCols, int areaHeight, int areaWidth) {
@@ -19,14 +32,153 @@ void HyperDocument::restoreSize(int newRows, int newCols, int areaHeight, int ar
   areaColumns = areaWidth;
 }
 
-GraphicCharEntry GraphicCharTable[GraphicCharCount] = {
-    {"lt", '<'},       {"gt", '>'},        {"amp", '&'},       {"quot", '"'},
-    {"boxur", 0},      {"boxdr", 0},       {"boxdl", 0},       {"boxul", 0},
-    {"boxvl", 0},      {"boxvr", 0},       {"boxhu", 0},       {"boxhd", 0},
-    {"boxh", 0},       {"boxv", 0},        {"rarr", 0},        {"larr", 0},
-    {"darr", 0},       {"uarr", 0},        {"degree", 0},      {"plminus", 0},
-    {"lequal", 0},     {"gequal", 0},      {"nequal", 0},      {"bullet", 0},
-    {"diamond", 0},    {"ckboard", 0},     {"board", 0},       {"lantern", 0},
-    {"block", 0},      {"pi", 0},          {"sterling", 0},    {"s1", 0},
-    {"s9", 0},         {"s3", 0},          {"s7", 0},          {"space", ' '},
-};
+void HyperDocument::setSize(int newRows, int newCols) {
+  rows = newRows;
+  cols = std::min(newCols, static_cast<int>(HyperPad::kMaxColumns));
+}
+
+void HyperDocument::beginDraw(HyperPad *pad) {
+  if (!pad) return;
+  row = col = 0;
+  if (rows > 0) {
+    rowLengths.reset(new int16_t[static_cast<size_t>(rows)]);
+    std::fill_n(rowLengths.get(), rows, static_cast<int16_t>(cols));
+  }
+  linkDepth = boldDepth = italicDepth = 0;
+  pad->setAttr(kAttrNormal);
+}
+
+void HyperDocument::setStyle(HyperPad *pad) {
+  const bool link = linkDepth > 0;
+  int slot;
+  if (boldDepth > 0)
+    slot = link ? kAttrBoldLink : kAttrBoldText;
+  else if (italicDepth > 0)
+    slot = link ? kAttrSymLink : kAttrItalic;
+  else
+    slot = link ? kAttrDir : kAttrNormal;
+  pad->setAttr(slot);
+}
+
+void HyperDocument::endRow() {
+  if (rowLengths && row < rows)
+    rowLengths[row] = static_cast<int16_t>(std::min(col, HyperPad::kMaxColumns));
+  ++row;
+  col = 0;
+}
+
+// NUL, backspace, tab and carriage return draw nothing; a line feed starts
+// the next row.
+void HyperDocument::putCell(HyperPad *pad, char ch) {
+  switch (ch) {
+    case '\0': case '\b': case '\t': case '\r':
+      return;
+    case '\n':
+      endRow();
+      pad->newLine();
+      return;
+    default:
+      pad->addByte(static_cast<unsigned char>(ch));
+      ++col;
+  }
+}
+
+void HyperDocument::addChar(HyperPad *pad, char ch) {
+  if (!pad) return;
+  if (currentLink_ >= 0) currentText_ += ch;
+  putCell(pad, ch);
+}
+
+void HyperDocument::addText(HyperPad *pad, std::string_view text) {
+  if (!pad) return;
+  if (currentLink_ >= 0) currentText_ += text;
+  for (char ch : text) putCell(pad, ch);
+}
+
+void HyperDocument::addGlyph(HyperPad *pad, int index) {
+  if (!pad) return;
+  pad->addGlyph(index);
+  ++col;
+}
+
+// An anchor beyond the cut keeps its row, so that a jump to it still lands
+// near it.
+void HyperDocument::addAnchor(HyperPad *pad, std::string_view name) {
+  if (!pad) return;
+  const uint32_t id = strings_.addPath(name);
+  anchors_.push_back({row, row, id, TextStore::kNone, column(col), column(col), NameAnchor});
+}
+
+void HyperDocument::openLink(HyperPad *pad, std::string_view target, int kind) {
+  if (!pad) return;
+  ++linkDepth;
+  setStyle(pad);
+  linkBeyondCut_ = col > kLastColumn;
+  links_.push_back({row, -1, strings_.addText(target), TextStore::kNone, column(col), -1,
+                    static_cast<int8_t>(kind)});
+  currentLink_ = static_cast<long>(links_.size() - 1);
+  currentText_.clear();
+}
+
+void HyperDocument::endLink(HyperPad *pad) {
+  if (!pad || linkDepth == 0) return;
+  if (currentLink_ >= 0) {
+    LinkCells &link = links_[static_cast<size_t>(currentLink_)];
+    link.endRow = row;
+    link.endCol = column(col - 1);
+    link.text = strings_.addStandalone(currentText_);
+    // A link that starts where the row is cut could never be shown.
+    if (linkBeyondCut_) links_.pop_back();
+  }
+  --linkDepth;
+  setStyle(pad);
+  currentLink_ = -1;
+  currentText_.clear();
+}
+
+void HyperDocument::beginItalic(HyperPad *pad) {
+  if (!pad) return;
+  ++italicDepth;
+  setStyle(pad);
+}
+
+void HyperDocument::endItalic(HyperPad *pad) {
+  if (!pad) return;
+  if (italicDepth > 0) --italicDepth;
+  setStyle(pad);
+}
+
+HyperLink HyperDocument::link(size_t index) const {
+  const LinkCells &cells = links_[index];
+  return {strings_.get(cells.target), strings_.get(cells.text), cells.startRow,
+          cells.startCol, cells.endRow, cells.endCol, cells.kind};
+}
+
+HyperLink HyperDocument::anchor(size_t index) const {
+  const LinkCells &cells = anchors_[index];
+  return {strings_.get(cells.target), "", cells.startRow, cells.startCol,
+          cells.endRow, cells.endCol, NameAnchor};
+}
+
+// Most anchors differ in their last component, which costs no copy.
+long HyperDocument::findAnchor(const std::string &name) const {
+  const size_t slash = name.rfind('/');
+  const std::string_view last =
+      slash == std::string::npos ? std::string_view(name) : std::string_view(name).substr(slash + 1);
+  for (size_t i = 0; i < anchors_.size(); ++i) {
+    if (strings_.lastComponent(anchors_[i].target) == last &&
+        strings_.get(anchors_[i].target) == name)
+      return static_cast<long>(i);
+  }
+  return -1;
+}
+
+int HyperDocument::rowLength(long index) const {
+  if (!rowLengths || index < 0 || index >= rows) return 0;
+  return rowLengths[index];
+}
+
+size_t HyperDocument::bytes() const {
+  return strings_.bytes() + (links_.size() + anchors_.size()) * sizeof(LinkCells) +
+         static_cast<size_t>(rows) * sizeof(int16_t);
+}

@@ -1,20 +1,26 @@
 // The page the full-screen view shows: rows of text with links, named
-// anchors and a title, drawn into a curses pad by a drawer, and the table of
-// named display characters that drawers and scroll bars use.
+// anchors and a title. A drawer fills it through the drawing operations
+// below, twice per layout: first without a pad, only to measure the size,
+// then into a pad (the laid-out rows, hyper/pad.h) while the document
+// records where each link and anchor lies.
 #ifndef VOK_HYPER_DOCUMENT_H
 #define VOK_HYPER_DOCUMENT_H
 
-#include <curses.h>
-
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
-#include <vector>
+#include <string_view>
+
+#include "hyper/pad.h"
+#include "hyper/text_store.h"
 
 enum HyperLinkKind {
   NoLink = -1, JumpLink = 0, NameAnchor = 1, CallLink = 2, RefLink = 3, QuitLink = 4
 };
 
+// One link or anchor as a whole record, made on demand from the document's
+// compact lists.
 struct HyperLink {
   std::string target;  // for an anchor, its name
   std::string text;
@@ -22,7 +28,15 @@ struct HyperLink {
   int endRow = -1, endCol = -1;  // -1 while the link is open
   int kind = NoLink;
 };
-using HyperLinkRef = std::shared_ptr<HyperLink>;
+
+// Where a link or anchor lies, in reading order; the window's movements
+// compare these.
+struct LinkCells {
+  int32_t startRow, endRow;
+  uint32_t target, text;  // numbers in the document's text store
+  int16_t startCol, endCol;
+  int8_t kind;
+};
 
 class HyperDocument;
 
@@ -30,46 +44,81 @@ class HyperDocument;
 class HyperDraw {
  public:
   virtual ~HyperDraw() = default;
-  virtual void draw(HyperDocument &document, WINDOW *pad) = 0;
+  virtual void draw(HyperDocument &document, HyperPad *pad) = 0;
 };
 
 class HyperDocument {
  public:
   // The drawer is not owned and must outlive the document.
   explicit HyperDocument(HyperDraw &drawer) : drawer(&drawer) {}
+  HyperDocument(const HyperDocument &) = delete;
+  HyperDocument &operator=(const HyperDocument &) = delete;
 
   // Resets what the last pass left (links, anchors, title, row lengths,
   // position) and lets the drawer draw: measuring without a pad, drawing with.
-  void render(WINDOW *pad, int areaHeight, int areaWidth);
+  void render(HyperPad *pad, int areaHeight, int areaWidth);
   // Takes a saved size instead of a measuring pass.
   void restoreSize(int rows, int cols, int areaHeight, int areaWidth);
 
-  HyperLink *currentLink = nullptr;
+  // The drawing operations; all do nothing without a pad.
+  void beginDraw(HyperPad *pad);
+  void addChar(HyperPad *pad, char ch);
+  void addText(HyperPad *pad, std::string_view text);
+  void addGlyph(HyperPad *pad, int index);
+  void addAnchor(HyperPad *pad, std::string_view name);
+  void beginLink(HyperPad *pad, std::string_view target) { openLink(pad, target, RefLink); }
+  void beginJumpLink(HyperPad *pad, std::string_view target) {
+    openLink(pad, target, JumpLink);
+  }
+  void endLink(HyperPad *pad);
+  void beginItalic(HyperPad *pad);
+  void endItalic(HyperPad *pad);
+  void setTitle(const std::string &text) { title = text; }
+  // Columns beyond the pad's limit are cut.
+  void setSize(int newRows, int newCols);
+
+  // Memory held by the laid-out links and anchors, for the figures.
+  size_t bytes() const;
+
+  // The links and anchors of the last drawing pass, in the order drawn.
+  size_t linkCount() const { return links_.size(); }
+  const LinkCells &cells(size_t link) const { return links_[link]; }
+  std::string target(size_t link) const { return strings_.get(links_[link].target); }
+  std::string text(size_t link) const { return strings_.get(links_[link].text); }
+  // The text and the target's last component without a copy, for searching.
+  std::string_view textView(size_t link) const { return strings_.view(links_[link].text); }
+  std::string_view targetLastComponent(size_t link) const {
+    return strings_.lastComponent(links_[link].target);
+  }
+  HyperLink link(size_t index) const;
+  size_t anchorCount() const { return anchors_.size(); }
+  HyperLink anchor(size_t index) const;
+  const LinkCells &anchorCells(size_t index) const { return anchors_[index]; }
+  // The first anchor of that name, or -1.
+  long findAnchor(const std::string &name) const;
+  // Length of a row (0 beyond the document).
+  int rowLength(long row) const;
+
   int row = 0, col = 0;
   int linkDepth = 0, boldDepth = 0, italicDepth = 0;
   int areaLines = 0, areaColumns = 0;
   HyperDraw *drawer;
   std::string title;
-  std::vector<HyperLinkRef> links;
-  std::vector<HyperLinkRef> anchors;
   int rows = 0, cols = 0;
   std::unique_ptr<int16_t[]> rowLengths;  // one per row once a pass allocates it
-};
 
-// Named display characters, drawn by index. Entries 0-3 and 35 are plain
-// from the start; 4-34 stay 0 until the terminal start-up fills them with
-// line graphics or plain look-alikes.
-enum GraphicChar {
-  GLt, GGt, GAmp, GQuot, GBoxUR, GBoxDR, GBoxDL, GBoxUL, GBoxVL, GBoxVR, GBoxHU, GBoxHD,
-  GBoxH, GBoxV, GRArr, GLArr, GDArr, GUArr, GDegree, GPlMinus, GLEqual, GGEqual, GNEqual,
-  GBullet, GDiamond, GCkBoard, GBoard, GLantern, GBlock, GPi, GSterling, GS1, GS9, GS3,
-  GS7, GSpace, GraphicCharCount
-};
+ private:
+  void openLink(HyperPad *pad, std::string_view target, int kind);
+  void setStyle(HyperPad *pad);
+  void putCell(HyperPad *pad, char ch);
+  void endRow();
 
-struct GraphicCharEntry {
-  const char *name;
-  chtype glyph;
+  std::deque<LinkCells> links_;
+  std::deque<LinkCells> anchors_;
+  TextStore strings_;
+  long currentLink_ = -1;  // the link being drawn
+  bool linkBeyondCut_ = false;  // it starts where rows are cut: not kept
+  std::string currentText_;
 };
-extern GraphicCharEntry GraphicCharTable[GraphicCharCount];
 
 #endif

@@ -15,6 +15,7 @@
 #include "scan/scanner.h"
 #include "select/jump.h"
 #include "select/pattern.h"
+#include "select/views.h"
 #include "tree/dir_tree.h"
 #include "tree/tree_file.h"
 

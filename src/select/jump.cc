@@ -13,6 +13,7 @@
 #include "scan/scan_commands.h"
 #include "scan/scanner.h"
 #include "select/bookmarks.h"
+#include "select/views.h"
 #include "tree/tree_file.h"
 
 namespace {
@@ -82,15 +83,6 @@ long cycle(const MatchList &list, const std::string &current, const std::string 
 
 }  // namespace
 
-void writeNewDirFile(const std::string &path) {
-  FILE *file = sys::fopen(newDirFile, "wb");
-  if (!file) throw ErrorGenericFile(_("cannot create file %$"), newDirFile);
-  bool written = sys::fputs(path, file) >= 0;
-  // The shell acts on whatever the file holds: a short write must not pass.
-  if (fclose(file) != 0 || !written)
-    throw ErrorGenericFile(_("cannot create file %$"), newDirFile);
-}
-
 void chooseMatch(MatchList &list, const std::string &current, const std::string &pattern,
                  bool marker, unsigned long number) {
   const DirMatch *chosen;
@@ -144,40 +136,4 @@ void jumpByPattern(const std::string &pattern, bool wholeTree, bool mountScan,
     return;
   }
   chooseMatch(list, currentDir, pattern, marker != 0, number);
-}
-
-void addViewRoot(const std::string &dir, DirNodeList &list) {
-  const std::string path = expandDirName(makeAbsolute(dir, currentDir), false, false);
-  DirNodeRef root = nodeFromPath(path);
-  DirLocation found = lookupPath(path, false, false, false);
-  if (found.node)
-    root->children = found.node->children;
-  else
-    root->skipState = SkipAdded;
-  list.push_back(root);
-}
-
-DirNodeList buildDirectoryView(const std::string &dir) {
-  DirNodeList view;
-  if (!dir.empty()) {
-    addViewRoot(dir, view);
-    if (!currentDir.empty()) lookupPath(currentDir, false, true, true, view);
-  } else {
-    if (currentDir.empty())
-      throw ErrorGenericCommandLine(_("cannot determine current directory"));
-    addViewRoot(currentDir, view);
-  }
-  resolveLinksBelow(view);
-  return view;
-}
-
-// Until the full-screen browser exists these say so instead of pretending.
-void showMatchList(MatchList &) {
-  throw ErrorGeneric(_("%$ is not available yet in this version"),
-                     _("the list of matching directories"));
-}
-
-void browseTree(const DirNodeList &, const std::string &) {
-  throw ErrorGeneric(_("%$ is not available yet in this version"),
-                     _("browsing the directory tree"));
 }

@@ -17,15 +17,4 @@ MatchList matchingBookmarks(const std::string &literal, const PatternRef &expres
 void chooseMatch(MatchList &list, const std::string &current, const std::string &pattern,
                  bool marker, unsigned long number);
 
-// Writes the chosen directory for the shell. Throws ErrorGenericFile.
-void writeNewDirFile(const std::string &path);
-
-// The interactive displays; they need the full-screen browser.
-void showMatchList(MatchList &matches);
-void browseTree(const DirNodeList &roots, const std::string &selected);
-
-// Temporary trees for the displays of one directory.
-void addViewRoot(const std::string &dir, DirNodeList &list);
-DirNodeList buildDirectoryView(const std::string &dir);
-
 #endif

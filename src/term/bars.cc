@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "hyper/document.h"
+#include "term/glyphs.h"
 
 // ---- scroll bars ----
 

@@ -6,18 +6,11 @@
 
 #include "base/message.h"
 
-namespace {
-// The program selects no locale, so every byte from 0x80 up is unprintable
-// here, as are the control bytes.
-chtype printableOrQuestion(char c) {
-  const unsigned char byte = static_cast<unsigned char>(c);
-  return isprint(byte) || byte == ' ' ? byte : '?';
-}
-}  // namespace
+chtype printableByte(unsigned char byte) { return isprint(byte) || byte == ' ' ? byte : '?'; }
 
 int drawPrintableN(WINDOW *w, const char *s, int n) {
   int drawn = 0;
-  for (; drawn < n && s[drawn] != '\0'; ++drawn) waddch(w, printableOrQuestion(s[drawn]));
+  for (; drawn < n && s[drawn] != '\0'; ++drawn) waddch(w, printableByte(static_cast<unsigned char>(s[drawn])));
   return drawn;
 }
 

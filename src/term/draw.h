@@ -5,6 +5,10 @@
 
 #include <curses.h>
 
+// The byte itself when it is printable or a space, else "?". The program
+// selects no locale, so every byte from 0x80 up is unprintable here.
+chtype printableByte(unsigned char byte);
+
 // Both return the number of bytes drawn.
 int drawPrintable(WINDOW *w, const char *s);
 int drawPrintableN(WINDOW *w, const char *s, int n);

@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "base/errors.h"
-#include "hyper/document.h"
+#include "term/glyphs.h"
 
 TerminalState terminalState;
 DisplayAttributes displayAttributes;

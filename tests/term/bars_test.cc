@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/reader.h"
-#include "hyper/document.h"
+#include "term/glyphs.h"
 #include "support/curses_screen.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "base/errors.h"
-#include "hyper/document.h"
+#include "term/glyphs.h"
 
 namespace {
 

@@ -1,0 +1,271 @@
+#include "hyper/drawers.h"
+
+#include <algorithm>
+#include <ctime>
+#include <sstream>
+
+#include "base/message.h"
+#include "term/glyphs.h"
+
+long lineCount = 0;
+long widestLine = 0;
+
+namespace {
+
+struct Tags {
+  std::string unreadable, skipped, outside, added, notFound;
+} tags;
+
+// Control bytes that would break the row keep their cell as "?".
+const std::string &sanitised(const std::string &name, std::string &buffer) {
+  if (name.find_first_of(std::string_view("\t\r\b\n\0", 5)) == std::string::npos)
+    return name;
+  buffer = name;
+  for (char &c : buffer) {
+    if (c == '\t' || c == '\r' || c == '\b' || c == '\n' || c == '\0') c = '?';
+  }
+  return buffer;
+}
+
+std::string formatTitle(const char *format, const std::vector<std::string> &args) {
+  std::ostringstream sink;
+  MessageFormat message(sink, format);
+  for (const std::string &arg : args) message.arg(arg);
+  return message.str();
+}
+
+// One pass of the tree drawer over every root, without recursion, so that
+// no depth of tree can exhaust the stack.
+class TreePass {
+ public:
+  TreePass(HyperTreeDraw &drawer, HyperDocument &doc, HyperPad *pad)
+      : d_(drawer), doc_(doc), pad_(pad) {}
+  void run();
+
+ private:
+  struct Frame {
+    const DirNodeList *children;
+    size_t next;
+    size_t pathLength;
+    long indent;
+  };
+
+  void text(const std::string &s) {
+    doc_.addText(pad_, s);
+    d_.lineWidth += static_cast<long>(s.size());
+  }
+  void glyph(int index) {
+    doc_.addGlyph(pad_, index);
+    ++d_.lineWidth;
+  }
+  void endLine();
+  void fill(long indent);
+  void connector(size_t i, size_t n, long indent);
+  void name(const std::string &name) { text(sanitised(name, buffer_)); }
+  long node(const DirNode &node, long parentIndent);
+  void linkNode(const DirNode &node);
+
+  HyperTreeDraw &d_;
+  HyperDocument &doc_;
+  HyperPad *pad_;
+  std::string path_, buffer_;
+};
+
+void TreePass::endLine() {
+  doc_.addChar(pad_, '\n');
+  widestLine = std::max(widestLine, d_.lineWidth);
+  ++lineCount;
+  d_.lineWidth = 0;
+}
+
+// The vertical lines of the open branches, at the start of a continuation
+// line. Cells past the widest row a pad can hold are only counted.
+void TreePass::fill(long indent) {
+  endLine();
+  const long drawn = pad_ ? std::min<long>(indent, HyperPad::kMaxColumns + 1) : 0;
+  size_t next = 0;
+  for (long j = 0; j < drawn; ++j) {
+    if (next < d_.verticals.size() && d_.verticals[next] == j) {
+      doc_.addGlyph(pad_, GBoxV);
+      ++next;
+    } else {
+      doc_.addChar(pad_, ' ');
+    }
+  }
+  d_.lineWidth += indent;
+}
+
+void TreePass::connector(size_t i, size_t n, long indent) {
+  if (i == 0) {
+    glyph(GBoxH);
+    if (n == 1) {
+      glyph(GBoxH);
+    } else {
+      glyph(GBoxHD);
+      d_.verticals.push_back(indent + 1);
+    }
+    glyph(GBoxH);
+    return;
+  }
+  text(" ");
+  if (i + 1 == n) {
+    glyph(GBoxUR);
+    if (!d_.verticals.empty()) d_.verticals.pop_back();
+  } else {
+    glyph(GBoxVR);
+  }
+  glyph(GBoxH);
+}
+
+void TreePass::linkNode(const DirNode &node) {
+  bool link = false;
+  if (node.linkState == LinkOutside) {
+    doc_.addAnchor(pad_, path_);
+    doc_.beginLink(pad_, node.resolvedPath());
+    link = true;
+  } else if (node.linkState == LinkInside && node.linkAccess != AccessNoSearch) {
+    doc_.addAnchor(pad_, path_);
+    if (pad_) doc_.beginJumpLink(pad_, "#" + node.resolvedPath());
+    link = true;
+  }
+  if (link) doc_.beginItalic(pad_);
+  name(node.name);
+  text(" ");
+  glyph(GBoxH);
+  glyph(GRArr);
+  text(" ");
+  name(node.linkText());
+  if (node.linkState == LinkInside && node.linkAccess != AccessOk)
+    text(tags.unreadable);
+  else if (node.linkState == LinkOutside)
+    text(tags.outside);
+  else if (node.linkState == LinkNotFound)
+    text(tags.notFound);
+  if (link) {
+    doc_.endItalic(pad_);
+    doc_.endLink(pad_);
+  }
+}
+
+// Draws one node at the current position; returns the indent of its
+// children, or -1 when it has none to draw.
+long TreePass::node(const DirNode &node, long parentIndent) {
+  if (node.isLink()) {
+    linkNode(node);
+    return -1;
+  }
+  const bool link = node.unreadableState != ReadCannotEnter;
+  if (link) {
+    doc_.addAnchor(pad_, path_);
+    doc_.beginLink(pad_, path_);
+  }
+  name(node.name);
+  if (link) doc_.endLink(pad_);
+  long indent = parentIndent < 0 ? d_.lineWidth
+                                 : static_cast<long>(node.name.size()) + parentIndent + 3;
+  auto tag = [&](const std::string &t) {
+    text(t);
+    indent += static_cast<long>(t.size());
+  };
+  if (node.skipState == SkipAdded)
+    tag(tags.added);
+  else if (node.skipState != SkipNone)
+    tag(tags.skipped);
+  if (node.unreadableState != ReadOk) tag(tags.unreadable);
+  return node.children.empty() ? -1 : indent;
+}
+
+void TreePass::run() {
+  std::vector<Frame> stack;
+  for (size_t r = 0; r < d_.roots->size(); ++r) {
+    if (r > 0) endLine();
+    const DirNode &root = *(*d_.roots)[r];
+    if (pad_) path_ = root.name;
+    const long indent = node(root, -1);
+    if (indent >= 0) stack.push_back({&root.children, 0, path_.size(), indent});
+    while (!stack.empty()) {
+      Frame &frame = stack.back();
+      const size_t n = frame.children->size();
+      if (frame.next == n) {
+        stack.pop_back();
+        continue;
+      }
+      const size_t i = frame.next++;
+      const long parentIndent = frame.indent;
+      const DirNode &child = *(*frame.children)[i];
+      if (i > 0) fill(parentIndent);
+      connector(i, n, parentIndent);
+      if (pad_) {
+        path_.resize(frame.pathLength);
+        if (path_.empty() || path_.back() != '/') path_ += '/';
+        path_ += child.name;
+      }
+      const long childIndent = node(child, parentIndent);
+      if (childIndent >= 0) stack.push_back({&child.children, 0, path_.size(), childIndent});
+    }
+  }
+  if (d_.lineWidth > 0) endLine();
+}
+
+}  // namespace
+
+void prepareTags() {
+  tags.unreadable = _(" [unreadable]");
+  tags.skipped = _(" [skipped]");
+  tags.outside = _(" [outside tree]");
+  tags.added = _(" [*]");
+  tags.notFound = _(" [not found]");
+}
+
+std::string lastScanText() {
+  const time_t when = static_cast<time_t>(dirTree.lastScanTime);
+  struct tm local;
+  if (!localtime_r(&when, &local)) return "";
+  return formatTime(_("%b %e  %H:%M"), local);
+}
+
+void HyperTreeDraw::draw(HyperDocument &doc, HyperPad *pad) {
+  lineCount = widestLine = lineWidth = 0;
+  verticals.clear();
+  if (pad) {
+    doc.beginDraw(pad);
+    doc.setTitle(formatTitle(_("%$ %$   Last scan: %$"),
+                             {programName, versionString, lastScanText()}));
+  }
+  TreePass(*this, doc, pad).run();
+  if (!pad) doc.setSize(static_cast<int>(std::min<long>(lineCount, INT32_MAX)),
+                        static_cast<int>(std::min<long>(widestLine, INT32_MAX)));
+}
+
+HyperListDraw::HyperListDraw(const std::vector<std::string> *entries) : entries(entries) {
+  digits = 0;
+  for (size_t n = entries->size(); n > 0; n /= 10) ++digits;
+  for (const std::string &entry : *entries) widest = std::max(widest, entry.size());
+}
+
+void HyperListDraw::draw(HyperDocument &doc, HyperPad *pad) {
+  const long width = digits + static_cast<long>(widest) + 3;
+  if (!pad) {
+    doc.setSize(static_cast<int>(entries->size()),
+                static_cast<int>(std::min<long>(width, INT32_MAX)));
+    return;
+  }
+  doc.beginDraw(pad);
+  doc.setTitle(formatTitle(_("%$ %$   Found: %$   Last scan: %$"),
+                           {programName, versionString, std::to_string(entries->size()),
+                            lastScanText()}));
+  std::string buffer;
+  for (size_t k = 1; k <= entries->size(); ++k) {
+    const std::string &entry = (*entries)[k - 1];
+    if (k > 1) doc.addChar(pad, '\n');
+    doc.addAnchor(pad, entry);
+    doc.beginLink(pad, entry);
+    std::string field(static_cast<size_t>(digits) + 2, ' ');
+    size_t at = static_cast<size_t>(digits);
+    for (size_t n = k; n > 0; n /= 10) field[at--] = static_cast<char>('0' + n % 10);
+    doc.addText(pad, field);
+    doc.addText(pad, sanitised(entry, buffer));
+    doc.addText(pad, std::string(widest - entry.size() + 1, ' '));
+    doc.endLink(pad);
+  }
+}

@@ -1,0 +1,47 @@
+// The hypertext window of the interactive browser: find mode (typing a
+// search text on the title line moves the highlight to the links that
+// match it) and a selection that writes the chosen directory for the shell
+// and ends the display.
+#ifndef VOK_HYPER_FIND_WINDOW_H
+#define VOK_HYPER_FIND_WINDOW_H
+
+#include <string>
+
+#include "base/pattern.h"
+#include "hyper/hyper_window.h"
+
+class zqHyperWindowWithFind : public HyperWindow, public SomethingWithFind {
+ public:
+  zqHyperWindowWithFind(NCScreenManager &manager, HyperDocument &document,
+                        StatusWindowBase &titleLine, StatusWindowBase &statusLine,
+                        ScrollBarBase &hbar, ScrollBarBase &vbar,
+                        const std::string &anchorName, int knownRows, int knownCols)
+      : HyperWindow(manager, kHyperWindow, document, titleLine, statusLine, hbar, vbar,
+                    anchorName, knownRows, knownCols) {}
+
+  // The keys that enter find mode in each key set, then the window's own.
+  void processKey(int key) override;
+  // Writes the link's target into the new-directory file and ends the loop.
+  // Throws ErrorGenericFile when the file cannot be written.
+  HyperLink followLink(HyperLink &link) override;
+
+  bool linksMode() override { return true; }
+  void find(const std::string &text, bool backward) override;
+  void findPrev(const std::string &text) override;
+  void findNext(const std::string &text) override;
+  void select() override { HyperWindow::select(); }
+  void passKey(int key) override;
+
+  // A link matches when its text holds the search text, or when its target
+  // matches the text taken as a pattern.
+  bool matches(size_t link, const std::string &text, const std::string &literal,
+               const PatternRef &expression) const;
+
+ private:
+  void enterFind(int key);
+  // Tests `steps` links from `from` on, one `step` at a time with wrapping,
+  // and shows the first that matches.
+  void search(const std::string &text, size_t from, int step, size_t steps);
+};
+
+#endif

@@ -1,0 +1,73 @@
+#include "hyper/pad.h"
+
+HyperPad::HyperPad(int rows) {
+  data_.reserve(static_cast<size_t>(rows > 0 ? rows : 0));
+  size_.reserve(data_.capacity());
+}
+
+void HyperPad::put(unsigned char op, unsigned char value) {
+  row_ += '\0';
+  row_ += static_cast<char>(op);
+  row_ += static_cast<char>(value);
+}
+
+void HyperPad::flushSpaces() {
+  // Up to three spaces are cheaper as themselves than as an instruction.
+  while (spaces_ > 3) {
+    const int n = spaces_ > 255 ? 255 : spaces_;
+    put(3, static_cast<unsigned char>(n));
+    spaces_ -= n;
+  }
+  row_.append(static_cast<size_t>(spaces_), ' ');
+  spaces_ = 0;
+}
+
+void HyperPad::addByte(unsigned char byte) {
+  open_ = true;
+  if (column_++ >= kMaxColumns || byte == 0) return;
+  if (attr_ != rowAttr_) {
+    flushSpaces();
+    put(1, static_cast<unsigned char>(attr_));
+    rowAttr_ = attr_;
+  }
+  if (byte == ' ') {
+    ++spaces_;
+    return;
+  }
+  flushSpaces();
+  row_ += static_cast<char>(byte);
+}
+
+void HyperPad::addGlyph(int index) {
+  open_ = true;
+  if (column_++ >= kMaxColumns) return;
+  flushSpaces();
+  if (attr_ != rowAttr_) {
+    put(1, static_cast<unsigned char>(attr_));
+    rowAttr_ = attr_;
+  }
+  put(2, static_cast<unsigned char>(index));
+}
+
+void HyperPad::storeRow() {
+  flushSpaces();
+  data_.push_back(arena_.append(row_));
+  size_.push_back(static_cast<uint32_t>(row_.size()));
+  row_.clear();
+  column_ = 0;
+  rowAttr_ = 0;
+}
+
+void HyperPad::newLine() {
+  storeRow();
+  open_ = false;
+}
+
+void HyperPad::finish() {
+  if (open_) storeRow();
+  open_ = false;
+}
+
+size_t HyperPad::bytes() const {
+  return arena_.bytes() + data_.capacity() * (sizeof(const char *) + sizeof(uint32_t));
+}

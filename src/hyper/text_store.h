@@ -1,0 +1,83 @@
+// Compact storage for the many short texts of a laid-out document: the rows'
+// cells, and the links' and anchors' targets and texts. A tree of a million
+// directories lays out a million rows, links and anchors, so every record
+// here is a few bytes and nothing is a separate heap block.
+#ifndef VOK_HYPER_TEXT_STORE_H
+#define VOK_HYPER_TEXT_STORE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Bytes appended in large chunks that never move, so a view of them stays
+// valid until clear(). Nothing is copied when the store grows.
+class ByteArena {
+ public:
+  // Room for n contiguous bytes; the pointer is valid until the next call.
+  char *reserve(size_t n);
+  // Marks the first n bytes of the last reserve() as used.
+  void commit(size_t n) { used_ += n; }
+  const char *append(std::string_view bytes);
+  void clear();
+  size_t bytes() const;  // allocated, for the memory figures
+
+ private:
+  static constexpr size_t kChunk = 1 << 20;
+  std::vector<std::unique_ptr<char[]>> chunks_;
+  std::vector<size_t> sizes_;
+  size_t used_ = 0;
+};
+
+// Strings by number. A string that continues a recent path at a '/' (a
+// child's path after its parent's) keeps only its own part and the number of
+// the path it continues, so a million full paths cost about what their last
+// components do. Identical consecutive paths (an anchor and the link that
+// follows it) share one number.
+class TextStore {
+ public:
+  static constexpr uint32_t kNone = UINT32_MAX;
+
+  // A path remembered as a base for later paths: the ancestors of the path
+  // last added this way are the candidates.
+  uint32_t addPath(std::string_view path);
+  // A path that is not remembered as a base (it may use one).
+  uint32_t addText(std::string_view text);
+  // A text kept whole, so that view() can show it.
+  uint32_t addStandalone(std::string_view text) { return store(text, 0); }
+
+  std::string get(uint32_t id) const;
+  // Only for a string added with addStandalone.
+  std::string_view view(uint32_t id) const {
+    return std::string_view(entries_[id].data, entries_[id].length);
+  }
+  // The part of the string after its last '/', or all of it.
+  std::string_view lastComponent(uint32_t id) const;
+  size_t count() const { return entries_.size(); }
+  void clear();
+  size_t bytes() const;
+
+ private:
+  struct Entry {
+    const char *data;  // this string's own part
+    uint32_t length;
+    uint32_t base;  // the string it continues, or kNone
+  };
+  struct Level {
+    uint32_t id;
+    size_t length;  // of the whole path
+  };
+  // How many levels of the chain are prefixes of text at a '/'.
+  size_t sharedLevels(std::string_view text) const;
+  uint32_t store(std::string_view text, size_t levels);
+
+  ByteArena arena_;
+  std::deque<Entry> entries_;
+  std::vector<Level> chain_;
+  std::string chainText_;  // the whole path of the chain's last level
+};
+
+#endif

@@ -1,0 +1,182 @@
+#include "hyper/drawers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "hyper/pad_text.h"
+
+namespace {
+
+DirNodeRef node(const std::string &name, std::vector<DirNodeRef> children = {}) {
+  auto n = std::make_shared<DirNode>();
+  n->name = name;
+  n->entryMode = n->targetMode = 040755;
+  n->children = std::move(children);
+  return n;
+}
+
+DirNodeRef link(const std::string &name, uint8_t state, uint8_t access,
+                const std::string &resolved) {
+  DirNodeRef n = node(name);
+  n->entryMode = 0120777;
+  n->linkState = state;
+  n->linkAccess = access;
+  n->setLinkText("../" + name + "-target");
+  n->setResolvedPath(resolved);
+  return n;
+}
+
+// Both passes, as the window runs them.
+struct Rendered {
+  std::unique_ptr<HyperPad> pad;
+  std::vector<std::string> text, attrs;
+};
+Rendered render(HyperDocument &doc) {
+  doc.render(nullptr, 24, 80);
+  Rendered r{std::make_unique<HyperPad>(doc.rows), {}, {}};
+  doc.render(r.pad.get(), 24, 80);
+  r.text = padRows(*r.pad);
+  r.attrs = padRows(*r.pad, true);
+  return r;
+}
+
+class DrawersTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    dirTree.lastScanTime = 0;
+    prepareTags();
+  }
+};
+
+// The example tree: /home/user with doc (old, new), src and tmp.
+TEST_F(DrawersTest, TreeLinesConnectorsAndLinks) {
+  DirNodeList roots = {node("/home/user", {node("doc", {node("old"), node("new")}),
+                                           node("src"), node("tmp")})};
+  HyperTreeDraw drawer(&roots);
+  HyperDocument doc(drawer);
+  Rendered r = render(doc);
+  const std::vector<std::string> expected = {
+      "/home/userHTHdocHTHold",
+      "           V     LHnew",
+      "           EHsrc",
+      "           LHtmp",
+  };
+  EXPECT_EQ(r.text, expected);
+  EXPECT_EQ(r.attrs[0], "ddddddddddnnndddnnnddd");
+  EXPECT_EQ(r.attrs[2], "nnnnnnnnnnnnnddd");
+  EXPECT_EQ(doc.rows, 4);
+  EXPECT_EQ(doc.cols, 22);
+  EXPECT_EQ(lineCount, 4);
+  EXPECT_EQ(widestLine, 22);
+  EXPECT_TRUE(drawer.verticals.empty());
+  EXPECT_EQ(doc.title, "vok 0.1.0   Last scan: Jan  1  00:00");
+  const char *targets[] = {"/home/user", "/home/user/doc", "/home/user/doc/old",
+                           "/home/user/doc/new", "/home/user/src", "/home/user/tmp"};
+  ASSERT_EQ(doc.linkCount(), 6u);
+  ASSERT_EQ(doc.anchorCount(), 6u);
+  for (size_t i = 0; i < 6; ++i) {
+    EXPECT_EQ(doc.target(i), targets[i]);
+    EXPECT_EQ(doc.anchor(i).target, targets[i]);
+  }
+  EXPECT_EQ(doc.text(1), "doc") << "a child line shows its name only";
+  HyperLink src = doc.link(4);
+  EXPECT_EQ(src.startRow, 2);
+  EXPECT_EQ(src.startCol, 13);
+  EXPECT_EQ(src.endCol, 15);
+  EXPECT_EQ(doc.rowLength(1), 22);
+
+  // A second root starts a line of its own; a root of "/" adds no second '/'.
+  roots.push_back(node("/", {node("usr", {node("lib")})}));
+  r = render(doc);
+  EXPECT_EQ(r.text.back(), "/HHHusrHHHlib");
+  EXPECT_EQ(doc.target(doc.linkCount() - 1), "/usr/lib");
+}
+
+TEST_F(DrawersTest, TagsLinksAndNames) {
+  DirNodeRef unreadable = node("locked"), unlisted = node("nolist"), added = node("added"),
+             skipped = node("skipped");
+  unreadable->unreadableState = ReadCannotEnter;
+  unlisted->unreadableState = ReadCannotList;
+  added->skipState = SkipAdded;
+  skipped->skipState = SkipSkipped;
+  DirNodeList roots = {node(
+      "/r", {added, skipped, unreadable, unlisted,
+             link("in", LinkInside, AccessOk, "/r/added"),
+             link("innoread", LinkInside, AccessNoRead, "/r/added"),
+             link("innosearch", LinkInside, AccessNoSearch, "/r/added"),
+             link("out", LinkOutside, AccessOk, "/elsewhere"),
+             link("gone", LinkNotFound, AccessOk, ""), node("tab\tand\nline")})};
+  HyperTreeDraw drawer(&roots);
+  HyperDocument doc(drawer);
+  Rendered r = render(doc);
+  // (row text after the connector, its link's target or "" for none)
+  const std::pair<const char *, const char *> rows[] = {
+      {"added [*]", "/r/added"},
+      {"skipped [skipped]", "/r/skipped"},
+      {"locked [unreadable]", ""},
+      {"nolist [unreadable]", "/r/nolist"},
+      {"in HR ../in-target", "#/r/added"},
+      {"innoread HR ../innoread-target [unreadable]", "#/r/added"},
+      {"innosearch HR ../innosearch-target [unreadable]", ""},
+      {"out HR ../out-target [outside tree]", "/elsewhere"},
+      {"gone HR ../gone-target [not found]", ""},
+      {"tab?and?line", "/r/tab\tand\nline"},
+  };
+  ASSERT_EQ(r.text.size(), 10u);
+  size_t next = 1;  // link 0 is the root
+  for (size_t i = 0; i < 10; ++i) {
+    SCOPED_TRACE(rows[i].first);
+    EXPECT_EQ(r.text[i].substr(5), rows[i].first);
+    if (*rows[i].second == '\0') continue;
+    ASSERT_LT(next, doc.linkCount());
+    HyperLink l = doc.link(next++);
+    EXPECT_EQ(l.target, rows[i].second);
+    EXPECT_EQ(l.startRow, static_cast<int>(i));
+    EXPECT_EQ(l.kind, rows[i].second[0] == '#' ? JumpLink : RefLink);
+  }
+  EXPECT_EQ(next, doc.linkCount());
+  EXPECT_EQ(r.attrs[3].substr(5), "ddddddnnnnnnnnnnnnn") << "the tag is no part of the link";
+  EXPECT_EQ(r.attrs[7].substr(5), std::string(35, 's')) << "a link drawn in italics, tag and all";
+  EXPECT_EQ(r.attrs[8].substr(5), std::string(34, 'n'));
+  EXPECT_EQ(doc.link(4).text, "in  ../in-target");
+  // Anchors: every drawn directory and every followed link, by full path.
+  EXPECT_EQ(doc.findAnchor("/r/locked"), -1);
+  EXPECT_GE(doc.findAnchor("/r/in"), 0);
+  EXPECT_EQ(doc.findAnchor("/r/gone"), -1);
+  EXPECT_GE(doc.findAnchor("/r/tab\tand\nline"), 0) << "the path is not sanitised";
+}
+
+TEST_F(DrawersTest, ListsNumberTheirEntries) {
+  for (size_t count : {0, 9, 12}) {
+    SCOPED_TRACE(count);
+    std::vector<std::string> entries;
+    for (size_t i = 0; i < count; ++i)
+      entries.push_back(i == 1 ? "/long/entry\tname" : "/e" + std::to_string(i));
+    HyperListDraw drawer(&entries);
+    HyperDocument doc(drawer);
+    Rendered r = render(doc);
+    const size_t digits = count == 0 ? 0 : count < 10 ? 1 : 2;
+    EXPECT_EQ(drawer.digits, static_cast<long>(digits));
+    EXPECT_EQ(doc.rows, static_cast<int>(count));
+    EXPECT_EQ(doc.cols, count == 0 ? 3 : static_cast<int>(digits + 16 + 3));
+    ASSERT_EQ(doc.linkCount(), count);
+    if (count == 0) continue;
+    EXPECT_EQ(doc.title, "vok 0.1.0   Found: " + std::to_string(count) +
+                             "   Last scan: Jan  1  00:00");
+    EXPECT_EQ(r.text[0], std::string(digits == 1 ? " 1 " : "  1 ") + "/e0" +
+                             std::string(14, ' '));
+    EXPECT_EQ(r.text[1].substr(digits + 2), "/long/entry?name ");
+    EXPECT_EQ(r.attrs[0], std::string(doc.cols, 'd')) << "one full-width link a line";
+    EXPECT_EQ(doc.target(1), "/long/entry\tname");
+    EXPECT_EQ(doc.anchor(1).target, "/long/entry\tname");
+    if (count == 12) {
+      EXPECT_EQ(r.text[11].substr(0, 4), " 12 ");
+    }
+  }
+}
+
+}  // namespace
