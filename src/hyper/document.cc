@@ -1,6 +1,7 @@
 #include "hyper/document.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "config/profile.h"
 
@@ -69,30 +70,40 @@ void HyperDocument::endRow() {
 
 // NUL, backspace, tab and carriage return draw nothing; a line feed starts
 // the next row.
-void HyperDocument::putCell(HyperPad *pad, char ch) {
-  switch (ch) {
-    case '\0': case '\b': case '\t': case '\r':
-      return;
-    case '\n':
+void HyperDocument::putCells(HyperPad *pad, std::string_view text) {
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\0' && c != '\b' && c != '\t' && c != '\r' && c != '\n') continue;
+    pad->addBytes(text.substr(start, i - start));
+    col += static_cast<int>(i - start);
+    if (c == '\n') {
       endRow();
       pad->newLine();
-      return;
-    default:
-      pad->addByte(static_cast<unsigned char>(ch));
-      ++col;
+    }
+    start = i + 1;
   }
+  pad->addBytes(text.substr(start));
+  col += static_cast<int>(text.size() - start);
 }
 
 void HyperDocument::addChar(HyperPad *pad, char ch) {
   if (!pad) return;
   if (currentLink_ >= 0) currentText_ += ch;
-  putCell(pad, ch);
+  putCells(pad, std::string_view(&ch, 1));
 }
 
 void HyperDocument::addText(HyperPad *pad, std::string_view text) {
   if (!pad) return;
   if (currentLink_ >= 0) currentText_ += text;
-  for (char ch : text) putCell(pad, ch);
+  putCells(pad, text);
+}
+
+void HyperDocument::addSpaces(HyperPad *pad, long n) {
+  if (!pad || n <= 0) return;
+  if (currentLink_ >= 0) currentText_.append(static_cast<size_t>(n), ' ');
+  pad->addSpaces(n);
+  col += static_cast<int>(std::min<long>(n, INT32_MAX - col));
 }
 
 void HyperDocument::addGlyph(HyperPad *pad, int index) {
@@ -106,7 +117,8 @@ void HyperDocument::addGlyph(HyperPad *pad, int index) {
 void HyperDocument::addAnchor(HyperPad *pad, std::string_view name) {
   if (!pad) return;
   const uint32_t id = strings_.addPath(name);
-  anchors_.push_back({row, row, id, TextStore::kNone, column(col), column(col), NameAnchor});
+  anchors_.push_back(
+      {row, row, id, TextStore::kNone, column(col), column(col), NameAnchor, false});
 }
 
 void HyperDocument::openLink(HyperPad *pad, std::string_view target, int kind) {
@@ -115,7 +127,7 @@ void HyperDocument::openLink(HyperPad *pad, std::string_view target, int kind) {
   setStyle(pad);
   linkBeyondCut_ = col > kLastColumn;
   links_.push_back({row, -1, strings_.addText(target), TextStore::kNone, column(col), -1,
-                    static_cast<int8_t>(kind)});
+                    static_cast<int8_t>(kind), false});
   currentLink_ = static_cast<long>(links_.size() - 1);
   currentText_.clear();
 }
@@ -127,6 +139,7 @@ void HyperDocument::endLink(HyperPad *pad) {
     link.endRow = row;
     link.endCol = column(col - 1);
     link.text = strings_.addStandalone(currentText_);
+    link.textIsLastComponent = strings_.lastComponent(link.target) == currentText_;
     // A link that starts where the row is cut could never be shown.
     if (linkBeyondCut_) links_.pop_back();
   }
@@ -179,6 +192,6 @@ int HyperDocument::rowLength(long index) const {
 }
 
 size_t HyperDocument::bytes() const {
-  return strings_.bytes() + (links_.size() + anchors_.size()) * sizeof(LinkCells) +
+  return strings_.bytes() + links_.bytes() + anchors_.bytes() +
          static_cast<size_t>(rows) * sizeof(int16_t);
 }

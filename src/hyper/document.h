@@ -7,7 +7,6 @@
 #define VOK_HYPER_DOCUMENT_H
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -36,6 +35,7 @@ struct LinkCells {
   uint32_t target, text;  // numbers in the document's text store
   int16_t startCol, endCol;
   int8_t kind;
+  bool textIsLastComponent;  // the text is the target's last component
 };
 
 class HyperDocument;
@@ -64,6 +64,8 @@ class HyperDocument {
   void beginDraw(HyperPad *pad);
   void addChar(HyperPad *pad, char ch);
   void addText(HyperPad *pad, std::string_view text);
+  // addText of n spaces, without making them.
+  void addSpaces(HyperPad *pad, long n);
   void addGlyph(HyperPad *pad, int index);
   void addAnchor(HyperPad *pad, std::string_view name);
   void beginLink(HyperPad *pad, std::string_view target) { openLink(pad, target, RefLink); }
@@ -110,11 +112,11 @@ class HyperDocument {
  private:
   void openLink(HyperPad *pad, std::string_view target, int kind);
   void setStyle(HyperPad *pad);
-  void putCell(HyperPad *pad, char ch);
+  void putCells(HyperPad *pad, std::string_view text);
   void endRow();
 
-  std::deque<LinkCells> links_;
-  std::deque<LinkCells> anchors_;
+  ChunkedVector<LinkCells> links_;
+  ChunkedVector<LinkCells> anchors_;
   TextStore strings_;
   long currentLink_ = -1;  // the link being drawn
   bool linkBeyondCut_ = false;  // it starts where rows are cut: not kept

@@ -79,20 +79,19 @@ void TreePass::endLine() {
 }
 
 // The vertical lines of the open branches, at the start of a continuation
-// line. Cells past the widest row a pad can hold are only counted.
+// line.
 void TreePass::fill(long indent) {
   endLine();
-  const long drawn = pad_ ? std::min<long>(indent, HyperPad::kMaxColumns + 1) : 0;
-  size_t next = 0;
-  for (long j = 0; j < drawn; ++j) {
-    if (next < d_.verticals.size() && d_.verticals[next] == j) {
-      doc_.addGlyph(pad_, GBoxV);
-      ++next;
-    } else {
-      doc_.addChar(pad_, ' ');
-    }
-  }
   d_.lineWidth += indent;
+  if (!pad_) return;
+  long column = 0;
+  for (long bar : d_.verticals) {
+    if (bar >= indent) break;
+    doc_.addSpaces(pad_, bar - column);
+    doc_.addGlyph(pad_, GBoxV);
+    column = bar + 1;
+  }
+  doc_.addSpaces(pad_, indent - column);
 }
 
 void TreePass::connector(size_t i, size_t n, long indent) {
@@ -265,7 +264,7 @@ void HyperListDraw::draw(HyperDocument &doc, HyperPad *pad) {
     for (size_t n = k; n > 0; n /= 10) field[at--] = static_cast<char>('0' + n % 10);
     doc.addText(pad, field);
     doc.addText(pad, sanitised(entry, buffer));
-    doc.addText(pad, std::string(widest - entry.size() + 1, ' '));
+    doc.addSpaces(pad, static_cast<long>(widest - entry.size() + 1));
     doc.endLink(pad);
   }
 }

@@ -58,28 +58,50 @@ void zqHyperWindowWithFind::passKey(int key) {
   if (key == KEY_F(9) || key == KEY_F(10) || key == kCtrlC) HyperWindow::processKey(key);
 }
 
-bool zqHyperWindowWithFind::matches(size_t link, const std::string &text,
-                                    const std::string &literal,
-                                    const PatternRef &expression) const {
-  if (document->textView(link).find(text) != std::string_view::npos) return true;
-  // The literal test needs only the target's last component, which costs no
-  // copy; the whole target is made only for a pattern with a directory part.
-  return literalInLastComponent(literal, document->targetLastComponent(link)) &&
-         (!expression || matchesPattern(expression, document->target(link)));
+namespace {
+// A plain byte search; the texts are short, so a call per link to a
+// general search costs more than the search itself.
+bool holds(std::string_view hay, std::string_view needle) {
+  if (needle.empty()) return true;
+  if (needle.size() > hay.size()) return false;
+  const char first = needle[0];
+  const size_t last = hay.size() - needle.size();
+  for (size_t i = 0; i <= last; ++i) {
+    if (hay[i] == first && hay.compare(i + 1, needle.size() - 1, needle.substr(1)) == 0)
+      return true;
+  }
+  return false;
+}
+}  // namespace
+
+zqHyperWindowWithFind::Query::Query(const std::string &text)
+    : text(text),
+      literal(patternLiteral(text)),
+      expression(compilePattern(text)),
+      plain(literal == text) {}
+
+bool zqHyperWindowWithFind::matches(size_t link, const Query &query) const {
+  if (holds(document->textView(link), query.text)) return true;
+  // Most links show their target's last component: the same bytes, just
+  // searched for the same text.
+  if (query.plain && document->cells(link).textIsLastComponent) return false;
+  // The literal test needs only that component, which costs no copy; the
+  // whole target is made only for a pattern with a directory part.
+  return literalInLastComponent(query.literal, document->targetLastComponent(link)) &&
+         (!query.expression || matchesPattern(query.expression, document->target(link)));
 }
 
 void zqHyperWindowWithFind::search(const std::string &text, size_t from, int step,
                                    size_t steps) {
   const size_t count = document->linkCount();
-  const std::string literal = patternLiteral(text);
-  const PatternRef expression = compilePattern(text);
+  const Query query(text);
   size_t at = from % count;
   for (size_t i = 0; i < steps; ++i) {
-    if (matches(at, text, literal, expression)) {
+    if (matches(at, query)) {
       showMatch(at);
       return;
     }
-    at = step > 0 ? (at + 1) % count : (at + count - 1) % count;
+    at = step > 0 ? (at + 1 == count ? 0 : at + 1) : (at == 0 ? count - 1 : at - 1);
   }
   finish();
 }

@@ -32,10 +32,16 @@ class zqHyperWindowWithFind : public HyperWindow, public SomethingWithFind {
   void select() override { HyperWindow::select(); }
   void passKey(int key) override;
 
+  // A search text with its meaning as a pattern, made once per search.
+  struct Query {
+    explicit Query(const std::string &text);
+    std::string text, literal;
+    PatternRef expression;
+    bool plain;  // no directory part: the literal is the text itself
+  };
   // A link matches when its text holds the search text, or when its target
   // matches the text taken as a pattern.
-  bool matches(size_t link, const std::string &text, const std::string &literal,
-               const PatternRef &expression) const;
+  bool matches(size_t link, const Query &query) const;
 
  private:
   void enterFind(int key);

@@ -22,30 +22,46 @@ void HyperPad::flushSpaces() {
   spaces_ = 0;
 }
 
-void HyperPad::addByte(unsigned char byte) {
-  open_ = true;
-  if (column_++ >= kMaxColumns || byte == 0) return;
-  if (attr_ != rowAttr_) {
-    flushSpaces();
-    put(1, static_cast<unsigned char>(attr_));
-    rowAttr_ = attr_;
-  }
-  if (byte == ' ') {
-    ++spaces_;
-    return;
-  }
+long HyperPad::take(long n) {
+  if (n > 0) open_ = true;
+  const long room = column_ < kMaxColumns ? kMaxColumns - column_ : 0;
+  column_ += n;
+  return n < room ? n : room;
+}
+
+void HyperPad::syncAttr() {
+  if (attr_ == rowAttr_) return;
   flushSpaces();
-  row_ += static_cast<char>(byte);
+  put(1, static_cast<unsigned char>(attr_));
+  rowAttr_ = attr_;
+}
+
+void HyperPad::addBytes(std::string_view bytes) {
+  const long n = take(static_cast<long>(bytes.size()));
+  if (n == 0) return;
+  syncAttr();
+  for (long i = 0; i < n; ++i) {
+    const char c = bytes[static_cast<size_t>(i)];
+    if (c == ' ') {
+      ++spaces_;
+      continue;
+    }
+    if (spaces_ > 0) flushSpaces();
+    row_ += c;
+  }
+}
+
+void HyperPad::addSpaces(long n) {
+  n = take(n);
+  if (n == 0) return;
+  syncAttr();
+  spaces_ += static_cast<int>(n);
 }
 
 void HyperPad::addGlyph(int index) {
-  open_ = true;
-  if (column_++ >= kMaxColumns) return;
+  if (take(1) == 0) return;
+  syncAttr();
   flushSpaces();
-  if (attr_ != rowAttr_) {
-    put(1, static_cast<unsigned char>(attr_));
-    rowAttr_ = attr_;
-  }
   put(2, static_cast<unsigned char>(index));
 }
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <vector>
 #include <string>
+#include <string_view>
 
 #include "hyper/text_store.h"
 
@@ -30,7 +31,13 @@ class HyperPad {
   // Like wattrset: the slot of the following cells.
   void setAttr(int slot) { attr_ = slot; }
   int attr() const { return attr_; }
-  void addByte(unsigned char byte);
+  void addByte(unsigned char byte) {
+    const char c = static_cast<char>(byte);
+    addBytes(std::string_view(&c, 1));
+  }
+  // Cells for the bytes, none of them NUL.
+  void addBytes(std::string_view bytes);
+  void addSpaces(long n);
   void addGlyph(int index);
   // Ends the current row; the next cell starts a new one at column 0.
   void newLine();
@@ -54,6 +61,9 @@ class HyperPad {
 
  private:
   void flushSpaces();
+  // The room left before the cut, after counting n more cells.
+  long take(long n);
+  void syncAttr();
   void put(unsigned char op, unsigned char value);
   void storeRow();
 

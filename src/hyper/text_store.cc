@@ -34,6 +34,12 @@ size_t ByteArena::bytes() const {
 }
 
 size_t TextStore::sharedLevels(std::string_view text) const {
+  // Nearly always the whole chain is a prefix: a child after its parent.
+  if (!chain_.empty() && text.size() >= chainText_.size() &&
+      memcmp(text.data(), chainText_.data(), chainText_.size()) == 0 &&
+      (text.size() == chainText_.size() || text[chainText_.size()] == '/' ||
+       chainText_.back() == '/'))
+    return chain_.size();
   const size_t limit = std::min(text.size(), chainText_.size());
   size_t common = 0;
   while (common < limit && text[common] == chainText_[common]) ++common;
@@ -101,4 +107,4 @@ void TextStore::clear() {
   chainText_.clear();
 }
 
-size_t TextStore::bytes() const { return arena_.bytes() + entries_.size() * sizeof(Entry); }
+size_t TextStore::bytes() const { return arena_.bytes() + entries_.bytes(); }

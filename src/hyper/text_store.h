@@ -7,11 +7,39 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// A sequence that grows by whole chunks: appending never moves or copies
+// what is there (so there is no moment with two copies of a million
+// records), and an index is found with a shift and a mask.
+template <class T>
+class ChunkedVector {
+ public:
+  void push_back(const T &value) {
+    if ((size_ & kMask) == 0) chunks_.emplace_back(new T[kChunk]);
+    chunks_.back()[size_ & kMask] = value;
+    ++size_;
+  }
+  void pop_back() { --size_; }
+  T &operator[](size_t i) { return chunks_[i >> kShift][i & kMask]; }
+  const T &operator[](size_t i) const { return chunks_[i >> kShift][i & kMask]; }
+  T &back() { return (*this)[size_ - 1]; }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  void clear() {
+    chunks_.clear();
+    size_ = 0;
+  }
+  size_t bytes() const { return chunks_.size() * kChunk * sizeof(T); }
+
+ private:
+  static constexpr size_t kShift = 12, kChunk = size_t{1} << kShift, kMask = kChunk - 1;
+  std::vector<std::unique_ptr<T[]>> chunks_;
+  size_t size_ = 0;
+};
 
 // Bytes appended in large chunks that never move, so a view of them stays
 // valid until clear(). Nothing is copied when the store grows.
@@ -75,7 +103,7 @@ class TextStore {
   uint32_t store(std::string_view text, size_t levels);
 
   ByteArena arena_;
-  std::deque<Entry> entries_;
+  ChunkedVector<Entry> entries_;
   std::vector<Level> chain_;
   std::string chainText_;  // the whole path of the chain's last level
 };
