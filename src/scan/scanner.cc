@@ -397,6 +397,8 @@ void scanOneDirectory(ScanLog &log, const std::string &dir, bool full) {
     throw ErrorGenericCommandLine(
         _("%$ is either a special directory, in `SkipDir' or not in `StartDir'"), dir);
   if (treeScanned) return;
+  // Called alone (-t, -tr), the same-second rule needs the saved scan's time.
+  if (previousScanStart == INT64_MAX) previousScanStart = dirTree.lastScanTime;
   log.reportDirectory(found.path);
   if (chdir(found.path.c_str()) != 0) {
     log.reportError(found.path, errno);

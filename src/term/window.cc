@@ -190,7 +190,9 @@ int NCScreenManager::readKey() {
   for (;;) {
     // A size change may have replaced the input window's curses window.
     handlePendingSignals();
-    int key = wgetch(keyWindow());
+    WINDOW *from = keyWindow();
+    wtimeout(from, keyDelay);
+    int key = wgetch(from);
     if (key == ERR) {
       // A signal interrupted the read: do its work and read again.
       if (signalPending()) continue;
@@ -225,8 +227,11 @@ void NCScreenManager::dispatchMouse(NCWindowBase *&held, MEVENT &heldEvent) {
 }
 
 void NCScreenManager::eventLoop() {
+  // A read that waits at most the scroll rate, as halfdelay would give, but
+  // without its cbreak mode: that would let ^C, ^Z and ^\ raise signals
+  // again instead of reaching the windows as keys.
   const uint32_t rate = activeConfig.MouseScrollRate;
-  if (rate != 0) halfdelay(static_cast<int>(std::min<uint32_t>(rate, 255)));
+  keyDelay = rate != 0 ? static_cast<int>(std::min<uint32_t>(rate, 255)) * 100 : -1;
   NCWindowBase *held = nullptr;
   MEVENT heldEvent = {};
   while (inputWindow) {

@@ -93,6 +93,7 @@ class NCScreenManager {
   std::vector<NCWindowBase *> inputStack;
   std::vector<NCWindowBase *> cursorStack;
   MEVENT mouseEvent = {};
+  int keyDelay = -1;  // milliseconds a read waits, -1 for ever
 
   static NCScreenManager *current;
 

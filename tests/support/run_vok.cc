@@ -82,6 +82,18 @@ void redirect(const std::string &path, int flags, int target) {
 
 }  // namespace
 
+std::string VokRunner::commandLine(const std::vector<std::string> &args) const {
+  std::string command = "cd " + shellQuote(cwd_) + " && env";
+  // env takes its -u options before the assignments.
+  for (const auto &entry : env_)
+    if (!entry.second) command += " -u " + shellQuote(entry.first);
+  for (const auto &entry : env_)
+    if (entry.second) command += " " + shellQuote(entry.first + "=" + *entry.second);
+  command += " " + shellQuote(binary_);
+  for (const std::string &arg : args) command += " " + shellQuote(arg);
+  return command;
+}
+
 VokResult VokRunner::runWithOutput(const std::vector<std::string> &args,
                                    const std::string &outPath) const {
   std::vector<std::string> argv{binary_};

@@ -48,6 +48,9 @@ class VokRunner {
   // As run, with standard output sent to the named file instead of captured.
   VokResult runWithOutput(const std::vector<std::string> &args,
                           const std::string &outPath) const;
+  // A shell command that runs the program in this environment and working
+  // directory, for a terminal of its own.
+  std::string commandLine(const std::vector<std::string> &args) const;
   // Runs another program (argv[0] is its path) in the same environment.
   VokResult runProgram(const std::vector<std::string> &argv) const {
     return execute(argv, "");

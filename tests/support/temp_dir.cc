@@ -70,3 +70,9 @@ void makeDirs(const std::string &path) {
 }
 
 bool runningAsRoot() { return geteuid() == 0; }
+
+std::string shellQuote(const std::string &text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}

@@ -25,5 +25,7 @@ void writeFile(const std::string &path, const std::string &contents);
 std::string readFile(const std::string &path);
 void makeDirs(const std::string &path);
 bool runningAsRoot();
+// The text in single quotes for sh.
+std::string shellQuote(const std::string &text);
 
 #endif

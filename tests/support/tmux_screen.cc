@@ -1,5 +1,7 @@
 #include "support/tmux_screen.h"
 
+#include "support/temp_dir.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -12,12 +14,6 @@
 #include <thread>
 
 namespace {
-
-std::string shellQuote(const std::string &s) {
-  std::string quoted = "'";
-  for (char c : s) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 std::string runCommand(const std::string &command) {
   std::string out;
@@ -48,20 +44,49 @@ std::string hex(int byte) {
 
 }  // namespace
 
+namespace {
+// Every screen gets a server of its own, so that one test can start several
+// one after the other without waiting for the last to go away.
+std::string newSocket(const std::string &dir) {
+  static int count = 0;
+  return dir + "/tmux" + std::to_string(++count) + ".sock";
+}
+}  // namespace
+
 TmuxScreen::TmuxScreen(const std::string &dir, int cols, int lines,
                        const std::vector<std::string> &argv)
-    : socket_(dir + "/tmux.sock"),
+    : socket_(newSocket(dir)),
       logPath_(dir + "/screen.log"),
       statusPath_(dir + "/exit.status") {
   std::string command = "env -u TMUX TERM=screen";
   for (const std::string &arg : argv) command += " " + shellQuote(arg);
   command += " --log " + shellQuote(logPath_);
   command += "; echo $? > " + shellQuote(statusPath_);
+  startSession(cols, lines, command);
+  if (!waitForLog("ready")) ADD_FAILURE() << "the program did not start under tmux";
+}
+
+TmuxScreen::TmuxScreen(const std::string &dir, int cols, int lines,
+                       const std::string &command)
+    : socket_(newSocket(dir)),
+      logPath_(dir + "/screen.log"),
+      statusPath_(dir + "/exit.status") {
+  startSession(cols, lines,
+               "export TERM=screen; unset TMUX; " + command + "; echo $? > " +
+                   shellQuote(statusPath_) + "; exec sleep 600");
+}
+
+void TmuxScreen::startSession(int cols, int lines, const std::string &command) {
+  unlink(statusPath_.c_str());
   tmux({"new-session", "-d", "-x", std::to_string(cols), "-y", std::to_string(lines),
         "sh", "-c", command});
   // Sizes follow resize-window only, never an attached client.
   tmux({"set-option", "-g", "window-size", "manual"});
-  if (!waitForLog("ready")) ADD_FAILURE() << "the program did not start under tmux";
+}
+
+bool TmuxScreen::restored() const {
+  return tmux({"display-message", "-p", "-t", "0",
+               "#{alternate_on}#{keypad_flag}#{mouse_any_flag}#{cursor_flag}"}) == "0001\n";
 }
 
 TmuxScreen::~TmuxScreen() { tmux({"kill-server"}); }

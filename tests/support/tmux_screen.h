@@ -16,6 +16,9 @@ class TmuxScreen {
   // (ADD_FAILURE) when that does not come.
   TmuxScreen(const std::string &dir, int cols, int lines,
              const std::vector<std::string> &argv);
+  // Runs a shell command and does not wait for it. The window stays open
+  // after the command ends, showing what the terminal shows then.
+  TmuxScreen(const std::string &dir, int cols, int lines, const std::string &command);
   ~TmuxScreen();
   TmuxScreen(const TmuxScreen &) = delete;
   TmuxScreen &operator=(const TmuxScreen &) = delete;
@@ -42,6 +45,10 @@ class TmuxScreen {
   int exitStatus() const;
   bool waitForExit(double seconds = 10) const;
 
+  // Whether the program left the terminal as it found it: the alternate
+  // screen, the keypad and mouse modes off and the cursor visible.
+  bool restored() const;
+
   // Where the terminal cursor is: column, line.
   std::pair<int, int> cursor() const;
   // Sends a signal to the program, which logs "pid N" at start.
@@ -55,6 +62,7 @@ class TmuxScreen {
 
  private:
   std::string tmux(const std::vector<std::string> &args) const;
+  void startSession(int cols, int lines, const std::string &command);
   void mouse(int button, int x, int y);
 
   std::string socket_;

@@ -1,0 +1,324 @@
+// The full-screen displays of the real program on a real terminal (tmux):
+// what they show, every key set, find mode, lists, the tree of one
+// directory, the mouse, sizes, and the whole way back through a shell.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/run_vok.h"
+#include "support/tmux_screen.h"
+#include "tree/dir_tree.h"
+#include "tree/tree_file.h"
+#include "driver/globals.h"
+
+namespace {
+
+using Screen = std::vector<std::string>;
+
+std::string pad(const std::string &text, size_t width) {
+  std::string line = text.substr(0, width);
+  line.resize(width, ' ');
+  return line;
+}
+
+std::string statusLine(const std::string &text, size_t cols = 80) {
+  return pad("  " + text, cols - 19) + "F9=Switch display  ";
+}
+
+// Glyphs as tmux shows them: the line-drawing letters of the alternate
+// character set, or the plain characters with GraphicChar off.
+struct Glyphs {
+  char h, hd, v, vr, ur, rarr;
+};
+const Glyphs kLineDrawing = {'q', 'w', 'x', 't', 'm', '+'};
+const Glyphs kPlain = {'-', '+', '|', '+', '+', '>'};
+
+// tree: doc (new, old), src, tmp
+class BrowserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char *d : {"doc/old", "doc/new", "src", "tmp"}) makeDirs(root + "/" + d);
+  }
+  void scan(const std::string &config = "") {
+    vok.writeConfig("StartDir = \"" + root + "\"\n" + config);
+    ASSERT_EQ(vok.run({"-rfq"}).status, 0);
+  }
+  std::unique_ptr<TmuxScreen> show(const std::vector<std::string> &args, int cols = 80,
+                                   int lines = 24) {
+    unlink(vok.newDirFile().c_str());
+    return std::make_unique<TmuxScreen>(vok.dir().path(), cols, lines,
+                                        vok.commandLine(args));
+  }
+  // Waits until the title line is up on line `line`.
+  static bool titled(const TmuxScreen &screen, int line = 22, const std::string &more = "") {
+    return screen.waitFor([&](const Screen &s) {
+      return static_cast<int>(s.size()) > line &&
+             s[line].compare(0, 14 + more.size(), "  vok 0.1.0   " + more) == 0;
+    });
+  }
+  // Types the keys and waits for the program to end; the new directory.
+  std::string typeAndEnd(TmuxScreen &screen, const std::vector<std::string> &keys) {
+    for (const std::string &key : keys) screen.keys({key});
+    if (!screen.waitForExit()) {
+      ADD_FAILURE() << "still running\n" << showScreen(screen.capture());
+      return "";
+    }
+    EXPECT_EQ(screen.exitStatus(), 0);
+    EXPECT_TRUE(screen.restored());
+    return readFile(vok.newDirFile());
+  }
+  Screen exampleRows(const Glyphs &g) const {
+    const std::string sp(root.size() + 1, ' ');
+    return {root + g.h + g.hd + g.h + "doc" + g.h + g.hd + g.h + "new",
+            sp + g.v + "     " + g.ur + g.h + "old", sp + g.vr + g.h + "src",
+            sp + g.ur + g.h + "tmp"};
+  }
+
+  VokRunner vok;
+  const std::string root = vok.tree();
+};
+
+class TreeScreenTest : public BrowserTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(TreeScreenTest, TheWholeTreeCellForCell) {
+  const bool graphic = GetParam();
+  scan(graphic ? "" : "GraphicChar = no\n");
+  auto screen = show({"-T"});
+  ASSERT_TRUE(titled(*screen, 22, "Last scan: ")) << showScreen(screen->capture());
+  Screen s = screen->capture();
+  const Screen rows = exampleRows(graphic ? kLineDrawing : kPlain);
+  for (int y = 0; y < 22; ++y)
+    EXPECT_EQ(s[y], pad(y < 4 ? rows[y] : "", 80)) << "line " << y << "\n" << showScreen(s);
+  EXPECT_EQ(s[22].size(), 80u) << "no scroll bar shares the title line";
+  EXPECT_EQ(s[23], statusLine(root)) << "the first link is highlighted";
+  screen->keys({"Down"});
+  EXPECT_TRUE(screen->waitForLine(23, statusLine(root + "/src")));
+  screen->keys({"Right"});
+  EXPECT_TRUE(screen->waitForLine(23, statusLine(root + "/tmp")));
+  screen->keys({"F9"});
+  EXPECT_TRUE(screen->waitForLine(
+      23, pad("  Keys (1):  Arrows,PgUp,PgDn,Home,End=Move cursor  Enter,Space=Select", 80)));
+  screen->keys({"F9", "F9", "F9"});
+  EXPECT_TRUE(screen->waitForLine(23, pad("  Keys (4):  A-Z,a-z,0-9=Enter find mode", 80)));
+  EXPECT_EQ(typeAndEnd(*screen, {"F10"}), ".");
+}
+
+INSTANTIATE_TEST_SUITE_P(GraphicChar, TreeScreenTest, ::testing::Bool());
+
+struct Keys {
+  const char *config;
+  std::vector<std::string> keys;
+  const char *chosen;  // below the root, "" for the root, "." for none
+};
+
+const Keys kKeys[] = {
+    {"", {"Down", "Enter"}, "/src"},
+    {"", {"Right", "Right", "Space"}, "/doc/new"},
+    {"", {"End", "Home", "NPage", "Enter"}, "/tmp"},
+    {"", {"C-c"}, "."},
+    {"", {"F10"}, "."},
+    {"", {"C-f", "0"}, "."},
+    {"KeyBinding = vi", {"j", "j", "Enter"}, "/tmp"},
+    {"KeyBinding = vi", {"2", "l", "Enter"}, "/doc/new"},
+    {"KeyBinding = vi", {"G", "g", "g", "Enter"}, ""},
+    {"KeyBinding = vi", {"Z", "Z"}, "."},
+    {"KeyBinding = emacs", {"C-n", "Enter"}, "/src"},
+    {"KeyBinding = emacs", {"Escape", "f", "Enter"}, "/doc"},
+    // Find mode. The root's own name holds "vok", so "o" matches it first.
+    {"", {"s", "r", "c", "Enter", "Enter"}, "/src"},
+    {"", {"d", "o", "c", "BSpace", "BSpace", "BSpace", "BSpace", "Enter"}, "/doc"},
+    {"", {"o", "Down", "Enter", "Enter"}, "/doc"},
+    {"", {"o", "Up", "Enter", "Enter"}, "/doc/old"},
+    {"", {"s", "r", "c", "Space", "Space"}, "/src"},
+    {"SpaceSelect = no", {"s", "r", "c", "Space", "Space", "F10"}, "."},
+    {"", {"s", "F9", "F10"}, "."},
+    {"KeyBinding = vi", {"/", "s", "r", "c", "Enter", "Enter"}, "/src"},
+    {"KeyBinding = vi", {"/", "o", "Enter", "2", "/", "Enter", "Enter"}, "/doc/old"},
+    {"KeyBinding = emacs", {"s", "r", "c", "Enter", "Enter"}, "/src"},
+    {"KeyBinding = emacs", {"C-r", "n", "e", "w", "Enter", "Enter"}, "/doc/new"},
+};
+
+TEST_F(BrowserTest, KeysOfEveryKeySet) {
+  for (const Keys &k : kKeys) {
+    std::string label = k.config;
+    for (const std::string &key : k.keys) label += " " + key;
+    SCOPED_TRACE(label);
+    scan(k.config);
+    auto screen = show({"-T"});
+    ASSERT_TRUE(titled(*screen));
+    const std::string expected = *k.chosen == '.' ? "." : root + k.chosen;
+    EXPECT_EQ(typeAndEnd(*screen, k.keys), expected) << "no line feed after the path";
+  }
+}
+
+TEST_F(BrowserTest, BrowsingStartsAtTheCurrentDirectoryAndClicksSelect) {
+  scan();
+  vok.setCwd(root + "/doc/old");
+  auto screen = show({});
+  ASSERT_TRUE(titled(*screen));
+  EXPECT_EQ(screen->capture()[23], statusLine(root + "/doc/old"));
+  EXPECT_EQ(typeAndEnd(*screen, {"Down", "Enter"}), root + "/src");
+
+  screen = show({"-B", "-M"});
+  ASSERT_TRUE(titled(*screen));
+  screen->click(static_cast<int>(root.size()) + 4, 3);  // on "tmp"
+  ASSERT_TRUE(screen->waitForExit());
+  EXPECT_EQ(readFile(vok.newDirFile()), root + "/tmp");
+}
+
+TEST_F(BrowserTest, ListsOfMatchesAndBookmarks) {
+  for (const char *d : {"a/qq", "b/qq", "c/qq", "d/qq", "e/qq"}) makeDirs(root + "/" + d);
+  scan();
+  auto screen = show({"qq"});
+  ASSERT_TRUE(titled(*screen, 22, "Found: 5   Last scan: ")) << showScreen(screen->capture());
+  Screen s = screen->capture();
+  const char *letters = "abcde";
+  for (int i = 0; i < 5; ++i)
+    EXPECT_EQ(s[i], pad(" " + std::to_string(i + 1) + " " + root + "/" + letters[i] + "/qq ", 80));
+  EXPECT_EQ(s[5], pad("", 80));
+  EXPECT_EQ(s[23], statusLine(root + "/a/qq"));
+  EXPECT_EQ(typeAndEnd(*screen, {"Down", "Enter"}), root + "/b/qq");
+
+  screen = show({"qq", "9"});
+  ASSERT_TRUE(titled(*screen, 22, "Found: 5")) << "a number beyond the count shows the list";
+  EXPECT_EQ(typeAndEnd(*screen, {"End", "Enter"}), root + "/e/qq");
+
+  ASSERT_EQ(vok.run({"-ba", root + "/c/qq", root + "/a/qq"}).status, 0);
+  screen = show({"-b"});
+  ASSERT_TRUE(titled(*screen, 22, "Found: 2"));
+  EXPECT_EQ(screen->capture()[0], pad(" 1 " + root + "/c/qq ", 80)) << "in file order";
+  EXPECT_EQ(typeAndEnd(*screen, {"Down", "Space"}), root + "/a/qq");
+}
+
+TEST_F(BrowserTest, TheTreeOfOneDirectory) {
+  scan();
+  const Glyphs &g = kLineDrawing;
+  vok.setCwd(root + "/doc/new");
+  makeDirs(root + "/doc/later");
+  auto screen = show({"-t", root + "/doc"});
+  ASSERT_TRUE(titled(*screen));
+  Screen s = screen->capture();
+  EXPECT_EQ(s[0], pad(root + "/doc" + g.h + g.hd + g.h + "new", 80)) << showScreen(s);
+  EXPECT_EQ(s[2], pad("", 80)) << "saved tree, not rescanned";
+  EXPECT_EQ(s[23], statusLine(root + "/doc"));
+  EXPECT_EQ(typeAndEnd(*screen, {"Enter"}), root + "/doc");
+
+  screen = show({"-tr", root + "/doc"});
+  ASSERT_TRUE(titled(*screen));
+  EXPECT_EQ(screen->capture()[1], pad(std::string(root.size() + 5, ' ') + g.vr + g.h + "new", 80)) << showScreen(screen->capture())
+      << "rescanned: later comes first";
+  EXPECT_EQ(typeAndEnd(*screen, {"F10"}), ".");
+
+  const std::string outside = vok.dir().file("outside");
+  makeDirs(outside + "/x");
+  screen = show({"-t", outside});
+  ASSERT_TRUE(titled(*screen));
+  s = screen->capture();
+  EXPECT_EQ(s[0], pad(outside + g.h + g.h + g.h + "x", 80)) << "scanned first";
+  EXPECT_EQ(s[1].compare(0, root.size() + 8, root + "/doc/new"), 0)
+      << "the current directory as a second root\n" << showScreen(s);
+  EXPECT_EQ(typeAndEnd(*screen, {"Right", "Enter"}), outside + "/x");
+}
+
+TEST_F(BrowserTest, SymbolicLinksJumpToTheirTarget) {
+  ASSERT_EQ(symlink((root + "/doc/old").c_str(), (root + "/lnk").c_str()), 0);
+  scan();
+  auto screen = show({"-T"});
+  ASSERT_TRUE(titled(*screen));
+  const std::string row = screen->capture()[2];
+  EXPECT_NE(row.find("lnk q+ " + root + "/doc/old"), std::string::npos) << row;
+  for (const char *key : {"l", "n", "k", "Enter"}) screen->keys({key});
+  ASSERT_TRUE(screen->waitForLine(23, statusLine("#" + root + "/doc/old")));
+  screen->keys({"Enter"});
+  ASSERT_TRUE(screen->waitForLine(23, statusLine(root + "/doc/old"))) << "jumped";
+  EXPECT_EQ(typeAndEnd(*screen, {"Enter"}), root + "/doc/old");
+}
+
+TEST_F(BrowserTest, SmallScreens) {
+  scan();
+  auto screen = show({"-T"}, 49, 20);
+  ASSERT_TRUE(screen->waitForExit());
+  EXPECT_EQ(screen->exitStatus(), 8);
+  EXPECT_TRUE(screen->restored());
+  EXPECT_TRUE(screen->waitFor([](const Screen &s) {
+    for (const std::string &line : s)
+      if (line.compare(0, 21, "vok: screen too small") == 0) return true;
+    return false;
+  })) << showScreen(screen->capture());
+  EXPECT_EQ(readFile(vok.newDirFile()), ".");
+
+  screen = show({"-T"}, 50, 10);
+  ASSERT_TRUE(titled(*screen, 8)) << "exactly 50 x 10 is enough";
+  screen->resize(49, 10);
+  ASSERT_TRUE(screen->waitForLine(0, pad("Screen too small - please resize to make it bigger", 49)));
+  screen->keys({"Enter"});  // dropped
+  screen->resize(80, 24);
+  ASSERT_TRUE(titled(*screen));
+  EXPECT_EQ(screen->exitStatus(), -1);
+  EXPECT_EQ(screen->capture()[0], pad(exampleRows(kLineDrawing)[0], 80));
+  EXPECT_EQ(typeAndEnd(*screen, {"Down", "Enter"}), root + "/src");
+}
+
+// A saved tree of 200 000 directories, written without making them.
+TEST_F(BrowserTest, ATreeOfTwoHundredThousandDirectories) {
+  auto dir = [](const std::string &name) {
+    auto node = std::make_shared<DirNode>();
+    node->name = name;
+    node->entryMode = node->targetMode = 040755;
+    return node;
+  };
+  DirNodeRef model = dir("/vok-model");
+  for (int i = 0; i < 200; ++i) {
+    DirNodeRef d = dir("d" + std::to_string(1000 + i));
+    for (int j = 0; j < 1000; ++j) d->children.push_back(dir("e" + std::to_string(10000 + j)));
+    model->children.push_back(d);
+  }
+  dirTree.rootList = {model};
+  treeFile = vok.dir().file("tree.gz");
+  saveTree();
+  dirTree.rootList.clear();
+  auto screen = show({"-T"}, 100, 30);
+  ASSERT_TRUE(titled(*screen, 28)) << showScreen(screen->capture());
+  screen->keys({"End"});
+  ASSERT_TRUE(screen->waitForLine(29, statusLine("/vok-model/d1199/e10999", 100)));
+  Screen s = screen->capture();
+  EXPECT_EQ(s[27].substr(0, 35), std::string(19, ' ') + "mqe10999" + std::string(8, ' '))
+      << showScreen(s);
+  EXPECT_EQ(s[27][99], '.') << "the vertical bar's down arrow";
+  EXPECT_EQ(s[26][99], ' ') << "the slider at the end of the bar";
+  screen->keys({"PPage", "Up", "Up"});
+  ASSERT_TRUE(screen->waitForLine(29, statusLine("/vok-model/d1199/e10970", 100)));
+  EXPECT_EQ(typeAndEnd(*screen, {"Enter"}), "/vok-model/d1199/e10970");
+}
+
+// The whole way: the printed alias in bash, a pattern with many matches,
+// Down and Enter, and the shell is there.
+TEST_F(BrowserTest, BashChangesToTheChosenDirectory) {
+  for (const char *d : {"a/qq", "b/qq", "c/qq", "d/qq", "e/qq"}) makeDirs(root + "/" + d);
+  scan();
+  makeDirs(vok.dir().file("bin"));
+  ASSERT_EQ(symlink(VOK_BINARY, vok.dir().file("bin/vok").c_str()), 0);
+  vok.setEnv("VOK_TEMP", std::nullopt);
+  vok.setEnv("TMPDIR", vok.dir().path());
+  vok.setEnv("PATH", vok.dir().file("bin") + ":/usr/bin:/bin");
+  vok.setEnv("PS1", "$ ");
+  std::string command = vok.commandLine({});
+  command = command.substr(0, command.rfind(' ')) + " bash --norc --noprofile";
+  TmuxScreen screen(vok.dir().path(), 80, 24, command);
+  const std::string out = vok.dir().file("pwd");
+  screen.literal("eval \"$(vok -ias " + std::string(VOK_SOURCE_DIR) + "/scripts)\"");
+  screen.keys({"Enter"});
+  screen.literal("vok qq");
+  screen.keys({"Enter"});
+  ASSERT_TRUE(titled(screen, 22, "Found: 5")) << showScreen(screen.capture());
+  screen.keys({"Down", "Down", "Enter"});
+  screen.literal("pwd > " + out);
+  screen.keys({"Enter"});
+  ASSERT_TRUE(screen.waitFor([&](const Screen &) { return readFile(out).size() > 0; }));
+  EXPECT_EQ(readFile(out), root + "/c/qq\n");
+}
+
+}  // namespace
