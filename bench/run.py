@@ -1,17 +1,31 @@
 #!/usr/bin/env python3
-"""Scan benchmarks for vok on a synthetic tree of about 100 000 directories.
+"""Benchmarks for vok on a synthetic tree of about 100 000 directories.
 
 Runs each measurement interleaved with its reference (A B A B ...) and prints
 medians and ratios measured in the same run, so the figures compare on any
 machine. Usage: bench/run.py [--vok build/vok] [--dirs 100000] [--runs 5]
-Everything is made below bench/out/ (or --work), never in the home directory.
+[--only scan|jump|browse]. Everything is made below bench/out/ (or --work),
+never in the home directory.
+
+The browse group shows the tree full-screen in a private tmux server
+(200 x 50) on the scanned tree and on a model of 1 000 000 directories whose
+saved tree file is written directly (same shape as the scanned tree, no
+directories are made; --model-dirs changes the size). It prints the time to
+the first screen beside the time to load the tree alone (a jump to a unique
+name), the time from a key to its screen update for PgDn, Down and a find
+keystroke that matches nothing (as tmux sees it, beside the same key on a
+tiny tree, and inside the program from strace's timestamps), the time to
+redraw after a terminal resize, and the peak memory while the display runs.
 """
 import argparse
+import gzip
 import os
 import random
 import re
+import shlex
 import shutil
 import statistics
+import struct
 import subprocess
 import sys
 import time
@@ -57,6 +71,57 @@ def build_tree(root, count, seed=1):
     # A known unique pair for the jump benchmarks.
     os.makedirs(os.path.join(dirs[len(dirs) // 2], "uniqparentdir", "uniqtargetdir"))
     return made + 2
+
+
+def write_model(path, root, count, seed=1):
+    """A saved tree file of `count` directories below `root`, shaped like
+    build_tree's, with uniqparentdir/uniqtargetdir in the middle."""
+    rng = random.Random(seed)
+    letters = "abcdefghijklmnopqrstuvwxyz0123456789_-."
+    names, children, depth, frontier = [root], [[]], [0], [0]
+    made = 0
+    while made < count:
+        parent = frontier[rng.randrange(len(frontier))]
+        taken = set(names[c] for c in children[parent])
+        for _ in range(rng.choice([1, 2, 3, 5, 8, 13, 30])):
+            if made >= count:
+                break
+            name = "".join(rng.choice(letters) for _ in range(rng.randint(3, 20)))
+            if name in (".", "..") or name in taken:
+                continue
+            taken.add(name)
+            names.append(name)
+            children.append([])
+            depth.append(depth[parent] + 1)
+            children[parent].append(len(names) - 1)
+            made += 1
+            if depth[-1] < 12:
+                frontier.append(len(names) - 1)
+    below = len(names) // 2
+    for name in ("uniqparentdir", "uniqtargetdir"):
+        names.append(name)
+        children.append([])
+        children[below].append(len(names) - 1)
+        below = len(names) - 1
+    for c in children:
+        c.sort(key=lambda i: names[i].lower())
+    stamp = int(time.time())
+    out = bytearray(b"<VOKID#9>" + bytes([4, 8, 1, 2, 8, 8, 8]) +
+                    struct.pack("<iq", 0x1234, stamp) + b"HP")
+    record = struct.pack("<Hqq", 0o40755, stamp, stamp)
+    stack = [iter([0])]
+    while stack:
+        i = next(stack[-1], None)
+        if i is None:
+            out += b"E"
+            stack.pop()
+            continue
+        out += b"D" + bytes([1 if children[i] else 0]) + names[i].encode() + b"\0" + record
+        if children[i]:
+            stack.append(iter(children[i]))
+    with gzip.open(path, "wb", compresslevel=1) as f:
+        f.write(bytes(out))
+    return len(names)
 
 
 def environment(work, quiet=True):
@@ -113,13 +178,186 @@ def jumps(vok, env, runs):
                  ", <= 50 ms" if target == 2.0 else ""))
 
 
+class Pane:
+    """vok in a private tmux server, read back with capture-pane."""
+
+    def __init__(self, work, env, args, cols=200, lines=50):
+        self.socket = os.path.join(work, "tmux.sock")
+        self.tmux("kill-server")
+        command = "cd %s && exec env TERM=screen %s %s" % (
+            shlex.quote(env["HOME"]),
+            " ".join(shlex.quote("%s=%s" % (k, env[k])) for k in
+                     ("HOME", "VOK_TEMP", "VOK_CONFIG", "VOK_DIRTREE", "VOK_BOOKMARK")),
+            " ".join(shlex.quote(a) for a in args))
+        self.started = time.perf_counter()
+        self.tmux("new-session", "-d", "-x", str(cols), "-y", str(lines), command)
+        self.tmux("set-option", "-g", "window-size", "manual")
+
+    def tmux(self, *args):
+        return subprocess.run(["tmux", "-f", "/dev/null", "-S", self.socket] + list(args),
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                              text=True).stdout
+
+    def screen(self):
+        return self.tmux("capture-pane", "-p", "-t", "0")
+
+    def wait(self, test, limit=60):
+        end = time.perf_counter() + limit
+        while time.perf_counter() < end:
+            text = self.screen()
+            if test(text):
+                return time.perf_counter()
+        raise RuntimeError("the screen never showed what was expected:\n" + self.screen())
+
+    def titled(self, line):
+        """When the screen last changed before it settled with the tree's
+        title on that line: windows come up before the tree is laid out."""
+        def ready(s):
+            lines = s.split("\n")
+            return len(lines) > line and lines[line].startswith("  vok ") and \
+                "Last scan:" in lines[line]
+        last, changed = None, time.perf_counter()
+        end = changed + 120
+        while time.perf_counter() < end:
+            text = self.screen()
+            if text != last:
+                last, changed = text, time.perf_counter()
+            elif ready(text) and time.perf_counter() - changed > 0.5:
+                return changed
+        raise RuntimeError("the screen never settled:\n" + self.screen())
+
+    def pid(self):
+        shell = self.tmux("display-message", "-p", "-t", "0", "#{pane_pid}").strip()
+        return int(shell)
+
+    def key(self, name):
+        before = self.screen()
+        start = time.perf_counter()
+        self.tmux("send-keys", "-t", "0", name)
+        return self.wait(lambda s: s != before) - start
+
+    def close(self):
+        self.tmux("kill-server")
+
+
+def strace_key(pane, name, work):
+    """The time inside the program from a key's arrival to the end of its
+    screen update: from the end of the wait that the key ended to the end
+    of the last write before the next wait."""
+    out = os.path.join(work, "strace.keys")
+    tracer = subprocess.Popen(["strace", "-ttt", "-T", "-e", "trace=poll,read,write",
+                               "-o", out, "-p", str(pane.pid())],
+                              stderr=subprocess.DEVNULL)
+    time.sleep(0.5)
+    pane.key(name)
+    time.sleep(0.3)
+    tracer.terminate()
+    tracer.wait()
+    calls = []
+    with open(out) as f:
+        for line in f:
+            m = re.match(r"([\d.]+) (\w+)\((\d+).*<([\d.]+)>$", line.strip())
+            if m:
+                calls.append((m.group(2), int(m.group(3)), float(m.group(1)) + float(m.group(4))))
+    reads = [i for i, c in enumerate(calls) if c[0] == "read" and c[1] == 0]
+    if not reads:
+        return float("nan")
+    first = reads[0]
+    arrived = calls[first - 1][2] if first > 0 and calls[first - 1][0] == "poll" \
+        else calls[first][2]
+    done = arrived
+    for name_, fd, end in calls[first + 1:]:
+        if name_ == "poll":
+            break
+        if name_ == "write" and fd == 1:
+            done = end
+    return done - arrived
+
+
+def peak_of(pid):
+    with open("/proc/%d/status" % pid) as f:
+        return int(re.search(r"VmHWM:\s+(\d+) kB", f.read()).group(1))
+
+
+def browse(vok, work, label, env, dirs, runs):
+    ref_load = [timed([vok, "uniqtargetdir", "1"], env) for _ in range(runs)]
+    firsts = []
+    for _ in range(runs):
+        pane = Pane(work, env, [vok, "-T"])
+        firsts.append(pane.titled(48) - pane.started)
+        pane.close()
+    t_first, t_load = statistics.median(firsts), statistics.median(ref_load)
+    target = 0.5 if dirs < 500000 else 4.0
+    print("%s: first screen of vok -T %.3f s   load alone %.3f s   ratio %.2fx "
+          "(target <= %.1f s)" % (label, t_first, t_load, t_first / t_load, target))
+    pane = Pane(work, env, [vok, "-T"])
+    pane.titled(48)
+    keys = {}
+    presses = max(runs, 10)
+    for name, key in (("PgDn", "NPage"), ("Down", "Down")):
+        keys[name] = (statistics.median(pane.key(key) for _ in range(presses)),
+                      strace_key(pane, key, work))
+    pane.key("Z")  # find mode; "Z" is in no name
+    keys["find, no match"] = (statistics.median(pane.key("Z") for _ in range(12)),
+                              strace_key(pane, "Z", work))
+    pane.key("Tab")
+    start = time.perf_counter()
+    pane.tmux("resize-window", "-t", "0", "-x", "180", "-y", "45")
+    t_resize = pane.titled(43) - start
+    pane.key("End")
+    peak = peak_of(pane.pid())
+    pane.close()
+    return keys, t_resize, t_first, peak
+
+
+def browse_group(vok, work, env, made, model_dirs, runs):
+    # The reference: the same keys on a small tree, which costs the program
+    # next to nothing, so what remains is tmux's and the polling's share.
+    tiny = os.path.join(work, "tiny")
+    for i in range(300):
+        os.makedirs(os.path.join(tiny, "d%03d" % i), exist_ok=True)
+    tiny_env = dict(env, VOK_DIRTREE=os.path.join(work, "tiny.gz"),
+                    VOK_CONFIG=os.path.join(work, "tiny.conf"))
+    with open(tiny_env["VOK_CONFIG"], "w") as f:
+        f.write('StartDir = "%s"\n' % tiny)
+    subprocess.run([vok, "-rfq"], env=tiny_env, stdout=subprocess.DEVNULL, check=True)
+    pane = Pane(work, tiny_env, [vok, "-T"])
+    pane.titled(48)
+    presses = max(runs, 10)
+    reference = {"PgDn": statistics.median(pane.key("NPage") for _ in range(5)),
+                 "Down": statistics.median(pane.key("Down") for _ in range(presses))}
+    pane.key("Z")
+    reference["find, no match"] = statistics.median(pane.key("Z") for _ in range(12))
+    pane.close()
+
+    model = os.path.join(work, "model.gz")
+    model_count = write_model(model, os.path.join(work, "model"), model_dirs)
+    model_env = dict(env, VOK_DIRTREE=model)
+    trees = [("scanned tree, %d directories" % made, env, made),
+             ("model tree, %d directories" % model_count, model_env, model_count)]
+    for label, tree_env, count in trees:
+        keys, t_resize, t_first, peak = browse(vok, work, label, tree_env, count, runs)
+        for name, (seen, inside) in keys.items():
+            print("  %-15s %.1f ms as tmux sees it (tiny tree %.1f ms, so %.1f ms more); "
+                  "%.1f ms inside the program (target <= 30 ms)"
+                  % (name, seen * 1000, reference[name] * 1000,
+                     (seen - reference[name]) * 1000, inside * 1000))
+        print("  resize to 180 x 45: %.3f s (target <= the first screen, %.3f s)"
+              % (t_resize, t_first))
+        print("  peak memory while shown: %d KiB, %.0f bytes per directory (target <= 400)"
+              % (peak, peak * 1024.0 / count))
+
+
 def main():
     p = argparse.ArgumentParser()
     p.add_argument("--vok", default=os.path.join(HERE, "..", "build", "vok"))
     p.add_argument("--dirs", type=int, default=100000)
     p.add_argument("--runs", type=int, default=5)
     p.add_argument("--work", default=os.path.join(HERE, "out"))
-    p.add_argument("--only", choices=["scan", "jump"], help="run one group of measurements")
+    p.add_argument("--model-dirs", type=int, default=1000000,
+                   help="directories of the model tree the browse group shows")
+    p.add_argument("--only", choices=["scan", "jump", "browse"],
+                   help="run one group of measurements")
     args = p.parse_args()
     vok = os.path.abspath(args.vok)
     work = os.path.abspath(args.work)
@@ -138,9 +376,11 @@ def main():
     smart = [vok, "-rq"]
     find = ["find", tree, "-type", "d"]
     timed(full, env)  # warm the caches
-    if args.only != "scan":
+    if args.only in (None, "jump"):
         jumps(vok, env, max(args.runs, 10))
-    if args.only == "jump":
+    if args.only in (None, "browse"):
+        browse_group(vok, work, env, made + 1, args.model_dirs, args.runs)
+    if args.only in ("jump", "browse"):
         return 0
     t_full, t_find = interleaved(full, find, env, args.runs)
     print("full scan   vok -rfq %.3f s   find -type d %.3f s   ratio %.2fx (target <= 1.0x)"

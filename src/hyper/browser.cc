@@ -6,8 +6,7 @@
 #include "config/reader.h"
 #include "hyper/drawers.h"
 #include "hyper/find_window.h"
-#include "term/bars.h"
-#include "term/status.h"
+#include "term/frame.h"
 #include "term/terminal.h"
 
 namespace {
@@ -18,23 +17,15 @@ namespace {
 void runDisplay(HyperDocument &document, const std::string &anchorName) {
   if (COLS < 50 || LINES < 10) throw ErrorScreenTooSmall();
   fillGraphicGlyphs(activeConfig.GraphicChar);
-  zqGeometryManager geometry(3);
-  zqScreenManager screen(geometry);
-  zqStatusWindowWithFind title(screen);
-  zqURLWindowWithFind status(screen);
-  zqHScrollBar hbar(screen);
-  zqVScrollBar vbar(screen);
-  zqScrollBox box(screen);
-  status.setText(" ");
-  screen.pushCursorWindow(&box);
-  screen.refreshAll();
-  zqHyperWindowWithFind window(screen, document, title, status, hbar, vbar, anchorName,
+  ScreenFrame frame;
+  frame.status.setText(" ");
+  frame.show();
+  zqHyperWindowWithFind window(frame.screen, document, frame.title, frame.status,
+                               frame.hbar, frame.vbar, anchorName,
                                static_cast<int>(lineCount), static_cast<int>(widestLine));
-  title.target = &window;
-  hbar.target = &window;
-  vbar.target = &window;
-  screen.pushInputWindow(&window);
-  screen.refreshAll();
+  frame.attach(window, window);
+  frame.screen.pushInputWindow(&window);
+  frame.screen.refreshAll();
   window.run();
 }
 

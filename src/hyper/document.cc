@@ -117,8 +117,7 @@ void HyperDocument::addGlyph(HyperPad *pad, int index) {
 void HyperDocument::addAnchor(HyperPad *pad, std::string_view name) {
   if (!pad) return;
   const uint32_t id = strings_.addPath(name);
-  anchors_.push_back(
-      {row, row, id, TextStore::kNone, column(col), column(col), NameAnchor, false});
+  anchors_.push_back({row, id, column(col)});
 }
 
 void HyperDocument::openLink(HyperPad *pad, std::string_view target, int kind) {
@@ -138,8 +137,9 @@ void HyperDocument::endLink(HyperPad *pad) {
     LinkCells &link = links_[static_cast<size_t>(currentLink_)];
     link.endRow = row;
     link.endCol = column(col - 1);
-    link.text = strings_.addStandalone(currentText_);
     link.textIsLastComponent = strings_.lastComponent(link.target) == currentText_;
+    link.text =
+        link.textIsLastComponent ? TextStore::kNone : strings_.addStandalone(currentText_);
     // A link that starts where the row is cut could never be shown.
     if (linkBeyondCut_) links_.pop_back();
   }
@@ -163,14 +163,13 @@ void HyperDocument::endItalic(HyperPad *pad) {
 
 HyperLink HyperDocument::link(size_t index) const {
   const LinkCells &cells = links_[index];
-  return {strings_.get(cells.target), strings_.get(cells.text), cells.startRow,
-          cells.startCol, cells.endRow, cells.endCol, cells.kind};
+  return {strings_.get(cells.target), text(index), cells.startRow, cells.startCol,
+          cells.endRow, cells.endCol, cells.kind};
 }
 
 HyperLink HyperDocument::anchor(size_t index) const {
-  const LinkCells &cells = anchors_[index];
-  return {strings_.get(cells.target), "", cells.startRow, cells.startCol,
-          cells.endRow, cells.endCol, NameAnchor};
+  const AnchorCell &cell = anchors_[index];
+  return {strings_.get(cell.name), "", cell.row, cell.col, cell.row, cell.col, NameAnchor};
 }
 
 // Most anchors differ in their last component, which costs no copy.
@@ -179,8 +178,8 @@ long HyperDocument::findAnchor(const std::string &name) const {
   const std::string_view last =
       slash == std::string::npos ? std::string_view(name) : std::string_view(name).substr(slash + 1);
   for (size_t i = 0; i < anchors_.size(); ++i) {
-    if (strings_.lastComponent(anchors_[i].target) == last &&
-        strings_.get(anchors_[i].target) == name)
+    if (strings_.lastComponent(anchors_[i].name) == last &&
+        strings_.get(anchors_[i].name) == name)
       return static_cast<long>(i);
   }
   return -1;

@@ -32,10 +32,18 @@ struct HyperLink {
 // compare these.
 struct LinkCells {
   int32_t startRow, endRow;
-  uint32_t target, text;  // numbers in the document's text store
+  // Numbers in the document's text store. A text that is its target's last
+  // component (a directory's name) is not kept twice: it is kNone.
+  uint32_t target, text;
   int16_t startCol, endCol;
   int8_t kind;
-  bool textIsLastComponent;  // the text is the target's last component
+  bool textIsLastComponent;
+};
+
+struct AnchorCell {
+  int32_t row;
+  uint32_t name;
+  int16_t col;
 };
 
 class HyperDocument;
@@ -86,16 +94,20 @@ class HyperDocument {
   size_t linkCount() const { return links_.size(); }
   const LinkCells &cells(size_t link) const { return links_[link]; }
   std::string target(size_t link) const { return strings_.get(links_[link].target); }
-  std::string text(size_t link) const { return strings_.get(links_[link].text); }
+  std::string text(size_t link) const { return std::string(textView(link)); }
   // The text and the target's last component without a copy, for searching.
-  std::string_view textView(size_t link) const { return strings_.view(links_[link].text); }
+  std::string_view textView(size_t link) const {
+    const LinkCells &cells = links_[link];
+    return cells.text == TextStore::kNone ? strings_.lastComponent(cells.target)
+                                          : strings_.view(cells.text);
+  }
   std::string_view targetLastComponent(size_t link) const {
     return strings_.lastComponent(links_[link].target);
   }
   HyperLink link(size_t index) const;
   size_t anchorCount() const { return anchors_.size(); }
   HyperLink anchor(size_t index) const;
-  const LinkCells &anchorCells(size_t index) const { return anchors_[index]; }
+  const AnchorCell &anchorCell(size_t index) const { return anchors_[index]; }
   // The first anchor of that name, or -1.
   long findAnchor(const std::string &name) const;
   // Length of a row (0 beyond the document).
@@ -116,7 +128,7 @@ class HyperDocument {
   void endRow();
 
   ChunkedVector<LinkCells> links_;
-  ChunkedVector<LinkCells> anchors_;
+  ChunkedVector<AnchorCell> anchors_;
   TextStore strings_;
   long currentLink_ = -1;  // the link being drawn
   bool linkBeyondCut_ = false;  // it starts where rows are cut: not kept

@@ -147,12 +147,13 @@ void HyperWindow::jumpToAnchor(bool hideCursor) {
   if (!anchorName.empty()) {
     const long anchor = document->findAnchor(anchorName);
     if (anchor < 0) throw ErrorGenericSyntax(_("cannot find <A NAME=\"%$\">"), anchorName);
-    const LinkCells &at = document->anchorCells(static_cast<size_t>(anchor));
+    const AnchorCell &at = document->anchorCell(static_cast<size_t>(anchor));
     // Links lie in reading order: the first one not starting before it.
     size_t low = 0, high = count - 1;
     while (low < high) {
       const size_t middle = (low + high) / 2;
-      if (beforeStart(at, document->cells(middle).startRow, document->cells(middle).startCol))
+      const LinkCells &l = document->cells(middle);
+      if (l.startRow < at.row || (l.startRow == at.row && l.startCol < at.col))
         low = middle + 1;
       else
         high = middle;

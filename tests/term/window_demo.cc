@@ -14,8 +14,7 @@
 #include <vector>
 
 #include "config/reader.h"
-#include "term/bars.h"
-#include "term/status.h"
+#include "term/frame.h"
 #include "term/terminal.h"
 #include "term/window.h"
 
@@ -206,21 +205,13 @@ class DemoView : public NCPlainWindow, public SomethingWithFind {
 int run(const Options &options) {
   CursesSession session(true);
   fillGraphicGlyphs(activeConfig.GraphicChar);
-  zqGeometryManager geometry(3);
-  zqScreenManager screen(geometry);
-  zqStatusWindowWithFind title(screen);
-  zqURLWindowWithFind status(screen);
-  zqHScrollBar hbar(screen);
-  zqVScrollBar vbar(screen);
-  zqScrollBox box(screen);
-  screen.pushCursorWindow(&box);
-  screen.refreshAll();
-  DemoView view(screen, options, title, status, hbar, vbar);
-  title.target = &view;
-  hbar.target = &view;
-  vbar.target = &view;
-  if (!options.title.empty()) title.setText(options.title);
-  status.setText(options.link);
+  ScreenFrame frame;
+  frame.show();
+  zqScreenManager &screen = frame.screen;
+  DemoView view(screen, options, frame.title, frame.status, frame.hbar, frame.vbar);
+  frame.attach(view, view);
+  if (!options.title.empty()) frame.title.setText(options.title);
+  frame.status.setText(options.link);
   screen.setLayoutMode(options.mode);
   screen.pushInputWindow(&view);
   screen.refreshAll();

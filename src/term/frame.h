@@ -1,0 +1,35 @@
+// The windows around the view of the full-screen display and their
+// managers, made in the order the layout needs: the title line, the status
+// line, the two scroll bars and the scroll box. Members go in reverse
+// order, the managers last, as the windows must.
+#ifndef VOK_TERM_FRAME_H
+#define VOK_TERM_FRAME_H
+
+#include "term/bars.h"
+#include "term/status.h"
+#include "term/window.h"
+
+struct ScreenFrame {
+  // The scroll box holds the terminal cursor; everything is put on the screen.
+  void show() {
+    screen.pushCursorWindow(&box);
+    screen.refreshAll();
+  }
+  // The view receives the keys the scroll bars make of clicks, and is what
+  // find mode searches.
+  void attach(NCWindowBase &view, SomethingWithFind &searched) {
+    title.target = &searched;
+    hbar.target = &view;
+    vbar.target = &view;
+  }
+
+  zqGeometryManager geometry{3};
+  zqScreenManager screen{geometry};
+  zqStatusWindowWithFind title{screen};
+  zqURLWindowWithFind status{screen};
+  zqHScrollBar hbar{screen};
+  zqVScrollBar vbar{screen};
+  zqScrollBox box{screen};
+};
+
+#endif
