@@ -274,6 +274,37 @@ def strace_key(pane, name, work):
     return done - arrived
 
 
+def strace_resize(pane, cols, lines, work, settle):
+    """The time inside the program from the size change's signal to the end
+    of the last write before it waits for keys again (a wait that lasts)."""
+    out = os.path.join(work, "strace.resize")
+    tracer = subprocess.Popen(["strace", "-ttt", "-T", "-e", "trace=poll,write",
+                               "-o", out, "-p", str(pane.pid())],
+                              stderr=subprocess.DEVNULL)
+    time.sleep(0.5)
+    pane.tmux("resize-window", "-t", "0", "-x", str(cols), "-y", str(lines))
+    time.sleep(settle)
+    tracer.terminate()
+    tracer.wait()
+    start = done = None
+    with open(out) as f:
+        for line in f:
+            line = line.strip()
+            if start is None:
+                if "SIGWINCH" in line:
+                    start = done = float(line.split()[0])
+                continue
+            m = re.match(r"([\d.]+) (\w+)\((\d+).*<([\d.]+)>$", line)
+            if not m:
+                continue
+            end = float(m.group(1)) + float(m.group(4))
+            if m.group(2) == "write" and m.group(3) == "1":
+                done = end
+            elif m.group(2) == "poll" and float(m.group(4)) >= 0.15:
+                break
+    return float("nan") if start is None else done - start
+
+
 def peak_of(pid):
     with open("/proc/%d/status" % pid) as f:
         return int(re.search(r"VmHWM:\s+(\d+) kB", f.read()).group(1))
@@ -301,9 +332,7 @@ def browse(vok, work, label, env, dirs, runs):
     keys["find, no match"] = (statistics.median(pane.key("Z") for _ in range(12)),
                               strace_key(pane, "Z", work))
     pane.key("Tab")
-    start = time.perf_counter()
-    pane.tmux("resize-window", "-t", "0", "-x", "180", "-y", "45")
-    t_resize = pane.titled(43) - start
+    t_resize = strace_resize(pane, 180, 45, work, 2 * t_first + 1)
     pane.key("End")
     peak = peak_of(pane.pid())
     pane.close()
@@ -342,8 +371,8 @@ def browse_group(vok, work, env, made, model_dirs, runs):
                   "%.1f ms inside the program (target <= 30 ms)"
                   % (name, seen * 1000, reference[name] * 1000,
                      (seen - reference[name]) * 1000, inside * 1000))
-        print("  resize to 180 x 45: %.3f s (target <= the first screen, %.3f s)"
-              % (t_resize, t_first))
+        print("  resize to 180 x 45: %.3f s inside the program (target <= the first "
+              "screen, %.3f s)" % (t_resize, t_first))
         print("  peak memory while shown: %d KiB, %.0f bytes per directory (target <= 400)"
               % (peak, peak * 1024.0 / count))
 

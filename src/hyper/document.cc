@@ -125,8 +125,8 @@ void HyperDocument::openLink(HyperPad *pad, std::string_view target, int kind) {
   ++linkDepth;
   setStyle(pad);
   linkBeyondCut_ = col > kLastColumn;
-  links_.push_back({row, -1, strings_.addText(target), TextStore::kNone, column(col), -1,
-                    static_cast<int8_t>(kind), false});
+  links_.push_back({row, -1, strings_.addText(target), TextStore::kNone, 0, column(col),
+                    -1, static_cast<int8_t>(kind), false});
   currentLink_ = static_cast<long>(links_.size() - 1);
   currentText_.clear();
 }
@@ -137,9 +137,11 @@ void HyperDocument::endLink(HyperPad *pad) {
     LinkCells &link = links_[static_cast<size_t>(currentLink_)];
     link.endRow = row;
     link.endCol = column(col - 1);
-    link.textIsLastComponent = strings_.lastComponent(link.target) == currentText_;
-    link.text =
-        link.textIsLastComponent ? TextStore::kNone : strings_.addStandalone(currentText_);
+    const std::string_view last = strings_.lastComponent(link.target);
+    link.textIsLastComponent = last == currentText_;
+    link.bytesSeen = byteBits(currentText_) | byteBits(last);
+    link.text = link.textIsLastComponent ? TextStore::kNone
+                                         : strings_.addStandalone(currentText_);
     // A link that starts where the row is cut could never be shown.
     if (linkBeyondCut_) links_.pop_back();
   }
@@ -163,20 +165,27 @@ void HyperDocument::endItalic(HyperPad *pad) {
 
 HyperLink HyperDocument::link(size_t index) const {
   const LinkCells &cells = links_[index];
-  return {strings_.get(cells.target), text(index), cells.startRow, cells.startCol,
-          cells.endRow, cells.endCol, cells.kind};
+  return {strings_.get(cells.target),
+          text(index),
+          cells.startRow,
+          cells.startCol,
+          cells.endRow,
+          cells.endCol,
+          cells.kind};
 }
 
 HyperLink HyperDocument::anchor(size_t index) const {
   const AnchorCell &cell = anchors_[index];
-  return {strings_.get(cell.name), "", cell.row, cell.col, cell.row, cell.col, NameAnchor};
+  return {
+      strings_.get(cell.name), "", cell.row, cell.col, cell.row, cell.col, NameAnchor};
 }
 
 // Most anchors differ in their last component, which costs no copy.
 long HyperDocument::findAnchor(const std::string &name) const {
   const size_t slash = name.rfind('/');
-  const std::string_view last =
-      slash == std::string::npos ? std::string_view(name) : std::string_view(name).substr(slash + 1);
+  const std::string_view last = slash == std::string::npos
+                                    ? std::string_view(name)
+                                    : std::string_view(name).substr(slash + 1);
   for (size_t i = 0; i < anchors_.size(); ++i) {
     if (strings_.lastComponent(anchors_[i].name) == last &&
         strings_.get(anchors_[i].name) == name)

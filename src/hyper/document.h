@@ -15,7 +15,12 @@
 #include "hyper/text_store.h"
 
 enum HyperLinkKind {
-  NoLink = -1, JumpLink = 0, NameAnchor = 1, CallLink = 2, RefLink = 3, QuitLink = 4
+  NoLink = -1,
+  JumpLink = 0,
+  NameAnchor = 1,
+  CallLink = 2,
+  RefLink = 3,
+  QuitLink = 4
 };
 
 // One link or anchor as a whole record, made on demand from the document's
@@ -35,10 +40,21 @@ struct LinkCells {
   // Numbers in the document's text store. A text that is its target's last
   // component (a directory's name) is not kept twice: it is kNone.
   uint32_t target, text;
+  // One bit for each byte value (mod 32) in the text and the target's last
+  // component: a search skips a link that lacks one of its text's bits
+  // without reading the link's bytes.
+  uint32_t bytesSeen;
   int16_t startCol, endCol;
   int8_t kind;
   bool textIsLastComponent;
 };
+
+// The bits of bytesSeen that a text needs.
+inline uint32_t byteBits(std::string_view text) {
+  uint32_t bits = 0;
+  for (char c : text) bits |= uint32_t{1} << (static_cast<unsigned char>(c) & 31);
+  return bits;
+}
 
 struct AnchorCell {
   int32_t row;
@@ -76,7 +92,9 @@ class HyperDocument {
   void addSpaces(HyperPad *pad, long n);
   void addGlyph(HyperPad *pad, int index);
   void addAnchor(HyperPad *pad, std::string_view name);
-  void beginLink(HyperPad *pad, std::string_view target) { openLink(pad, target, RefLink); }
+  void beginLink(HyperPad *pad, std::string_view target) {
+    openLink(pad, target, RefLink);
+  }
   void beginJumpLink(HyperPad *pad, std::string_view target) {
     openLink(pad, target, JumpLink);
   }
@@ -130,7 +148,7 @@ class HyperDocument {
   ChunkedVector<LinkCells> links_;
   ChunkedVector<AnchorCell> anchors_;
   TextStore strings_;
-  long currentLink_ = -1;  // the link being drawn
+  long currentLink_ = -1;       // the link being drawn
   bool linkBeyondCut_ = false;  // it starts where rows are cut: not kept
   std::string currentText_;
 };

@@ -200,7 +200,8 @@ void TreePass::run() {
         path_ += child.name;
       }
       const long childIndent = node(child, parentIndent);
-      if (childIndent >= 0) stack.push_back({&child.children, 0, path_.size(), childIndent});
+      if (childIndent >= 0)
+        stack.push_back({&child.children, 0, path_.size(), childIndent});
     }
   }
   if (d_.lineWidth > 0) endLine();
@@ -232,8 +233,9 @@ void HyperTreeDraw::draw(HyperDocument &doc, HyperPad *pad) {
                              {programName, versionString, lastScanText()}));
   }
   TreePass(*this, doc, pad).run();
-  if (!pad) doc.setSize(static_cast<int>(std::min<long>(lineCount, INT32_MAX)),
-                        static_cast<int>(std::min<long>(widestLine, INT32_MAX)));
+  if (!pad)
+    doc.setSize(static_cast<int>(std::min<long>(lineCount, INT32_MAX)),
+                static_cast<int>(std::min<long>(widestLine, INT32_MAX)));
 }
 
 HyperListDraw::HyperListDraw(const std::vector<std::string> *entries) : entries(entries) {
@@ -250,9 +252,9 @@ void HyperListDraw::draw(HyperDocument &doc, HyperPad *pad) {
     return;
   }
   doc.beginDraw(pad);
-  doc.setTitle(formatTitle(_("%$ %$   Found: %$   Last scan: %$"),
-                           {programName, versionString, std::to_string(entries->size()),
-                            lastScanText()}));
+  doc.setTitle(formatTitle(
+      _("%$ %$   Found: %$   Last scan: %$"),
+      {programName, versionString, std::to_string(entries->size()), lastScanText()}));
   std::string buffer;
   for (size_t k = 1; k <= entries->size(); ++k) {
     const std::string &entry = (*entries)[k - 1];

@@ -74,30 +74,36 @@ bool holds(std::string_view hay, std::string_view needle) {
 }
 }  // namespace
 
-zqHyperWindowWithFind::Query::Query(const std::string &text)
-    : text(text),
-      literal(patternLiteral(text)),
-      expression(compilePattern(text)),
-      plain(literal == text) {}
+LinkQuery::LinkQuery(const std::string &text)
+    : text_(text),
+      literal_(patternLiteral(text)),
+      expression_(compilePattern(text)),
+      plain_(literal_ == text),
+      bits_(byteBits(literal_)) {}
 
-bool zqHyperWindowWithFind::matches(size_t link, const Query &query) const {
-  if (holds(document->textView(link), query.text)) return true;
-  // Most links show their target's last component: the same bytes, just
-  // searched for the same text.
-  if (query.plain && document->cells(link).textIsLastComponent) return false;
-  // The literal test needs only that component, which costs no copy; the
-  // whole target is made only for a pattern with a directory part.
-  return literalInLastComponent(query.literal, document->targetLastComponent(link)) &&
-         (!query.expression || matchesPattern(query.expression, document->target(link)));
+bool LinkQuery::matches(const HyperDocument &document, size_t link) const {
+  const LinkCells &cells = document.cells(link);
+  // A match holds the literal in its text (which holds the whole text) or
+  // in its target's last component.
+  if ((cells.bytesSeen & bits_) != bits_) return false;
+  if (holds(document.textView(link), text_)) return true;
+  // Most links show their target's last component: then the text was those
+  // very bytes, and a plain query has been answered.
+  if (plain_ && cells.textIsLastComponent) return false;
+  // The literal in that component is the same test as literalInLastComponent
+  // on the whole target; the target itself is made only for a pattern with
+  // a directory part.
+  return holds(document.targetLastComponent(link), literal_) &&
+         (!expression_ || matchesPattern(expression_, document.target(link)));
 }
 
 void zqHyperWindowWithFind::search(const std::string &text, size_t from, int step,
                                    size_t steps) {
   const size_t count = document->linkCount();
-  const Query query(text);
+  const LinkQuery query(text);
   size_t at = from % count;
   for (size_t i = 0; i < steps; ++i) {
-    if (matches(at, query)) {
+    if (query.matches(*document, at)) {
       showMatch(at);
       return;
     }

@@ -10,6 +10,21 @@
 #include "base/pattern.h"
 #include "hyper/hyper_window.h"
 
+// A search text with its meaning as a pattern, made once per search.
+class LinkQuery {
+ public:
+  explicit LinkQuery(const std::string &text);
+  // A link matches when its text holds the search text, or when its target
+  // matches the text taken as a pattern.
+  bool matches(const HyperDocument &document, size_t link) const;
+
+ private:
+  std::string text_, literal_;
+  PatternRef expression_;
+  bool plain_;     // no directory part: the literal is the text itself
+  uint32_t bits_;  // of the literal, which every match holds somewhere
+};
+
 class zqHyperWindowWithFind : public HyperWindow, public SomethingWithFind {
  public:
   zqHyperWindowWithFind(NCScreenManager &manager, HyperDocument &document,
@@ -31,17 +46,6 @@ class zqHyperWindowWithFind : public HyperWindow, public SomethingWithFind {
   void findNext(const std::string &text) override;
   void select() override { HyperWindow::select(); }
   void passKey(int key) override;
-
-  // A search text with its meaning as a pattern, made once per search.
-  struct Query {
-    explicit Query(const std::string &text);
-    std::string text, literal;
-    PatternRef expression;
-    bool plain;  // no directory part: the literal is the text itself
-  };
-  // A link matches when its text holds the search text, or when its target
-  // matches the text taken as a pattern.
-  bool matches(size_t link, const Query &query) const;
 
  private:
   void enterFind(int key);

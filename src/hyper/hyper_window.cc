@@ -13,7 +13,8 @@
 namespace {
 
 constexpr int kCtrlB = 2, kCtrlC = 3, kCtrlD = 4, kCtrlE = 5, kCtrlF = 6, kCtrlN = 14,
-              kCtrlP = 16, kCtrlU = 21, kCtrlV = 22, kCtrlY = 25, kCtrlA = 1, kEscape = 27;
+              kCtrlP = 16, kCtrlU = 21, kCtrlV = 22, kCtrlY = 25, kCtrlA = 1,
+              kEscape = 27;
 
 attr_t attrOf(int slot) { return displayAttributes.slot[slot]; }
 
@@ -36,10 +37,17 @@ int span(const LinkCells &l) { return l.endCol - l.startCol; }
 // highlighted forms; other cells keep the last one given.
 int highlightSlot(int slot, int &last) {
   switch (slot) {
-    case kAttrDir: last = kAttrHighlightDir; break;
-    case kAttrBoldLink: last = kAttrHighlightBoldLink; break;
-    case kAttrSymLink: last = kAttrHighlightSymLink; break;
-    default: break;
+    case kAttrDir:
+      last = kAttrHighlightDir;
+      break;
+    case kAttrBoldLink:
+      last = kAttrHighlightBoldLink;
+      break;
+    case kAttrSymLink:
+      last = kAttrHighlightSymLink;
+      break;
+    default:
+      break;
   }
   return last;
 }
@@ -133,7 +141,9 @@ void HyperWindow::run() {
   anchorName.clear();
 }
 
-HyperLink HyperWindow::followLink(HyperLink &) { return {"", "", -1, -1, -1, -1, NoLink}; }
+HyperLink HyperWindow::followLink(HyperLink &) {
+  return {"", "", -1, -1, -1, -1, NoLink};
+}
 
 // ---- positioning ----
 
@@ -146,7 +156,8 @@ void HyperWindow::jumpToAnchor(bool hideCursor) {
         _("no <A HREF=...> tags present\nDo not use the `-c' option for this file"));
   if (!anchorName.empty()) {
     const long anchor = document->findAnchor(anchorName);
-    if (anchor < 0) throw ErrorGenericSyntax(_("cannot find <A NAME=\"%$\">"), anchorName);
+    if (anchor < 0)
+      throw ErrorGenericSyntax(_("cannot find <A NAME=\"%$\">"), anchorName);
     const AnchorCell &at = document->anchorCell(static_cast<size_t>(anchor));
     // Links lie in reading order: the first one not starting before it.
     size_t low = 0, high = count - 1;
@@ -256,8 +267,9 @@ void HyperWindow::redraw() {
   paint();
   refresh();
   // The window's rows go out with the status line's update.
-  statusLine->setText(highlighted >= 0 ? document->target(static_cast<size_t>(highlighted))
-                                       : std::string());
+  statusLine->setText(highlighted >= 0
+                          ? document->target(static_cast<size_t>(highlighted))
+                          : std::string());
 }
 
 void HyperWindow::finish() {
@@ -300,7 +312,8 @@ void HyperWindow::paint() {
       int slot = cell.attr;
       if (bright) {
         const long at = cell.column - bright->from;
-        if (at >= 0 && at < static_cast<long>(bright->slots.size())) slot = bright->slots[at];
+        if (at >= 0 && at < static_cast<long>(bright->slots.size()))
+          slot = bright->slots[at];
       }
       const chtype shown =
           cell.glyph ? GraphicCharTable[cell.byte].glyph : printableByte(cell.byte);
@@ -452,9 +465,13 @@ void HyperWindow::pan(bool rightward) {
   const bool roomRight = left + cols() < std::max(document->cols, cols());
   bool can;
   if (rightward)
-    can = !oneRow ? roomRight : narrower ? cursorCol > 0 && roomRight : cursorCol + w > cols() - 1;
+    can = !oneRow    ? roomRight
+          : narrower ? cursorCol > 0 && roomRight
+                     : cursorCol + w > cols() - 1;
   else
-    can = !oneRow ? left > 0 : narrower ? left > 0 && cursorCol + w != cols() - 1 : cursorCol < 0;
+    can = !oneRow    ? left > 0
+          : narrower ? left > 0 && cursorCol + w != cols() - 1
+                     : cursorCol < 0;
   if (can) {
     left += rightward ? 1 : -1;
     cursorCol += rightward ? -1 : 1;
@@ -500,7 +517,8 @@ void HyperWindow::scrollBack(long lines) {
   const LinkCells &l = document->cells(current);
   if (l.endRow >= newTop + rows()) {
     long i = static_cast<long>(current) - 1;
-    while (i >= 0 && document->cells(static_cast<size_t>(i)).endRow >= newTop + rows()) --i;
+    while (i >= 0 && document->cells(static_cast<size_t>(i)).endRow >= newTop + rows())
+      --i;
     if (i >= 0) {
       moveTo(static_cast<size_t>(i), false);
       newTop = std::min<long>(newTop, document->cells(static_cast<size_t>(i)).startRow);
@@ -597,25 +615,61 @@ void HyperWindow::processKey(int key) {
 
 bool HyperWindow::commonKey(int key) {
   switch (key) {
-    case '\n': case '\r': case ' ': select(); break;
-    case kCtrlC: case KEY_F(10): endLoop(); break;
-    case KEY_DOWN: case KEY_SF: down(); break;
-    case KEY_UP: case KEY_SR: up(); break;
-    case KEY_LEFT: previousLink(); break;
-    case KEY_RIGHT: nextLink(); break;
-    case KEY_HOME: firstLink(); break;
-    case KEY_END: lastLink(); break;
-    case KEY_NPAGE: pageDown(rows() - 1); break;
-    case KEY_PPAGE: pageUp(rows() - 1); break;
-    case ',': case KEY_SLEFT: pan(false); break;
-    case '.': case KEY_SRIGHT: pan(true); break;
-    case KEY_B2: centre(); break;
+    case '\n':
+    case '\r':
+    case ' ':
+      select();
+      break;
+    case kCtrlC:
+    case KEY_F(10):
+      endLoop();
+      break;
+    case KEY_DOWN:
+    case KEY_SF:
+      down();
+      break;
+    case KEY_UP:
+    case KEY_SR:
+      up();
+      break;
+    case KEY_LEFT:
+      previousLink();
+      break;
+    case KEY_RIGHT:
+      nextLink();
+      break;
+    case KEY_HOME:
+      firstLink();
+      break;
+    case KEY_END:
+      lastLink();
+      break;
+    case KEY_NPAGE:
+      pageDown(rows() - 1);
+      break;
+    case KEY_PPAGE:
+      pageUp(rows() - 1);
+      break;
+    case ',':
+    case KEY_SLEFT:
+      pan(false);
+      break;
+    case '.':
+    case KEY_SRIGHT:
+      pan(true);
+      break;
+    case KEY_B2:
+      centre();
+      break;
     case KEY_F(9):
       statusLine->nextPage();
       finish();
       break;
-    case KEY_F(8): manager->redrawAll(); break;
-    default: return false;
+    case KEY_F(8):
+      manager->redrawAll();
+      break;
+    default:
+      return false;
   }
   return true;
 }
@@ -646,27 +700,71 @@ void HyperWindow::viKey(int key) {
   const int half = rows() / 2 - 1;
   bool g = false, z = false;
   switch (key) {
-    case '0': case '^': lineEdge(false); break;
-    case '$': lineEdge(true); break;
-    case 'j': case '+': case '_': repeat(n, &HyperWindow::stepDown, 0); break;
-    case 'k': case '-': repeat(n, &HyperWindow::stepUp, 0); break;
-    case 'l': case 'w': case 'W': repeat(n, &HyperWindow::stepNext, 0); break;
-    case 'h': case 'b': case 'B': repeat(n, &HyperWindow::stepPrevious, 0); break;
-    case kCtrlF: repeat(n, &HyperWindow::stepPageDown, rows() - 1); break;
-    case kCtrlB: repeat(n, &HyperWindow::stepPageUp, rows() - 1); break;
-    case kCtrlD: pageDown(countActive ? n : half); break;
-    case kCtrlU: pageUp(countActive ? n : half); break;
-    case kCtrlE: scrollForward(n); break;
-    case kCtrlY: scrollBack(n); break;
-    case 'G': lastLink(); break;
+    case '0':
+    case '^':
+      lineEdge(false);
+      break;
+    case '$':
+      lineEdge(true);
+      break;
+    case 'j':
+    case '+':
+    case '_':
+      repeat(n, &HyperWindow::stepDown, 0);
+      break;
+    case 'k':
+    case '-':
+      repeat(n, &HyperWindow::stepUp, 0);
+      break;
+    case 'l':
+    case 'w':
+    case 'W':
+      repeat(n, &HyperWindow::stepNext, 0);
+      break;
+    case 'h':
+    case 'b':
+    case 'B':
+      repeat(n, &HyperWindow::stepPrevious, 0);
+      break;
+    case kCtrlF:
+      repeat(n, &HyperWindow::stepPageDown, rows() - 1);
+      break;
+    case kCtrlB:
+      repeat(n, &HyperWindow::stepPageUp, rows() - 1);
+      break;
+    case kCtrlD:
+      pageDown(countActive ? n : half);
+      break;
+    case kCtrlU:
+      pageUp(countActive ? n : half);
+      break;
+    case kCtrlE:
+      scrollForward(n);
+      break;
+    case kCtrlY:
+      scrollBack(n);
+      break;
+    case 'G':
+      lastLink();
+      break;
     case 'g':
-      if (gPending) firstLink(); else g = true;
+      if (gPending)
+        firstLink();
+      else
+        g = true;
       break;
     case 'Z':
-      if (zPending) endLoop(); else z = true;
+      if (zPending)
+        endLoop();
+      else
+        z = true;
       break;
-    case 'q': case 'Q': endLoop(); break;
-    default: break;
+    case 'q':
+    case 'Q':
+      endLoop();
+      break;
+    default:
+      break;
   }
   resetVi();
   gPending = g;
@@ -687,13 +785,28 @@ void HyperWindow::emacsKey(int key) {
     return;
   }
   switch (key) {
-    case kCtrlA: lineEdge(false); break;
-    case kCtrlE: lineEdge(true); break;
-    case kCtrlN: down(); break;
-    case kCtrlP: up(); break;
-    case kCtrlV: pageDown(rows() - 1); break;
-    case kCtrlB: previousLink(); break;
-    case kCtrlF: nextLink(); break;
-    default: break;
+    case kCtrlA:
+      lineEdge(false);
+      break;
+    case kCtrlE:
+      lineEdge(true);
+      break;
+    case kCtrlN:
+      down();
+      break;
+    case kCtrlP:
+      up();
+      break;
+    case kCtrlV:
+      pageDown(rows() - 1);
+      break;
+    case kCtrlB:
+      previousLink();
+      break;
+    case kCtrlF:
+      nextLink();
+      break;
+    default:
+      break;
   }
 }

@@ -38,15 +38,27 @@ class HyperWindow : public NCWindowBase {
   virtual HyperLink followLink(HyperLink &link);
 
   // Movements, each ending with the highlight redrawn (where one moves).
-  void down() { if (stepVertically(true)) finish(); }
-  void up() { if (stepVertically(false)) finish(); }
-  void previousLink() { if (stepLink(false)) finish(); }
-  void nextLink() { if (stepLink(true)) finish(); }
+  void down() {
+    if (stepVertically(true)) finish();
+  }
+  void up() {
+    if (stepVertically(false)) finish();
+  }
+  void previousLink() {
+    if (stepLink(false)) finish();
+  }
+  void nextLink() {
+    if (stepLink(true)) finish();
+  }
   void firstLink();
   void lastLink();
   void lineEdge(bool end);  // the first or last link starting on the row
-  void pageDown(long lines) { if (stepPageDown(lines)) finish(); }
-  void pageUp(long lines) { if (stepPageUp(lines)) finish(); }
+  void pageDown(long lines) {
+    if (stepPageDown(lines)) finish();
+  }
+  void pageUp(long lines) {
+    if (stepPageUp(lines)) finish();
+  }
   void pan(bool rightward);
   void centre();
   void scrollForward(long lines);  // vi ^E

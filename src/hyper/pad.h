@@ -13,9 +13,9 @@
 #define VOK_HYPER_PAD_H
 
 #include <cstdint>
-#include <vector>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "hyper/text_store.h"
 
@@ -72,9 +72,9 @@ class HyperPad {
   std::vector<uint32_t> size_;
   std::string row_;  // the row being drawn
   int column_ = 0;
-  int spaces_ = 0;   // space cells of row_ not yet stored
+  int spaces_ = 0;  // space cells of row_ not yet stored
   int attr_ = 0;
-  int rowAttr_ = 0;  // the slot in force at the end of row_
+  int rowAttr_ = 0;    // the slot in force at the end of row_
   bool open_ = false;  // a row has been started and not stored
 };
 

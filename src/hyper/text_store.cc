@@ -54,10 +54,13 @@ size_t TextStore::sharedLevels(std::string_view text) const {
 }
 
 uint32_t TextStore::store(std::string_view text, size_t levels) {
-  if (levels > 0 && chain_[levels - 1].length == text.size()) return chain_[levels - 1].id;
+  if (levels > 0 && chain_[levels - 1].length == text.size())
+    return chain_[levels - 1].id;
   const size_t baseLength = levels > 0 ? chain_[levels - 1].length : 0;
   const std::string_view own = text.substr(baseLength);
-  entries_.push_back({arena_.append(own), static_cast<uint32_t>(own.size()),
+  const bool slashName =
+      !own.empty() && own[0] == '/' && own.find('/', 1) == std::string_view::npos;
+  entries_.push_back({arena_.append(own), static_cast<uint32_t>(own.size()), slashName,
                       levels > 0 ? chain_[levels - 1].id : kNone});
   return static_cast<uint32_t>(entries_.size() - 1);
 }
@@ -76,7 +79,9 @@ uint32_t TextStore::addPath(std::string_view path) {
   return id;
 }
 
-uint32_t TextStore::addText(std::string_view text) { return store(text, sharedLevels(text)); }
+uint32_t TextStore::addText(std::string_view text) {
+  return store(text, sharedLevels(text));
+}
 
 std::string TextStore::get(uint32_t id) const {
   std::vector<const Entry *> parts;
@@ -90,14 +95,6 @@ std::string TextStore::get(uint32_t id) const {
   for (auto part = parts.rbegin(); part != parts.rend(); ++part)
     text.append((*part)->data, (*part)->length);
   return text;
-}
-
-// A string continues its base at a '/', so its last component lies wholly
-// in its own part.
-std::string_view TextStore::lastComponent(uint32_t id) const {
-  const std::string_view own(entries_[id].data, entries_[id].length);
-  const size_t slash = own.rfind('/');
-  return slash == std::string_view::npos ? own : own.substr(slash + 1);
 }
 
 void TextStore::clear() {

@@ -82,8 +82,15 @@ class TextStore {
   std::string_view view(uint32_t id) const {
     return std::string_view(entries_[id].data, entries_[id].length);
   }
-  // The part of the string after its last '/', or all of it.
-  std::string_view lastComponent(uint32_t id) const;
+  // The part of the string after its last '/', or all of it. A string
+  // continues its base at a '/', so that part lies wholly in its own part.
+  std::string_view lastComponent(uint32_t id) const {
+    const Entry &entry = entries_[id];
+    if (entry.slashName) return std::string_view(entry.data + 1, entry.length - 1);
+    const std::string_view own(entry.data, entry.length);
+    const size_t slash = own.rfind('/');
+    return slash == std::string_view::npos ? own : own.substr(slash + 1);
+  }
   size_t count() const { return entries_.size(); }
   void clear();
   size_t bytes() const;
@@ -91,8 +98,9 @@ class TextStore {
  private:
   struct Entry {
     const char *data;  // this string's own part
-    uint32_t length;
-    uint32_t base;  // the string it continues, or kNone
+    uint32_t length : 31;
+    uint32_t slashName : 1;  // the own part is "/" and the last component
+    uint32_t base;           // the string it continues, or kNone
   };
   struct Level {
     uint32_t id;

@@ -55,7 +55,8 @@ void showDirectoryTree(const std::string &dir, bool mountScan, bool rescanFirst)
     path = expandDirName(makeAbsolute(dir, currentDir), false, false);
   } else {
     path = currentDir;
-    if (path.empty()) throw ErrorGenericCommandLine(_("cannot determine current directory"));
+    if (path.empty())
+      throw ErrorGenericCommandLine(_("cannot determine current directory"));
   }
   if (rescanFirst || !lookupPath(path, false, false, false).node)
     scanForTreeCommand(path, false);

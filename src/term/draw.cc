@@ -6,11 +6,14 @@
 
 #include "base/message.h"
 
-chtype printableByte(unsigned char byte) { return isprint(byte) || byte == ' ' ? byte : '?'; }
+chtype printableByte(unsigned char byte) {
+  return isprint(byte) || byte == ' ' ? byte : '?';
+}
 
 int drawPrintableN(WINDOW *w, const char *s, int n) {
   int drawn = 0;
-  for (; drawn < n && s[drawn] != '\0'; ++drawn) waddch(w, printableByte(static_cast<unsigned char>(s[drawn])));
+  for (; drawn < n && s[drawn] != '\0'; ++drawn)
+    waddch(w, printableByte(static_cast<unsigned char>(s[drawn])));
   return drawn;
 }
 

@@ -8,10 +8,43 @@
 #include <curses.h>
 
 enum GraphicChar {
-  GLt, GGt, GAmp, GQuot, GBoxUR, GBoxDR, GBoxDL, GBoxUL, GBoxVL, GBoxVR, GBoxHU, GBoxHD,
-  GBoxH, GBoxV, GRArr, GLArr, GDArr, GUArr, GDegree, GPlMinus, GLEqual, GGEqual, GNEqual,
-  GBullet, GDiamond, GCkBoard, GBoard, GLantern, GBlock, GPi, GSterling, GS1, GS9, GS3,
-  GS7, GSpace, GraphicCharCount
+  GLt,
+  GGt,
+  GAmp,
+  GQuot,
+  GBoxUR,
+  GBoxDR,
+  GBoxDL,
+  GBoxUL,
+  GBoxVL,
+  GBoxVR,
+  GBoxHU,
+  GBoxHD,
+  GBoxH,
+  GBoxV,
+  GRArr,
+  GLArr,
+  GDArr,
+  GUArr,
+  GDegree,
+  GPlMinus,
+  GLEqual,
+  GGEqual,
+  GNEqual,
+  GBullet,
+  GDiamond,
+  GCkBoard,
+  GBoard,
+  GLantern,
+  GBlock,
+  GPi,
+  GSterling,
+  GS1,
+  GS9,
+  GS3,
+  GS7,
+  GSpace,
+  GraphicCharCount
 };
 
 struct GraphicCharEntry {

@@ -9,7 +9,8 @@ namespace {
 TEST(PatternTest, ValidationAndLiteral) {
   for (const char *bad : {"/usr", "usr/", "a///b", "/"})
     EXPECT_THROW(validatePattern(bad), ErrorGenericCommandLine) << bad;
-  for (const char *good : {"", "a//b", "a/b", "a"}) EXPECT_NO_THROW(validatePattern(good));
+  for (const char *good : {"", "a//b", "a/b", "a"})
+    EXPECT_NO_THROW(validatePattern(good));
   EXPECT_EQ(patternLiteral("a/b/c"), "c");
   EXPECT_EQ(patternLiteral("abc"), "abc");
 }

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "driver/globals.h"
 #include "support/run_vok.h"
 #include "support/tmux_screen.h"
 #include "tree/dir_tree.h"
 #include "tree/tree_file.h"
-#include "driver/globals.h"
 
 namespace {
 
@@ -53,7 +53,8 @@ class BrowserTest : public ::testing::Test {
                                         vok.commandLine(args));
   }
   // Waits until the title line is up on line `line`.
-  static bool titled(const TmuxScreen &screen, int line = 22, const std::string &more = "") {
+  static bool titled(const TmuxScreen &screen, int line = 22,
+                     const std::string &more = "") {
     return screen.waitFor([&](const Screen &s) {
       return static_cast<int>(s.size()) > line &&
              s[line].compare(0, 14 + more.size(), "  vok 0.1.0   " + more) == 0;
@@ -91,7 +92,8 @@ TEST_P(TreeScreenTest, TheWholeTreeCellForCell) {
   Screen s = screen->capture();
   const Screen rows = exampleRows(graphic ? kLineDrawing : kPlain);
   for (int y = 0; y < 22; ++y)
-    EXPECT_EQ(s[y], pad(y < 4 ? rows[y] : "", 80)) << "line " << y << "\n" << showScreen(s);
+    EXPECT_EQ(s[y], pad(y < 4 ? rows[y] : "", 80)) << "line " << y << "\n"
+                                                   << showScreen(s);
   EXPECT_EQ(s[22].size(), 80u) << "no scroll bar shares the title line";
   EXPECT_EQ(s[23], statusLine(root)) << "the first link is highlighted";
   screen->keys({"Down"});
@@ -100,9 +102,11 @@ TEST_P(TreeScreenTest, TheWholeTreeCellForCell) {
   EXPECT_TRUE(screen->waitForLine(23, statusLine(root + "/tmp")));
   screen->keys({"F9"});
   EXPECT_TRUE(screen->waitForLine(
-      23, pad("  Keys (1):  Arrows,PgUp,PgDn,Home,End=Move cursor  Enter,Space=Select", 80)));
+      23,
+      pad("  Keys (1):  Arrows,PgUp,PgDn,Home,End=Move cursor  Enter,Space=Select", 80)));
   screen->keys({"F9", "F9", "F9"});
-  EXPECT_TRUE(screen->waitForLine(23, pad("  Keys (4):  A-Z,a-z,0-9=Enter find mode", 80)));
+  EXPECT_TRUE(
+      screen->waitForLine(23, pad("  Keys (4):  A-Z,a-z,0-9=Enter find mode", 80)));
   EXPECT_EQ(typeAndEnd(*screen, {"F10"}), ".");
 }
 
@@ -167,23 +171,39 @@ TEST_F(BrowserTest, BrowsingStartsAtTheCurrentDirectoryAndClicksSelect) {
   screen->click(static_cast<int>(root.size()) + 4, 3);  // on "tmp"
   ASSERT_TRUE(screen->waitForExit());
   EXPECT_EQ(readFile(vok.newDirFile()), root + "/tmp");
+
+  // The DefaultTree directories instead of the whole tree.
+  scan("DefaultTree = \"" + root + "/doc\"\n");
+  screen = show({});
+  ASSERT_TRUE(titled(*screen));
+  Screen s = screen->capture();
+  const Glyphs &g = kLineDrawing;
+  EXPECT_EQ(s[0], pad(root + "/doc" + g.h + g.hd + g.h + "new", 80)) << showScreen(s);
+  EXPECT_EQ(s[1], pad(std::string(root.size() + 5, ' ') + g.ur + g.h + "old", 80));
+  EXPECT_EQ(s[2], pad("", 80));
+  EXPECT_EQ(s[23], statusLine(root + "/doc/old"));
+  EXPECT_EQ(typeAndEnd(*screen, {"F10"}), ".");
 }
 
 TEST_F(BrowserTest, ListsOfMatchesAndBookmarks) {
   for (const char *d : {"a/qq", "b/qq", "c/qq", "d/qq", "e/qq"}) makeDirs(root + "/" + d);
   scan();
   auto screen = show({"qq"});
-  ASSERT_TRUE(titled(*screen, 22, "Found: 5   Last scan: ")) << showScreen(screen->capture());
+  ASSERT_TRUE(titled(*screen, 22, "Found: 5   Last scan: "))
+      << showScreen(screen->capture());
   Screen s = screen->capture();
   const char *letters = "abcde";
   for (int i = 0; i < 5; ++i)
-    EXPECT_EQ(s[i], pad(" " + std::to_string(i + 1) + " " + root + "/" + letters[i] + "/qq ", 80));
+    EXPECT_EQ(
+        s[i],
+        pad(" " + std::to_string(i + 1) + " " + root + "/" + letters[i] + "/qq ", 80));
   EXPECT_EQ(s[5], pad("", 80));
   EXPECT_EQ(s[23], statusLine(root + "/a/qq"));
   EXPECT_EQ(typeAndEnd(*screen, {"Down", "Enter"}), root + "/b/qq");
 
   screen = show({"qq", "9"});
-  ASSERT_TRUE(titled(*screen, 22, "Found: 5")) << "a number beyond the count shows the list";
+  ASSERT_TRUE(titled(*screen, 22, "Found: 5"))
+      << "a number beyond the count shows the list";
   EXPECT_EQ(typeAndEnd(*screen, {"End", "Enter"}), root + "/e/qq");
 
   ASSERT_EQ(vok.run({"-ba", root + "/c/qq", root + "/a/qq"}).status, 0);
@@ -208,8 +228,9 @@ TEST_F(BrowserTest, TheTreeOfOneDirectory) {
 
   screen = show({"-tr", root + "/doc"});
   ASSERT_TRUE(titled(*screen));
-  EXPECT_EQ(screen->capture()[1], pad(std::string(root.size() + 5, ' ') + g.vr + g.h + "new", 80)) << showScreen(screen->capture())
-      << "rescanned: later comes first";
+  EXPECT_EQ(screen->capture()[1],
+            pad(std::string(root.size() + 5, ' ') + g.vr + g.h + "new", 80))
+      << showScreen(screen->capture()) << "rescanned: later comes first";
   EXPECT_EQ(typeAndEnd(*screen, {"F10"}), ".");
 
   const std::string outside = vok.dir().file("outside");
@@ -219,7 +240,8 @@ TEST_F(BrowserTest, TheTreeOfOneDirectory) {
   s = screen->capture();
   EXPECT_EQ(s[0], pad(outside + g.h + g.h + g.h + "x", 80)) << "scanned first";
   EXPECT_EQ(s[1].compare(0, root.size() + 8, root + "/doc/new"), 0)
-      << "the current directory as a second root\n" << showScreen(s);
+      << "the current directory as a second root\n"
+      << showScreen(s);
   EXPECT_EQ(typeAndEnd(*screen, {"Right", "Enter"}), outside + "/x");
 }
 
@@ -253,7 +275,8 @@ TEST_F(BrowserTest, SmallScreens) {
   screen = show({"-T"}, 50, 10);
   ASSERT_TRUE(titled(*screen, 8)) << "exactly 50 x 10 is enough";
   screen->resize(49, 10);
-  ASSERT_TRUE(screen->waitForLine(0, pad("Screen too small - please resize to make it bigger", 49)));
+  ASSERT_TRUE(screen->waitForLine(
+      0, pad("Screen too small - please resize to make it bigger", 49)));
   screen->keys({"Enter"});  // dropped
   screen->resize(80, 24);
   ASSERT_TRUE(titled(*screen));
@@ -273,7 +296,8 @@ TEST_F(BrowserTest, ATreeOfTwoHundredThousandDirectories) {
   DirNodeRef model = dir("/vok-model");
   for (int i = 0; i < 200; ++i) {
     DirNodeRef d = dir("d" + std::to_string(1000 + i));
-    for (int j = 0; j < 1000; ++j) d->children.push_back(dir("e" + std::to_string(10000 + j)));
+    for (int j = 0; j < 1000; ++j)
+      d->children.push_back(dir("e" + std::to_string(10000 + j)));
     model->children.push_back(d);
   }
   dirTree.rootList = {model};

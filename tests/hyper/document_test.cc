@@ -12,25 +12,26 @@ TEST(TextStoreTest, PathsKeepOnlyTheirOwnPartsAndComeBackWhole) {
   TextStore store;
   struct Case {
     const char *text;
-    bool path;            // added with addPath, else addText
-    const char *last;     // its last component
+    bool path;         // added with addPath, else addText
+    const char *last;  // its last component
   };
   const Case cases[] = {
       {"/home/user", true, "user"},
       {"/home/user/doc", true, "doc"},
-      {"/home/user/doc", false, "doc"},      // the link after its anchor
-      {"/home/user/doc2", true, "doc2"},     // a prefix, but not at a '/'
+      {"/home/user/doc", false, "doc"},   // the link after its anchor
+      {"/home/user/doc2", true, "doc2"},  // a prefix, but not at a '/'
       {"/home/user/doc2/new", true, "new"},
       {"/home/user/src", true, "src"},
       {"#/home/user/doc", false, "doc"},
       {"/", true, ""},
-      {"/usr", true, "usr"},                  // the base ends in '/'
+      {"/usr", true, "usr"},  // the base ends in '/'
       {"/usr/lib/x", false, "x"},
       {"relative name", false, "relative name"},
       {"", true, ""},
   };
   std::vector<uint32_t> ids;
-  for (const Case &c : cases) ids.push_back(c.path ? store.addPath(c.text) : store.addText(c.text));
+  for (const Case &c : cases)
+    ids.push_back(c.path ? store.addPath(c.text) : store.addText(c.text));
   for (size_t i = 0; i < ids.size(); ++i) {
     EXPECT_EQ(store.get(ids[i]), cases[i].text) << i;
     EXPECT_EQ(store.lastComponent(ids[i]), cases[i].last) << i;

@@ -54,8 +54,8 @@ class DrawersTest : public ::testing::Test {
 
 // The example tree: /home/user with doc (old, new), src and tmp.
 TEST_F(DrawersTest, TreeLinesConnectorsAndLinks) {
-  DirNodeList roots = {node("/home/user", {node("doc", {node("old"), node("new")}),
-                                           node("src"), node("tmp")})};
+  DirNodeList roots = {node(
+      "/home/user", {node("doc", {node("old"), node("new")}), node("src"), node("tmp")})};
   HyperTreeDraw drawer(&roots);
   HyperDocument doc(drawer);
   Rendered r = render(doc);
@@ -74,7 +74,7 @@ TEST_F(DrawersTest, TreeLinesConnectorsAndLinks) {
   EXPECT_EQ(widestLine, 22);
   EXPECT_TRUE(drawer.verticals.empty());
   EXPECT_EQ(doc.title, "vok 0.1.0   Last scan: Jan  1  00:00");
-  const char *targets[] = {"/home/user", "/home/user/doc", "/home/user/doc/old",
+  const char *targets[] = {"/home/user",         "/home/user/doc", "/home/user/doc/old",
                            "/home/user/doc/new", "/home/user/src", "/home/user/tmp"};
   ASSERT_EQ(doc.linkCount(), 6u);
   ASSERT_EQ(doc.anchorCount(), 6u);
@@ -97,19 +97,19 @@ TEST_F(DrawersTest, TreeLinesConnectorsAndLinks) {
 }
 
 TEST_F(DrawersTest, TagsLinksAndNames) {
-  DirNodeRef unreadable = node("locked"), unlisted = node("nolist"), added = node("added"),
-             skipped = node("skipped");
+  DirNodeRef unreadable = node("locked"), unlisted = node("nolist"),
+             added = node("added"), skipped = node("skipped");
   unreadable->unreadableState = ReadCannotEnter;
   unlisted->unreadableState = ReadCannotList;
   added->skipState = SkipAdded;
   skipped->skipState = SkipSkipped;
   DirNodeList roots = {node(
-      "/r", {added, skipped, unreadable, unlisted,
-             link("in", LinkInside, AccessOk, "/r/added"),
-             link("innoread", LinkInside, AccessNoRead, "/r/added"),
-             link("innosearch", LinkInside, AccessNoSearch, "/r/added"),
-             link("out", LinkOutside, AccessOk, "/elsewhere"),
-             link("gone", LinkNotFound, AccessOk, ""), node("tab\tand\nline")})};
+      "/r",
+      {added, skipped, unreadable, unlisted, link("in", LinkInside, AccessOk, "/r/added"),
+       link("innoread", LinkInside, AccessNoRead, "/r/added"),
+       link("innosearch", LinkInside, AccessNoSearch, "/r/added"),
+       link("out", LinkOutside, AccessOk, "/elsewhere"),
+       link("gone", LinkNotFound, AccessOk, ""), node("tab\tand\nline")})};
   HyperTreeDraw drawer(&roots);
   HyperDocument doc(drawer);
   Rendered r = render(doc);
@@ -139,8 +139,10 @@ TEST_F(DrawersTest, TagsLinksAndNames) {
     EXPECT_EQ(l.kind, rows[i].second[0] == '#' ? JumpLink : RefLink);
   }
   EXPECT_EQ(next, doc.linkCount());
-  EXPECT_EQ(r.attrs[3].substr(5), "ddddddnnnnnnnnnnnnn") << "the tag is no part of the link";
-  EXPECT_EQ(r.attrs[7].substr(5), std::string(35, 's')) << "a link drawn in italics, tag and all";
+  EXPECT_EQ(r.attrs[3].substr(5), "ddddddnnnnnnnnnnnnn")
+      << "the tag is no part of the link";
+  EXPECT_EQ(r.attrs[7].substr(5), std::string(35, 's'))
+      << "a link drawn in italics, tag and all";
   EXPECT_EQ(r.attrs[8].substr(5), std::string(34, 'n'));
   EXPECT_EQ(doc.link(4).text, "in  ../in-target");
   // Anchors: every drawn directory and every followed link, by full path.
@@ -167,8 +169,8 @@ TEST_F(DrawersTest, ListsNumberTheirEntries) {
     if (count == 0) continue;
     EXPECT_EQ(doc.title, "vok 0.1.0   Found: " + std::to_string(count) +
                              "   Last scan: Jan  1  00:00");
-    EXPECT_EQ(r.text[0], std::string(digits == 1 ? " 1 " : "  1 ") + "/e0" +
-                             std::string(14, ' '));
+    EXPECT_EQ(r.text[0],
+              std::string(digits == 1 ? " 1 " : "  1 ") + "/e0" + std::string(14, ' '));
     EXPECT_EQ(r.text[1].substr(digits + 2), "/long/entry?name ");
     EXPECT_EQ(r.attrs[0], std::string(doc.cols, 'd')) << "one full-width link a line";
     EXPECT_EQ(doc.target(1), "/long/entry\tname");

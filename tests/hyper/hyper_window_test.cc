@@ -1,12 +1,10 @@
-#include "hyper/find_window.h"
-
-#include "hyper/drawers.h"
-
 #include <gtest/gtest.h>
 
 #include "base/errors.h"
 #include "config/reader.h"
 #include "driver/globals.h"
+#include "hyper/drawers.h"
+#include "hyper/find_window.h"
 #include "support/curses_screen.h"
 #include "support/temp_dir.h"
 
@@ -66,8 +64,8 @@ class HyperWindowTest : public ::testing::Test {
 
   zqHyperWindowWithFind &open(int keySet = kKeysDefault, const std::string &anchor = "") {
     activeConfig.KeyBinding = keySet;
-    window = std::make_unique<zqHyperWindowWithFind>(screen, doc, title, status, hbar, vbar,
-                                                     anchor, 0, 0);
+    window = std::make_unique<zqHyperWindowWithFind>(screen, doc, title, status, hbar,
+                                                     vbar, anchor, 0, 0);
     title.target = window.get();
     screen.pushInputWindow(window.get());
     return *window;
@@ -112,10 +110,24 @@ const Walk kWalks[] = {
     {"start", kKeysDefault, {}, "A000", 0, 0},
     {"down to the overlapping link", kKeysDefault, {KEY_DOWN, KEY_DOWN}, "A004", 0, 0},
     {"down keeps its column", kKeysDefault, {KEY_RIGHT, KEY_DOWN}, "B002", 0, 0},
-    {"down between odd rows", kKeysDefault, {KEY_RIGHT, KEY_RIGHT, KEY_DOWN}, "C003", 0, 0},
-    {"up to the nearest, first wins ties", kKeysDefault, {KEY_RIGHT, KEY_RIGHT, KEY_UP},
-     "B000", 0, 0},
-    {"next and previous link", kKeysDefault, {KEY_RIGHT, KEY_RIGHT, KEY_LEFT}, "B000", 0, 0},
+    {"down between odd rows",
+     kKeysDefault,
+     {KEY_RIGHT, KEY_RIGHT, KEY_DOWN},
+     "C003",
+     0,
+     0},
+    {"up to the nearest, first wins ties",
+     kKeysDefault,
+     {KEY_RIGHT, KEY_RIGHT, KEY_UP},
+     "B000",
+     0,
+     0},
+    {"next and previous link",
+     kKeysDefault,
+     {KEY_RIGHT, KEY_RIGHT, KEY_LEFT},
+     "B000",
+     0,
+     0},
     {"page down", kKeysDefault, {KEY_NPAGE}, "C021", 21, 0},
     {"two pages", kKeysDefault, {KEY_NPAGE, KEY_NPAGE}, "A042", 42, 0},
     {"end", kKeysDefault, {KEY_END}, "C099", 78, 0},
@@ -124,11 +136,24 @@ const Walk kWalks[] = {
     {"page up by a page", kKeysDefault, {KEY_NPAGE, KEY_DOWN, KEY_PPAGE}, "B002", 0, 0},
     {"page up near the top", kKeysDefault, {KEY_DOWN, KEY_DOWN, KEY_PPAGE}, "A000", 0, 0},
     {"page down at the end", kKeysDefault, {KEY_END, KEY_NPAGE}, "C099", 78, 0},
-    {"the wide link starts in the first column", kKeysDefault,
-     {KEY_NPAGE, KEY_NPAGE, KEY_DOWN, KEY_DOWN, KEY_DOWN, KEY_DOWN}, "W", 42, 0},
-    {"pan right stops with its end in the last column", kKeysDefault,
-     {KEY_NPAGE, KEY_NPAGE, KEY_DOWN, KEY_DOWN, KEY_DOWN, KEY_DOWN, '.', '.', '.'}, "W", 42, 3},
-    {"pan a narrow link right and back", kKeysDefault, {KEY_RIGHT, '.', '.', ','}, "B000", 0, 1},
+    {"the wide link starts in the first column",
+     kKeysDefault,
+     {KEY_NPAGE, KEY_NPAGE, KEY_DOWN, KEY_DOWN, KEY_DOWN, KEY_DOWN},
+     "W",
+     42,
+     0},
+    {"pan right stops with its end in the last column",
+     kKeysDefault,
+     {KEY_NPAGE, KEY_NPAGE, KEY_DOWN, KEY_DOWN, KEY_DOWN, KEY_DOWN, '.', '.', '.'},
+     "W",
+     42,
+     3},
+    {"pan a narrow link right and back",
+     kKeysDefault,
+     {KEY_RIGHT, '.', '.', ','},
+     "B000",
+     0,
+     1},
     {"no pan left of the first column", kKeysDefault, {',', KEY_SLEFT}, "A000", 0, 0},
     {"vi count", kKeysVi, {'3', 'j'}, "A006", 0, 0},
     {"vi count survives common keys", kKeysVi, {'3', KEY_DOWN, 'j'}, "A008", 0, 0},
@@ -140,9 +165,18 @@ const Walk kWalks[] = {
     {"vi half page", kKeysVi, {ctrl('D')}, "A010", 10, 0},
     {"vi counted half page", kKeysVi, {'5', ctrl('D')}, "C005", 5, 0},
     {"vi pages", kKeysVi, {'2', ctrl('F'), ctrl('B')}, "C021", 21, 0},
-    {"vi ^E moves the view, the highlight follows", kKeysVi, {'3', ctrl('E')}, "C003", 3, 0},
-    {"vi ^E keeps a link that stays in view", kKeysVi, {KEY_NPAGE, KEY_DOWN, ctrl('E')},
-     "C023", 22, 0},
+    {"vi ^E moves the view, the highlight follows",
+     kKeysVi,
+     {'3', ctrl('E')},
+     "C003",
+     3,
+     0},
+    {"vi ^E keeps a link that stays in view",
+     kKeysVi,
+     {KEY_NPAGE, KEY_DOWN, ctrl('E')},
+     "C023",
+     22,
+     0},
     {"vi ^Y never above the top", kKeysVi, {ctrl('Y')}, "A000", 0, 0},
     {"vi ^Y keeps the link in view", kKeysVi, {KEY_NPAGE, '4', ctrl('Y')}, "C021", 17, 0},
     {"emacs ^N ^P", kKeysEmacs, {ctrl('N'), ctrl('N'), ctrl('P')}, "A002", 0, 0},
@@ -152,23 +186,62 @@ const Walk kWalks[] = {
     {"emacs ESC ESC cancels", kKeysEmacs, {kEsc, kEsc, ctrl('F')}, "B000", 0, 0},
     // Find mode.
     {"find as you type", kKeysDefault, {'B', '0', '4'}, "B040", 30, 0},
-    {"find shortens and searches again", kKeysDefault, {'B', '0', '4', KEY_BACKSPACE},
-     "B040", 30, 0},
-    {"find next and previous", kKeysDefault, {'B', '0', '4', KEY_DOWN, KEY_DOWN, KEY_UP},
-     "B042", 30, 0},
+    {"find shortens and searches again",
+     kKeysDefault,
+     {'B', '0', '4', KEY_BACKSPACE},
+     "B040",
+     30,
+     0},
+    {"find next and previous",
+     kKeysDefault,
+     {'B', '0', '4', KEY_DOWN, KEY_DOWN, KEY_UP},
+     "B042",
+     30,
+     0},
     {"find wraps at the end", kKeysDefault, {KEY_END, 'A', '0', '0', '0'}, "A000", 0, 0},
     {"find nothing stays", kKeysDefault, {'z', 'z'}, "A000", 0, 0},
-    {"find by pattern against the target", kKeysDefault, {'i', 'd', '/', 'B', '0', '9', '8'},
-     "B098", 78, 0},
-    {"a pattern's directory part must match", kKeysDefault, {'x', '/', 'B'}, "A000", 0, 0},
-    {"find accepts and Enter leaves it to the window", kKeysDefault,
-     {'C', '0', '1', '3', '\r'}, "C013", 0, 0},
-    {"vi find remembers", kKeysVi, {'/', 'B', '0', '1', '\r', '3', '/', '\r'}, "B016", 0, 0},
-    {"vi find backwards repeats once", kKeysVi,
-     {'/', 'B', '0', '1', '\r', '3', '/', '\r', '?', '\r'}, "B014", 0, 0},
-    {"emacs find starts with a letter", kKeysEmacs, {'B', ctrl('S'), ctrl('S'), ctrl('R')},
-     "B002", 0, 0},
-    {"emacs ^R searches backwards", kKeysEmacs, {ctrl('R'), 'A', '0', '9', '8'}, "A098", 78, 0},
+    {"find by pattern against the target",
+     kKeysDefault,
+     {'i', 'd', '/', 'B', '0', '9', '8'},
+     "B098",
+     78,
+     0},
+    {"a pattern's directory part must match",
+     kKeysDefault,
+     {'x', '/', 'B'},
+     "A000",
+     0,
+     0},
+    {"find accepts and Enter leaves it to the window",
+     kKeysDefault,
+     {'C', '0', '1', '3', '\r'},
+     "C013",
+     0,
+     0},
+    {"vi find remembers",
+     kKeysVi,
+     {'/', 'B', '0', '1', '\r', '3', '/', '\r'},
+     "B016",
+     0,
+     0},
+    {"vi find backwards repeats once",
+     kKeysVi,
+     {'/', 'B', '0', '1', '\r', '3', '/', '\r', '?', '\r'},
+     "B014",
+     0,
+     0},
+    {"emacs find starts with a letter",
+     kKeysEmacs,
+     {'B', ctrl('S'), ctrl('S'), ctrl('R')},
+     "B002",
+     0,
+     0},
+    {"emacs ^R searches backwards",
+     kKeysEmacs,
+     {ctrl('R'), 'A', '0', '9', '8'},
+     "A098",
+     78,
+     0},
 };
 
 TEST_F(HyperWindowTest, Walks) {
@@ -183,9 +256,25 @@ TEST_F(HyperWindowTest, Walks) {
     EXPECT_EQ(currentText(), walk.link == wide().substr(0, 1) ? wide() : walk.link);
     EXPECT_EQ(window->top, walk.top);
     EXPECT_EQ(window->left, walk.left);
-    EXPECT_EQ(status.text, doc.target(window->current)) << "the status line shows the target";
+    EXPECT_EQ(status.text, doc.target(window->current))
+        << "the status line shows the target";
     EXPECT_EQ(readFile(newDirFile).size(), 0u) << "nothing was selected";
   }
+}
+
+// The marker bar flags the rows that go on past the right edge.
+TEST_F(HyperWindowTest, MarkersFollowTheView) {
+  open();
+  type({KEY_NPAGE, KEY_NPAGE});  // rows 42-63: row 50 is 150 columns wide
+  std::string marks;
+  for (int y = 0; y < window->marker.rect.height; ++y)
+    marks += static_cast<char>(mvwinch(window->marker.win, y, 0) & A_CHARTEXT);
+  EXPECT_EQ(marks, std::string(8, ' ') + "+" + std::string(13, ' '));
+  type({KEY_DOWN, KEY_DOWN, KEY_DOWN, KEY_DOWN});
+  for (int i = 0; i < 72; ++i) type({'.'});
+  EXPECT_EQ(window->left, 72);
+  EXPECT_EQ(mvwinch(window->marker.win, 8, 0) & A_CHARTEXT, static_cast<chtype>(' '))
+      << "the wide row ends inside the view";
 }
 
 TEST_F(HyperWindowTest, SelectingAndJumping) {
@@ -245,8 +334,9 @@ TEST_F(HyperWindowTest, EmptyDocumentsAndResizing) {
     zqHyperWindowWithFind w(screen, nothing, title, status, hbar, vbar, "", 0, 0);
     ADD_FAILURE() << "a document without links cannot be shown";
   } catch (const ErrorGenericSyntax &error) {
-    EXPECT_STREQ(error.what(),
-                 "no <A HREF=...> tags present\nDo not use the `-c' option for this file");
+    EXPECT_STREQ(
+        error.what(),
+        "no <A HREF=...> tags present\nDo not use the `-c' option for this file");
   }
 
   open();

@@ -15,13 +15,20 @@
 // boxhd 'T', boxvr 'E', boxur 'L', boxv 'V', rarr 'R'.
 inline char glyphLetter(int index) {
   switch (index) {
-    case GBoxH: return 'H';
-    case GBoxHD: return 'T';
-    case GBoxVR: return 'E';
-    case GBoxUR: return 'L';
-    case GBoxV: return 'V';
-    case GRArr: return 'R';
-    default: return '#';
+    case GBoxH:
+      return 'H';
+    case GBoxHD:
+      return 'T';
+    case GBoxVR:
+      return 'E';
+    case GBoxUR:
+      return 'L';
+    case GBoxV:
+      return 'V';
+    case GRArr:
+      return 'R';
+    default:
+      return '#';
   }
 }
 
@@ -29,11 +36,16 @@ inline char glyphLetter(int index) {
 // i italic, anything else '?'.
 inline char slotLetter(int slot) {
   switch (slot) {
-    case kAttrNormal: return 'n';
-    case kAttrDir: return 'd';
-    case kAttrSymLink: return 's';
-    case kAttrItalic: return 'i';
-    default: return '?';
+    case kAttrNormal:
+      return 'n';
+    case kAttrDir:
+      return 'd';
+    case kAttrSymLink:
+      return 's';
+    case kAttrItalic:
+      return 'i';
+    default:
+      return '?';
   }
 }
 
@@ -43,8 +55,9 @@ inline std::vector<std::string> padRows(const HyperPad &pad, bool attrs = false)
     std::string row;
     pad.forCells(r, 0, [&](const HyperPad::Cell &cell) {
       if (static_cast<int>(row.size()) < cell.column) row.resize(cell.column, '_');
-      row += attrs ? slotLetter(cell.attr)
-                   : cell.glyph ? glyphLetter(cell.byte) : static_cast<char>(cell.byte);
+      row += attrs        ? slotLetter(cell.attr)
+             : cell.glyph ? glyphLetter(cell.byte)
+                          : static_cast<char>(cell.byte);
       return true;
     });
     rows.push_back(row);

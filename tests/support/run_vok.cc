@@ -122,8 +122,7 @@ VokResult VokRunner::execute(const std::vector<std::string> &command,
     redirect(in, O_RDONLY, 0);
     redirect(out, O_WRONLY | O_CREAT | (outPath.empty() ? O_TRUNC : 0), 1);
     redirect(err, O_WRONLY | O_CREAT | O_TRUNC, 2);
-    if (asUser_ && (setgroups(0, nullptr) != 0 || setgid(gid_) != 0 ||
-                    setuid(uid_) != 0))
+    if (asUser_ && (setgroups(0, nullptr) != 0 || setgid(gid_) != 0 || setuid(uid_) != 0))
       childFail("setuid");
     if (chdir(cwd_.c_str()) != 0) childFail("chdir");
     if (removeCwd_ && rmdir(cwd_.c_str()) != 0) childFail("rmdir");
@@ -131,7 +130,8 @@ VokResult VokRunner::execute(const std::vector<std::string> &command,
     childFail("execve");
   }
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
   VokResult result;
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   if (outPath.empty()) result.out = readFile(out);

@@ -18,8 +18,7 @@ int removeEntry(const char *path, const struct stat *, int type, struct FTW *) {
   return ::remove(path);
 }
 
-int unlockEntry(const char *path, const struct stat *status, int type,
-                struct FTW *) {
+int unlockEntry(const char *path, const struct stat *status, int type, struct FTW *) {
   if (type == FTW_D || type == FTW_DNR) ::chmod(path, status->st_mode | 0700);
   return 0;
 }
@@ -38,7 +37,8 @@ ScopedTempDir::ScopedTempDir() {
 
 ScopedTempDir::~ScopedTempDir() {
   if (savedCwd_ >= 0) {
-    if (fchdir(savedCwd_) != 0) { /* nothing better to do in a destructor */ }
+    if (fchdir(savedCwd_) != 0) { /* nothing better to do in a destructor */
+    }
     close(savedCwd_);
   }
   // Unreadable directories made by a test must become removable first.

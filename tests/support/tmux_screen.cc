@@ -1,7 +1,5 @@
 #include "support/tmux_screen.h"
 
-#include "support/temp_dir.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -12,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -86,7 +86,8 @@ void TmuxScreen::startSession(int cols, int lines, const std::string &command) {
 
 bool TmuxScreen::restored() const {
   return tmux({"display-message", "-p", "-t", "0",
-               "#{alternate_on}#{keypad_flag}#{mouse_any_flag}#{cursor_flag}"}) == "0001\n";
+               "#{alternate_on}#{keypad_flag}#{mouse_any_flag}#{cursor_flag}"}) ==
+         "0001\n";
 }
 
 TmuxScreen::~TmuxScreen() { tmux({"kill-server"}); }
