@@ -7,6 +7,7 @@
 #include "hyper/find_window.h"
 #include "support/curses_screen.h"
 #include "support/temp_dir.h"
+#include "term/frame.h"
 
 namespace {
 
@@ -64,9 +65,9 @@ class HyperWindowTest : public ::testing::Test {
 
   zqHyperWindowWithFind &open(int keySet = kKeysDefault, const std::string &anchor = "") {
     activeConfig.KeyBinding = keySet;
-    window = std::make_unique<zqHyperWindowWithFind>(screen, doc, title, status, hbar,
-                                                     vbar, anchor, 0, 0);
-    title.target = window.get();
+    window = std::make_unique<zqHyperWindowWithFind>(screen, doc, title, status, frame.hbar,
+                                                     frame.vbar, anchor, 0, 0);
+    frame.attach(*window, *window);
     screen.pushInputWindow(window.get());
     return *window;
   }
@@ -85,13 +86,10 @@ class HyperWindowTest : public ::testing::Test {
   ProfileConfig saved;
   GridDraw grid;
   HyperDocument doc{grid};
-  zqGeometryManager geometry{3};
-  zqScreenManager screen{geometry};
-  zqStatusWindowWithFind title{screen};
-  zqURLWindowWithFind status{screen};
-  zqHScrollBar hbar{screen};
-  zqVScrollBar vbar{screen};
-  zqScrollBox box{screen};
+  ScreenFrame frame;
+  zqScreenManager &screen = frame.screen;
+  zqStatusWindowWithFind &title = frame.title;
+  zqURLWindowWithFind &status = frame.status;
   std::unique_ptr<zqHyperWindowWithFind> window;
 };
 
@@ -331,7 +329,7 @@ TEST_F(HyperWindowTest, EmptyDocumentsAndResizing) {
   HyperListDraw empty(&none);
   HyperDocument nothing(empty);
   try {
-    zqHyperWindowWithFind w(screen, nothing, title, status, hbar, vbar, "", 0, 0);
+    zqHyperWindowWithFind w(screen, nothing, title, status, frame.hbar, frame.vbar, "", 0, 0);
     ADD_FAILURE() << "a document without links cannot be shown";
   } catch (const ErrorGenericSyntax &error) {
     EXPECT_STREQ(
