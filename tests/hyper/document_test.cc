@@ -97,16 +97,21 @@ class ScriptDraw : public HyperDraw {
   }
 };
 
+void anchoredLink(HyperDocument &doc, HyperPad *pad, const char *anchor, const char *target,
+                  const char *text) {
+  doc.addAnchor(pad, anchor);
+  doc.beginLink(pad, target);
+  doc.addText(pad, text);
+  doc.endLink(pad);
+}
+
 TEST(HyperDocumentTest, RenderResetsWhatThePreviousPassLeft) {
   ScriptDraw drawer;
   drawer.script = [](HyperDocument &doc, HyperPad *pad) {
     if (!pad) return doc.setSize(2, 10);
     doc.beginDraw(pad);
     doc.setTitle("title");
-    doc.addAnchor(pad, "a");
-    doc.beginLink(pad, "/x");
-    doc.addText(pad, "x");
-    doc.endLink(pad);
+    anchoredLink(doc, pad, "a", "/x", "x");
   };
   HyperDocument doc(drawer);
   doc.render(nullptr, 24, 80);
@@ -165,10 +170,7 @@ TEST(HyperDocumentTest, DrawingOperations) {
     doc.addChar(pad, '\n');
     doc.addChar(pad, '\n');
     doc.addText(pad, std::string(far, '.'));
-    doc.addAnchor(pad, "/far");
-    doc.beginLink(pad, "/far");
-    doc.addChar(pad, 'f');
-    doc.endLink(pad);
+    anchoredLink(doc, pad, "/far", "/far", "f");
   };
   HyperDocument doc(drawer);
   doc.render(nullptr, 24, 80);
