@@ -2,12 +2,41 @@
 
 #include <iostream>
 
+#include "base/errors.h"
 #include "base/message.h"
+#include "driver/globals.h"
 #include "config/reader.h"
 #include "scan/scan_log.h"
 #include "scan/scanner.h"
 #include "tree/dir_tree.h"
 #include "tree/tree_file.h"
+
+void loadTree(bool quiet) {
+  loadConfiguration(quiet);
+  auto notice = [](const char *format) {
+    MessageFormat(std::cout, format).arg(programName).arg(treeFile);
+  };
+  switch (readTreeFile()) {
+    case TreeFileState::Loaded:
+      return;
+    case TreeFileState::Missing:
+      notice(_("%$: cannot find %$, file will be rebuilt\n"));
+      break;
+    case TreeFileState::Empty:
+      notice(_("%$: %$ is empty, file will be rebuilt\n"));
+      break;
+    case TreeFileState::Incompatible:
+      std::cout.flush();
+      MessageFormat(std::cerr, _("%$: %$ is not compatible with current of version of vok, "
+                                 "file will be rebuilt\n"))
+          .arg(programName)
+          .arg(treeFile);
+      break;
+  }
+  rebuildTree();
+  if (readTreeFile() != TreeFileState::Loaded)
+    throw ErrorGenericFile(_("cannot read file %$"), treeFile);
+}
 
 void rebuildTree() {
   ScanCommandScanLog log(activeConfig.QuietFullScan);

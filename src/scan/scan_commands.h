@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+// Loads the configuration, then the saved tree, rebuilding the file by a
+// full scan when it is missing, empty or of another format. Damaged records
+// and read failures throw ErrorGenericFile.
+void loadTree(bool quiet);
 // Full scan of a missing or incompatible tree file.
 void rebuildTree();
 // -r (smart) and -rf (full).

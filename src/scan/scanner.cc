@@ -14,6 +14,7 @@
 #include "config/dir_config.h"
 #include "config/reader.h"
 #include "driver/globals.h"
+#include "scan/scan_commands.h"
 #include "tree/tree_file.h"
 
 bool treeScanned = false;

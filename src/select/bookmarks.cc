@@ -12,6 +12,7 @@
 #include "base/paths.h"
 #include "base/safe_file.h"
 #include "driver/globals.h"
+#include "scan/scan_commands.h"
 #include "scan/scanner.h"
 #include "select/jump.h"
 #include "select/pattern.h"

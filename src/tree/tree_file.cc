@@ -37,7 +37,6 @@
 #include "base/safe_file.h"
 #include "config/reader.h"
 #include "driver/globals.h"
-#include "scan/scan_commands.h"
 #include "tree/dir_tree.h"
 
 namespace {
@@ -279,10 +278,6 @@ struct GzReader {
   }
 };
 
-void notice(const char *format) {
-  MessageFormat(std::cout, format).arg(programName).arg(treeFile);
-}
-
 }  // namespace
 
 std::string encodeTree() {
@@ -305,38 +300,17 @@ void saveTree() {
     throw ErrorGenericFile(_("error writing file %$"), treeFile);
 }
 
-void loadTree(bool quiet) {
-  loadConfiguration(quiet);
-  GzReader reader;
-  bool rebuilt = false;
-  auto rebuild = [&](const char *message) {
-    if (message) notice(message);
-    rebuildTree();
-    rebuilt = true;
-  };
+TreeFileState readTreeFile() {
   struct stat status;  // st_size is 64 bits: a big file is never "empty"
-  if (stat(treeFile.c_str(), &status) != 0)
-    rebuild(_("%$: cannot find %$, file will be rebuilt\n"));
-  else if (status.st_size < 1)
-    rebuild(_("%$: %$ is empty, file will be rebuilt\n"));
-  if (!reader.open(treeFile)) {
-    if (rebuilt) throw ErrorGenericFile(_("cannot read file %$"), treeFile);
-    rebuild(_("%$: %$ is empty, file will be rebuilt\n"));
-    if (!reader.open(treeFile)) throw ErrorGenericFile(_("cannot read file %$"), treeFile);
-  }
+  if (stat(treeFile.c_str(), &status) != 0) return TreeFileState::Missing;
+  GzReader reader;
+  if (status.st_size < 1 || !reader.open(treeFile)) return TreeFileState::Empty;
   try {
-    std::string image = readCompressed(reader.gz);
+    const std::string image = readCompressed(reader.gz);
     try {
-      if (!rebuilt) Decoder(image).header();
+      Decoder(image).header();
     } catch (const ErrorBadFileFormat &) {
-      std::cout.flush();
-      MessageFormat(std::cerr, _("%$: %$ is not compatible with current of version of vok, "
-                                 "file will be rebuilt\n"))
-          .arg(programName)
-          .arg(treeFile);
-      rebuild(nullptr);
-      if (!reader.open(treeFile)) throw ErrorGenericFile(_("cannot read file %$"), treeFile);
-      image = readCompressed(reader.gz);
+      return TreeFileState::Incompatible;
     }
     decodeTree(image);
   } catch (const ErrorBadFileFormat &) {
@@ -344,4 +318,5 @@ void loadTree(bool quiet) {
   } catch (const ErrorGZIO &) {
     throw ErrorGenericFile(_("error reading file %$"), treeFile);
   }
+  return TreeFileState::Loaded;
 }

@@ -9,10 +9,11 @@
 // Throws ErrorGenericFile ("cannot create file %$", "error writing file %$").
 void saveTree();
 
-// Loads the configuration, then replaces dirTree with the file's contents,
-// rebuilding the file by a full scan when it is missing, empty or of another
-// format. Damaged records and read failures throw ErrorGenericFile.
-void loadTree(bool quiet);
+enum class TreeFileState { Loaded, Missing, Empty, Incompatible };
+// Replaces dirTree with the file's contents when it can be read; says why
+// not when it is missing, empty or of another format. Damaged records and
+// read failures throw ErrorGenericFile.
+TreeFileState readTreeFile();
 
 // The byte image saveTree writes, for tests and for the writer itself.
 std::string encodeTree();
