@@ -12,8 +12,10 @@
 // (skipState SkipAdded), so that it is still re-read by the next smart scan
 // after a reload; it leaves the other bits alone, and readers that ignore it
 // see an ordinary directory. A bad header means "another version": the tree
-// is rebuilt. A bad record byte or data that ends early is an error, since
-// zlib itself reports neither a truncated stream nor a plain file.
+// is rebuilt. A bad record byte, a root whose name is not an absolute path,
+// another name that is not a single component (empty, ".", ".." or holding
+// a '/'), or data that ends early is an error, since zlib itself reports
+// neither a truncated stream nor a plain file.
 //
 // Saving writes a temporary file in the same directory, checks every write
 // and the final close, syncs it and renames it over the old file, so an
@@ -234,6 +236,15 @@ DirNodeRef Decoder::node(unsigned char kind, bool &hasChildren) {
   throw ErrorGenericFile(_("error in saved directory file\nPlease rebuild it using `vok -rf'"));
 }
 
+// A root is named by its absolute path, every other node by one component:
+// the scans open children by name, and a name such as "..", "a/b" or ""
+// would lead them somewhere else than the tree says.
+bool validName(const std::string &name, bool root) {
+  if (root) return !name.empty() && name[0] == '/';
+  return !name.empty() && name != "." && name != ".." &&
+         name.find('/') == std::string::npos;
+}
+
 void decodeRecords(Decoder &in) {
   dirTree.rootList.clear();
   std::vector<DirNodeList *> stack{&dirTree.rootList};
@@ -246,6 +257,7 @@ void decodeRecords(Decoder &in) {
     if (kind != 'D' && kind != 'L') badRecord();
     bool hasChildren;
     DirNodeRef node = in.node(kind, hasChildren);
+    if (!validName(node->name, stack.size() == 1)) badRecord();
     stack.back()->push_back(node);
     if (hasChildren) stack.push_back(&node->children);
   }

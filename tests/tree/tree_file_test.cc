@@ -142,7 +142,10 @@ TEST(TreeFileTest, DeeplyNestedRecordsNeedNoCallStack) {
   std::string image = header(0);
   const std::string record = std::string("D\x01x\0", 4) + bytes<uint16_t>(040755) +
                              bytes<int64_t>(0) + bytes<int64_t>(0);
-  for (int i = 0; i < 300000; ++i) image += record;
+  std::string root = record;  // a root is named by its absolute path
+  root.replace(2, 1, "/x");
+  image += root;
+  for (int i = 1; i < 300000; ++i) image += record;
   EXPECT_THROW(decodeTree(image), ErrorGZIO);
   std::string leaf = record;
   leaf[1] = '\0';  // the innermost record has no children of its own
@@ -150,6 +153,33 @@ TEST(TreeFileTest, DeeplyNestedRecordsNeedNoCallStack) {
   decodeTree(image);
   EXPECT_EQ(dirTree.rootList.size(), 1u);
   EXPECT_TRUE(encodeTree() == image);
+  dirTree.rootList.clear();
+}
+
+}  // namespace
+
+namespace {
+
+// Names the scans would follow elsewhere than the tree says.
+TEST(TreeFileTest, NamesMustBeSingleComponentsAndRootsAbsolute) {
+  auto record = [](const std::string &name, bool children) {
+    return "D" + std::string(1, children ? '\x01' : '\0') + name + std::string(1, '\0') +
+           bytes<uint16_t>(040755) + bytes<int64_t>(0) + bytes<int64_t>(0);
+  };
+  const std::pair<const char *, const char *> cases[] = {
+      {"/r", "a/sub"}, {"/r", "."}, {"/r", ".."}, {"/r", ""}, {"relative", "child"}};
+  for (const auto &c : cases) {
+    const std::string image = header(0) + record(c.first, true) + record(c.second, false) + "EE";
+    try {
+      decodeTree(image);
+      ADD_FAILURE() << c.first << " " << c.second << " was taken";
+    } catch (const ErrorGenericFile &error) {
+      EXPECT_STREQ(error.what(),
+                   "error in saved directory file\nPlease rebuild it using `vok -rf'");
+    }
+  }
+  decodeTree(header(0) + record("/", true) + record("..a", false) + "EE");
+  EXPECT_EQ(dirTree.rootList[0]->children[0]->name, "..a");
   dirTree.rootList.clear();
 }
 
