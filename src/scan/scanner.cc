@@ -1,8 +1,19 @@
+// The walk. Every directory is opened relative to its parent's descriptor
+// (openat with O_NOFOLLOW and O_DIRECTORY), so no name is resolved twice, a
+// directory renamed or replaced by a link while the scan runs is never
+// entered by mistake, and the working directory plays no part. An explicit
+// stack of frames replaces recursion, so no depth of tree exhausts the call
+// stack; only the deepest frames keep their descriptors open, and a frame
+// whose descriptor was given up reopens it through its child's "..",
+// checked against the device and inode it had.
 #include "scan/scanner.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <grp.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
@@ -26,78 +37,98 @@ namespace {
 // time is not before that scan's start are therefore read again.
 int64_t previousScanStart = INT64_MAX;
 
-struct DirCloser {
-  DIR *dir;
-  ~DirCloser() { if (dir) closedir(dir); }
+constexpr int kListFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+constexpr int kPathFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+// Frames that keep their directory open; deeper trees reopen the rest.
+constexpr size_t kOpenFrames = 64;
+
+// Whether the process may search a directory of this status: from the mode
+// bits for the usual case, from the system when they say no, since an
+// access control list may still allow it.
+bool canSearch(const struct stat &status, int at, const char *name) {
+  static const uid_t uid = geteuid();
+  static const std::vector<gid_t> groups = [] {
+    std::vector<gid_t> list(static_cast<size_t>(std::max(getgroups(0, nullptr), 0)));
+    list.resize(static_cast<size_t>(std::max(getgroups(static_cast<int>(list.size()),
+                                                       list.data()), 0)));
+    list.push_back(getegid());
+    return list;
+  }();
+  if (uid == 0) return true;
+  mode_t bit = S_IXOTH;
+  if (status.st_uid == uid)
+    bit = S_IXUSR;
+  else if (std::find(groups.begin(), groups.end(), status.st_gid) != groups.end())
+    bit = S_IXGRP;
+  if (status.st_mode & bit) return true;
+  return faccessat(at, name, X_OK, AT_EACCESS) == 0;
+}
+
+struct Descriptor {
+  int fd = -1;
+  explicit Descriptor(int fd) : fd(fd) {}
+  ~Descriptor() {
+    if (fd >= 0) close(fd);
+  }
+  Descriptor(const Descriptor &) = delete;
+  Descriptor &operator=(const Descriptor &) = delete;
+  int release() {
+    int kept = fd;
+    fd = -1;
+    return kept;
+  }
 };
 
-// Reads the directory entries of "." that are directories or links to
-// directories. The directory is closed before anyone descends, so a deep
-// tree cannot run out of file descriptors. False when "." cannot be opened.
-bool readEntries(DirNodeList &out) {
-  DirCloser dir{opendir(".")};
-  if (!dir.dir) return false;
-  while (struct dirent *entry = readdir(dir.dir)) {
-    const char *name = entry->d_name;
-    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-    DirNodeRef node = nodeFromEntry(*entry);
-    if (node->isDir()) out.push_back(std::move(node));
+// A node for an entry that is a directory or a link to one; null for
+// anything else. Only links and entries of unknown type cost system calls:
+// a directory gets its status when it is opened.
+DirNodeRef nodeForEntry(int dirFd, const char *name, unsigned char type) {
+  if (type != DT_DIR && type != DT_LNK && type != DT_UNKNOWN) return nullptr;
+  struct stat status;
+  if (type != DT_DIR && fstatat(dirFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+    return nullptr;
+  const bool link = type == DT_LNK || (type == DT_UNKNOWN && S_ISLNK(status.st_mode));
+  DirNodeRef node = newDirNode();
+  node->name = name;
+  if (!link) {
+    if (type == DT_UNKNOWN && !S_ISDIR(status.st_mode)) return nullptr;
+    if (type == DT_UNKNOWN) node->setDirectoryStatus(status);
+    else node->entryMode = node->targetMode = S_IFDIR;
+    return node;
   }
-  return true;
+  struct stat target;
+  if (fstatat(dirFd, name, &target, 0) != 0 || !S_ISDIR(target.st_mode)) return nullptr;
+  node->entryMode = static_cast<uint16_t>(status.st_mode);
+  node->targetMode = static_cast<uint16_t>(target.st_mode);
+  node->modifyTime = status.st_mtime;
+  node->changeTime = status.st_ctime;
+  char text[4096];
+  const ssize_t length = readlinkat(dirFd, name, text, sizeof text);
+  node->setLinkText(std::string(text, length > 0 ? static_cast<size_t>(length) : 0));
+  return node;
 }
 
-// Back to the parent after reading a child. ".." fails when the child was
-// removed meanwhile; the parent's full path still works then.
-void leaveChild(const std::string &parentPath) {
-  if (chdir("..") != 0 && chdir(parentPath.c_str()) != 0) { /* next chdir reports */ }
-}
-
-// Appends "/name" (or "name" after "/") to path and returns the old length.
-size_t pushName(std::string &path, const std::string &name) {
-  size_t old = path.size();
-  if (path.empty() || path.back() != '/') path += '/';
-  path += name;
-  return old;
-}
-
-// Enters child, reports a failure; true when inside.
-bool enterChild(ScanLog &log, DirNode &child) {
-  if (chdir(child.name.c_str()) == 0) return true;
-  log.reportError(child.name, errno);
-  child.unreadableState = ReadCannotEnter;
-  return false;
-}
-
-void scanDirectory(ScanLog &log, DirNode &node, std::string &path);
-
-// Reads a child found in this listing in full (links are not entered);
-// path holds the child's path and goes back to `old` characters.
-void readChild(ScanLog &log, DirNode &child, std::string &path, size_t old) {
-  if (!child.isLink() && enterChild(log, child)) {
-    scanDirectory(log, child, path);
-    path.resize(old);
-    leaveChild(path);
-  } else {
-    path.resize(old);
+// The directories and links to directories of a listing, in the system's
+// order. A listing that fails, even part-way, is no listing: false.
+bool readListing(int fd, DirNodeList &out) {
+  alignas(8) static char buffer[1 << 16];
+  for (;;) {
+    const ssize_t got = getdents64(fd, buffer, sizeof buffer);
+    if (got < 0) {
+      out.clear();
+      return false;
+    }
+    if (got == 0) return true;
+    for (ssize_t at = 0; at < got;) {
+      const auto *entry = reinterpret_cast<const struct dirent64 *>(buffer + at);
+      at += entry->d_reclen;
+      const char *name = entry->d_name;
+      if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+        continue;
+      if (DirNodeRef node = nodeForEntry(fd, name, entry->d_type))
+        out.push_back(std::move(node));
+    }
   }
-}
-
-void scanDirectory(ScanLog &log, DirNode &node, std::string &path) {
-  if (isExcluded(path)) {
-    node.skipState = SkipSkipped;
-    return;
-  }
-  if (!readEntries(node.children)) {
-    node.unreadableState = ReadCannotList;
-    return;
-  }
-  for (const DirNodeRef &child : node.children) {
-    size_t old = pushName(path, child->name);
-    log.reportDirectory(path);
-    readChild(log, *child, path, old);
-  }
-  if (node.children.capacity() > node.children.size()) node.children.shrink_to_fit();
-  sortChildren(node.children);
 }
 
 [[noreturn]] void invalidState() {
@@ -114,6 +145,12 @@ void removeUnmarked(DirNodeList &list) {
 
 void clearMarks(DirNodeList &list) {
   for (const DirNodeRef &node : list) node->scanMark = MarkIdle;
+}
+
+bool newer(const struct stat &status, const DirNode &node) {
+  const int64_t probe = std::max<int64_t>(status.st_mtime, status.st_ctime);
+  const int64_t known = node.newestTime();
+  return probe > known || (probe == known && probe >= previousScanStart);
 }
 
 // Finds existing children by name and link-ness without a quadratic search
@@ -145,27 +182,106 @@ class ChildIndex {
   std::unordered_map<std::string, size_t> byName_;
 };
 
-void rescanDirectory(ScanLog &log, DirNode &node, std::string &path);
-
-// Updates a known child directory: enter, update, come back.
-void rescanChild(ScanLog &log, DirNode &child, std::string &path, size_t old) {
-  if (!enterChild(log, child)) {
-    child.clearChildren();
-    path.resize(old);
-    return;
+class Walker {
+ public:
+  explicit Walker(ScanLog &log, std::string path) : log_(log), path_(std::move(path)) {}
+  ~Walker() {
+    for (Frame &frame : stack_)
+      if (frame.fd >= 0) close(frame.fd);
   }
-  rescanDirectory(log, child, path);
-  path.resize(old);
-  leaveChild(path);
+  Walker(const Walker &) = delete;
+  Walker &operator=(const Walker &) = delete;
+
+  // Reads node in full from its open directory (a listing descriptor,
+  // taken over, whose status is `status`); the path is node's.
+  void read(DirNode &node, int fd, const struct stat &status) {
+    Descriptor dir(fd);
+    if (isExcluded(path_)) {
+      node.skipState = SkipSkipped;
+      return;
+    }
+    list(node, dir.release(), status, false);
+    run();
+  }
+
+  // Updates node, whose directory is open (a path descriptor, taken over)
+  // and whose status is `status`; `at` and `name` name it for the system.
+  void update(DirNode &node, int fd, const struct stat &status, int at, const char *name) {
+    updateNode(node, fd, status, at, name);
+    run();
+  }
+
+ private:
+  struct Item {
+    DirNode *child;
+    bool fresh;  // new: read in full; else known: update
+  };
+  struct Frame {
+    DirNode *node;
+    int fd;  // -1 when given up to spare descriptors, or never needed
+    dev_t dev;
+    ino_t ino;
+    size_t pathLength;
+    std::vector<Item> items;
+    size_t next;
+    bool relisted;
+    DirNodeList added;  // new children of a relisted directory
+    bool lost;          // its directory could not be found again
+  };
+
+  void run();
+  void visit(size_t frame, const Item &item);
+  void readChild(size_t frame, DirNode &child);
+  void updateChild(size_t frame, DirNode &child);
+  void updateNode(DirNode &node, int fd, const struct stat &status, int at, const char *name);
+  void list(DirNode &node, int fd, const struct stat &status, bool relisting);
+  void push(DirNode &node, int fd, const struct stat &status, std::vector<Item> items,
+            bool relisted, DirNodeList added);
+  void finish(Frame &frame);
+  bool reopen(Frame &frame, int childFd);
+  void enterFailed(DirNode &child, int error, int at, const char *name);
+  void reportChildren(DirNode &node);
+
+  ScanLog &log_;
+  std::string path_;
+  std::vector<Frame> stack_;
+  size_t open_ = 0;
+};
+
+// Every frame comes with its directory open; the top frame always has it.
+void Walker::push(DirNode &node, int fd, const struct stat &status, std::vector<Item> items,
+                  bool relisted, DirNodeList added) {
+  stack_.push_back({&node, fd, status.st_dev, status.st_ino, path_.size(), std::move(items), 0,
+                    relisted, std::move(added), false});
+  // Keep only the deepest frames' descriptors, so that no depth of tree
+  // runs out of them.
+  if (++open_ <= kOpenFrames) return;
+  for (Frame &frame : stack_) {
+    if (frame.fd >= 0) {
+      close(frame.fd);
+      frame.fd = -1;
+      --open_;
+      break;
+    }
+  }
 }
 
-// The directory changed: list it again, keeping the subtrees of entries that
-// are still there and reading new ones in full.
-void relistDirectory(ScanLog &log, DirNode &node, std::string &path) {
-  DirNodeList candidates;
-  if (!readEntries(candidates)) {
+// A listing of node's directory becomes its children (a full read) or is
+// matched against them (relisting); the frame that visits them is pushed.
+void Walker::list(DirNode &node, int fd, const struct stat &status, bool relisting) {
+  Descriptor dir(fd);
+  DirNodeList entries;
+  if (!readListing(fd, entries)) {
     node.unreadableState = ReadCannotList;
     node.clearChildren();
+    return;
+  }
+  std::vector<Item> items;
+  items.reserve(entries.size());
+  if (!relisting) {
+    node.children = std::move(entries);
+    for (const DirNodeRef &child : node.children) items.push_back({child.get(), true});
+    push(node, dir.release(), status, std::move(items), false, {});
     return;
   }
   node.unreadableState = ReadOk;
@@ -173,58 +289,196 @@ void relistDirectory(ScanLog &log, DirNode &node, std::string &path) {
     if (child->scanMark != MarkIdle) invalidState();
   ChildIndex index(node.children);
   DirNodeList added;
-  for (DirNodeRef &candidate : candidates) {
-    size_t old = pushName(path, candidate->name);
-    log.reportDirectory(path);
+  for (DirNodeRef &candidate : entries) {
     DirNode *existing = index.find(*candidate);
     if (existing) {
       existing->scanMark = MarkSeen;
-      if (existing->isLink()) {
-        if (candidate->newestTime() > existing->newestTime())
-          existing->copyAttributes(*candidate);
-        path.resize(old);
-      } else {
-        rescanChild(log, *existing, path, old);
-      }
+      if (existing->isLink() && candidate->newestTime() > existing->newestTime())
+        existing->copyAttributes(*candidate);
+      items.push_back({existing, false});
       continue;
     }
     candidate->scanMark = MarkSeen;
-    readChild(log, *candidate, path, old);
+    items.push_back({candidate.get(), true});
     added.push_back(std::move(candidate));
   }
-  for (DirNodeRef &child : added) node.children.push_back(std::move(child));
-  removeUnmarked(node.children);
-  clearMarks(node.children);
+  push(node, dir.release(), status, std::move(items), true, std::move(added));
+}
+
+void Walker::run() {
+  while (!stack_.empty()) {
+    const size_t top = stack_.size() - 1;
+    Frame &frame = stack_[top];
+    if (frame.next < frame.items.size() && !frame.lost) {
+      const Item item = frame.items[frame.next++];
+      visit(top, item);
+      continue;
+    }
+    finish(frame);
+    const int fd = frame.fd;
+    stack_.pop_back();
+    // The parent, now on top, needs its descriptor again; it comes through
+    // "..", which is the parent only if nothing moved meanwhile.
+    if (!stack_.empty() && stack_.back().fd < 0 && !stack_.back().lost)
+      stack_.back().lost = !reopen(stack_.back(), fd);
+    if (fd >= 0) {
+      close(fd);
+      --open_;
+    }
+  }
+}
+
+bool Walker::reopen(Frame &frame, int childFd) {
+  if (childFd < 0) return false;
+  const int fd = openat(childFd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  struct stat status;
+  if (fd < 0) return false;
+  if (fstat(fd, &status) != 0 || status.st_dev != frame.dev || status.st_ino != frame.ino) {
+    close(fd);
+    return false;
+  }
+  frame.fd = fd;
+  ++open_;
+  return true;
+}
+
+void Walker::finish(Frame &frame) {
+  DirNode &node = *frame.node;
+  // Children a frame could not get back to were never entered.
+  if (frame.lost)
+    for (size_t i = frame.next; i < frame.items.size(); ++i)
+      if (frame.items[i].fresh) frame.items[i].child->unreadableState = ReadCannotEnter;
+  if (frame.relisted) {
+    for (DirNodeRef &child : frame.added) node.children.push_back(std::move(child));
+    removeUnmarked(node.children);
+    clearMarks(node.children);
+  } else if (node.children.capacity() > node.children.size()) {
+    node.children.shrink_to_fit();
+  }
   sortChildren(node.children);
 }
 
-void rescanDirectory(ScanLog &log, DirNode &node, std::string &path) {
-  if (isExcluded(path)) {
+void Walker::visit(size_t frame, const Item &item) {
+  path_.resize(stack_[frame].pathLength);
+  if (path_.empty() || path_.back() != '/') path_ += '/';
+  path_ += item.child->name;
+  log_.reportDirectory(path_);
+  if (item.child->isLink()) return;
+  if (item.fresh)
+    readChild(frame, *item.child);
+  else
+    updateChild(frame, *item.child);
+}
+
+void Walker::enterFailed(DirNode &child, int error, int at, const char *name) {
+  struct stat status;
+  // Searchable but not readable: it was entered, it just cannot be listed.
+  if (error == EACCES && fstatat(at, name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+      S_ISDIR(status.st_mode)) {
+    child.setDirectoryStatus(status);
+    if (canSearch(status, at, name)) {
+      if (isExcluded(path_))
+        child.skipState = SkipSkipped;
+      else
+        child.unreadableState = ReadCannotList;
+      return;
+    }
+  }
+  log_.reportError(child.name, error);
+  child.unreadableState = ReadCannotEnter;
+  child.clearChildren();
+}
+
+// A directory new to the tree: entered, then read in full.
+void Walker::readChild(size_t frame, DirNode &child) {
+  const int at = stack_[frame].fd;
+  const char *name = child.name.c_str();
+  Descriptor dir(openat(at, name, kListFlags));
+  if (dir.fd < 0) return enterFailed(child, errno, at, name);
+  struct stat status;
+  if (fstat(dir.fd, &status) != 0) return enterFailed(child, errno, at, name);
+  child.setDirectoryStatus(status);
+  if (!canSearch(status, at, name)) return enterFailed(child, EACCES, at, name);
+  if (isExcluded(path_)) {
+    child.skipState = SkipSkipped;
+    return;
+  }
+  list(child, dir.release(), status, false);
+}
+
+// A directory the tree has: probed from its parent, opened only to list it
+// again or to descend to the children the tree has below it.
+void Walker::updateChild(size_t frame, DirNode &child) {
+  const int at = stack_[frame].fd;
+  const char *name = child.name.c_str();
+  bool descend = false;
+  for (const DirNodeRef &grandchild : child.children)
+    descend = descend || !grandchild->isLink();
+  struct stat status;
+  Descriptor dir(descend ? openat(at, name, kPathFlags) : -1);
+  const bool probed = descend ? dir.fd >= 0 && fstat(dir.fd, &status) == 0
+                              : fstatat(at, name, &status, AT_SYMLINK_NOFOLLOW) == 0;
+  if (!probed || !S_ISDIR(status.st_mode)) {
+    log_.reportError(child.name, probed ? ENOTDIR : errno);
+    child.unreadableState = ReadCannotEnter;
+    child.clearChildren();
+    return;
+  }
+  updateNode(child, dir.release(), status, at, name);
+}
+
+void Walker::updateNode(DirNode &node, int fd, const struct stat &status, int at,
+                        const char *name) {
+  Descriptor dir(fd);
+  if (!canSearch(status, at, name)) {
+    log_.reportError(node.name, EACCES);
+    node.unreadableState = ReadCannotEnter;
+    node.clearChildren();
+    return;
+  }
+  if (isExcluded(path_)) {
     node.skipState = SkipSkipped;
     node.clearChildren();
     return;
   }
-  DirNodeRef probe = nodeFromPath(".");
-  const int64_t probeTime = probe->newestTime(), nodeTime = node.newestTime();
-  bool changed = node.skipState != SkipNone || probeTime > nodeTime ||
-                 (probeTime == nodeTime && probeTime >= previousScanStart);
-  if (changed) {
-    node.copyAttributes(*probe);
-    relistDirectory(log, node, path);
+  if (node.skipState != SkipNone || newer(status, node)) {
+    node.setDirectoryStatus(status);
+    // Listing needs read access; by name, the directory must still be the
+    // one probed.
+    Descriptor listing(dir.fd >= 0 ? openat(dir.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                                   : openat(at, name, kListFlags));
+    struct stat again;
+    if (listing.fd < 0 || (dir.fd < 0 && (fstat(listing.fd, &again) != 0 ||
+                                          again.st_dev != status.st_dev ||
+                                          again.st_ino != status.st_ino))) {
+      node.unreadableState = ReadCannotList;
+      node.clearChildren();
+      return;
+    }
+    list(node, listing.release(), status, true);
     return;
   }
   if (node.unreadableState != ReadOk) {
     node.clearChildren();
     return;
   }
+  // Only links below: nothing to descend to, nothing to open.
+  if (dir.fd < 0) return reportChildren(node);
+  std::vector<Item> items;
+  items.reserve(node.children.size());
+  for (const DirNodeRef &child : node.children) items.push_back({child.get(), false});
+  push(node, dir.release(), status, std::move(items), false, {});
+}
+
+void Walker::reportChildren(DirNode &node) {
+  const size_t length = path_.size();
   for (const DirNodeRef &child : node.children) {
-    size_t old = pushName(path, child->name);
-    log.reportDirectory(path);
-    if (child->isLink())
-      path.resize(old);
-    else
-      rescanChild(log, *child, path, old);
+    path_.resize(length);
+    if (path_.empty() || path_.back() != '/') path_ += '/';
+    path_ += child->name;
+    log_.reportDirectory(path_);
   }
+  path_.resize(length);
   sortChildren(node.children);
 }
 
@@ -252,19 +506,55 @@ void confirmRoot(ScanLog &log, const std::string &path) {
   scanRoot(log, path, true);
 }
 
+void cannotEnter(ScanLog &log, DirNode &node, const std::string &name, int error) {
+  log.reportError(name, error);
+  node.unreadableState = ReadCannotEnter;
+  node.clearChildren();
+}
+
+// Updates (or with `full` reads anew) the tree below a node from its full
+// path. False, with errno set, when the directory cannot be entered.
+bool scanAt(ScanLog &log, DirNode &node, const std::string &path, bool full) {
+  Descriptor dir(open(path.c_str(), kPathFlags));
+  struct stat status;
+  if (dir.fd < 0 || fstat(dir.fd, &status) != 0) return false;
+  if (!full) {
+    Walker(log, path).update(node, dir.release(), status, AT_FDCWD, path.c_str());
+    return true;
+  }
+  if (!canSearch(status, AT_FDCWD, path.c_str())) {
+    errno = EACCES;
+    return false;
+  }
+  node.clearChildren();
+  if (isExcluded(path)) {
+    node.skipState = SkipSkipped;
+    return true;
+  }
+  Descriptor listing(openat(dir.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (listing.fd < 0)
+    node.unreadableState = ReadCannotList;
+  else
+    Walker(log, path).read(node, listing.release(), status);
+  return true;
+}
+
 void updateRoot(ScanLog &log, DirNode &root) {
   log.reportDirectory(root.name);
-  if (!enterChild(log, root)) {  // a root's name is its full path
-    root.clearChildren();
-    return;
-  }
   if (root.isLink()) {
+    // A root that is a link is entered (its target must be a directory we
+    // may search) but not read.
+    Descriptor target(open(root.name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    struct stat status;
+    if (target.fd < 0 || fstat(target.fd, &status) != 0)
+      return cannotEnter(log, root, root.name, errno);
+    if (!canSearch(status, AT_FDCWD, root.name.c_str()))
+      return cannotEnter(log, root, root.name, EACCES);
     DirNodeRef probe = nodeFromPath(root.name);
     if (probe->newestTime() > root.newestTime()) root.copyAttributes(*probe);
     return;
   }
-  std::string path = root.name;
-  rescanDirectory(log, root, path);
+  if (!scanAt(log, root, root.name, false)) cannotEnter(log, root, root.name, errno);
 }
 
 void resolveLink(DirNode &link, const std::string &path, DirNodeList &roots) {
@@ -323,7 +613,11 @@ void scanRoot(ScanLog &log, const std::string &path, bool mark) {
     log.reportNotFound(path);
     return;
   }
-  if (chdir(path.c_str()) != 0) {
+  // A root must be a directory the process may enter (through a link or not).
+  Descriptor dir(open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  struct stat status;
+  if (dir.fd < 0 || fstat(dir.fd, &status) != 0 ||
+      !canSearch(status, AT_FDCWD, path.c_str())) {
     log.reportNotDirectory(path);
     return;
   }
@@ -331,8 +625,7 @@ void scanRoot(ScanLog &log, const std::string &path, bool mark) {
   dirTree.rootList.push_back(root);
   if (mark) root->scanMark = MarkSeen;
   log.reportDirectory(path);
-  std::string cursor = path;
-  if (!root->isLink()) scanDirectory(log, *root, cursor);
+  if (!root->isLink()) scanAt(log, *root, path, true);
 }
 
 void fullScan(ScanLog &log) {
@@ -386,8 +679,8 @@ void smartScan(ScanLog &log) {
 }
 
 void scanOneDirectory(ScanLog &log, const std::string &dir, bool full) {
-  // After a rebuild in this run everything was just read, but a directory
-  // that cannot be scanned is still refused rather than reported as done.
+  // After a rebuild in this run everything was just read.
+  if (treeScanned) return;
   if (sys::chdir(dir) != 0)
     throw ErrorGenericCommandLine(_("cannot scan directory %$"), dir);
   const std::string name = getCurrentDir();
@@ -397,21 +690,10 @@ void scanOneDirectory(ScanLog &log, const std::string &dir, bool full) {
   if (!found.node)
     throw ErrorGenericCommandLine(
         _("%$ is either a special directory, in `SkipDir' or not in `StartDir'"), dir);
-  if (treeScanned) return;
   // Called alone (-t, -tr), the same-second rule needs the saved scan's time.
   if (previousScanStart == INT64_MAX) previousScanStart = dirTree.lastScanTime;
   log.reportDirectory(found.path);
-  if (chdir(found.path.c_str()) != 0) {
-    log.reportError(found.path, errno);
-    return;
-  }
-  std::string path = found.path;
-  if (full) {
-    found.node->clearChildren();
-    scanDirectory(log, *found.node, path);
-  } else {
-    rescanDirectory(log, *found.node, path);
-  }
+  if (!scanAt(log, *found.node, found.path, full)) log.reportError(found.path, errno);
 }
 
 void partialScan(ScanLog &log, const std::vector<std::string> &dirs, bool full) {
@@ -421,6 +703,8 @@ void partialScan(ScanLog &log, const std::vector<std::string> &dirs, bool full) 
   previousScanStart = dirTree.lastScanTime;
   for (size_t i = 0; i < dirs.size(); ++i) {
     scanOneDirectory(log, dirs[i], full);
+    // Lookups and link resolution move the working directory; the next
+    // relative name means what the user typed.
     if (i + 1 < dirs.size() && !currentDir.empty() && chdir(currentDir.c_str()) != 0) {
     }
   }

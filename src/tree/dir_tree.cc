@@ -1,10 +1,13 @@
 #include "tree/dir_tree.h"
 
 #include <strings.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
 #include <cstring>
 
 #include "base/paths.h"
@@ -12,6 +15,81 @@
 #include "config/reader.h"
 
 DirTree dirTree;
+
+namespace {
+
+// Blocks of equal slots, each block 2 MiB and aligned so, which lets the
+// system back it with one large page where it can. Freed slots are reused.
+template <size_t Size, size_t Align>
+class SlotPool {
+ public:
+  static SlotPool &instance() {
+    static SlotPool *pool = new SlotPool;  // lives as long as the nodes
+    return *pool;
+  }
+  void *take() {
+    if (free_) {
+      void *slot = free_;
+      free_ = free_->next;
+      return slot;
+    }
+    if (used_ == kSlots) grow();
+    return block_ + kSlotSize * used_++;
+  }
+  void give(void *slot) {
+    auto *node = static_cast<FreeSlot *>(slot);
+    node->next = free_;
+    free_ = node;
+  }
+
+ private:
+  struct FreeSlot {
+    FreeSlot *next;
+  };
+  static constexpr size_t kBlock = size_t{2} << 20;
+  static constexpr size_t kSlotSize = (Size + Align - 1) / Align * Align;
+  static constexpr size_t kSlots = kBlock / kSlotSize;
+  // Mapped twice the size, then trimmed to an aligned block.
+  void grow() {
+    void *area = mmap(nullptr, 2 * kBlock, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                      -1, 0);
+    if (area == MAP_FAILED) throw std::bad_alloc();
+    const uintptr_t start = reinterpret_cast<uintptr_t>(area);
+    const uintptr_t aligned = (start + kBlock - 1) / kBlock * kBlock;
+    if (aligned > start) munmap(area, aligned - start);
+    munmap(reinterpret_cast<void *>(aligned + kBlock), start + 2 * kBlock - aligned - kBlock);
+    block_ = reinterpret_cast<char *>(aligned);
+    madvise(block_, kBlock, MADV_HUGEPAGE);
+    used_ = 0;
+  }
+  char *block_ = nullptr;
+  size_t used_ = kSlots;
+  FreeSlot *free_ = nullptr;
+};
+
+template <class T>
+struct PoolAllocator {
+  using value_type = T;
+  PoolAllocator() = default;
+  template <class U>
+  explicit PoolAllocator(const PoolAllocator<U> &) {}
+  T *allocate(size_t n) {
+    if (n != 1) return std::allocator<T>().allocate(n);
+    return static_cast<T *>(SlotPool<sizeof(T), alignof(T)>::instance().take());
+  }
+  void deallocate(T *p, size_t n) {
+    if (n != 1) return std::allocator<T>().deallocate(p, n);
+    SlotPool<sizeof(T), alignof(T)>::instance().give(p);
+  }
+  template <class U>
+  bool operator==(const PoolAllocator<U> &) const { return true; }
+  template <class U>
+  bool operator!=(const PoolAllocator<U> &) const { return false; }
+};
+
+}  // namespace
+
+DirNodeRef newDirNode() { return std::allocate_shared<DirNode>(PoolAllocator<DirNode>()); }
 
 void keepTreeUntilExit() {
   static DirNodeList *kept = nullptr;
@@ -73,6 +151,15 @@ void DirNode::refreshStatus() {
   targetMode = static_cast<uint16_t>(status.st_mode);
 }
 
+void DirNode::setDirectoryStatus(const struct stat &status) {
+  setLinkText(std::string());
+  skipState = SkipNone;
+  unreadableState = ReadOk;
+  entryMode = targetMode = static_cast<uint16_t>(status.st_mode);
+  modifyTime = status.st_mtime;
+  changeTime = status.st_ctime;
+}
+
 void DirNode::copyAttributes(const DirNode &other) {
   if (other.link_ || link_) {
     setLinkText(other.linkText());
@@ -89,7 +176,7 @@ void DirNode::copyAttributes(const DirNode &other) {
 }
 
 DirNodeRef nodeFromEntry(const struct dirent &entry) {
-  auto node = std::make_shared<DirNode>();
+  DirNodeRef node = newDirNode();
   node->name = entry.d_name;
   if (entry.d_type == DT_UNKNOWN || entry.d_type == DT_DIR || entry.d_type == DT_LNK)
     node->refreshStatus();
@@ -97,7 +184,7 @@ DirNodeRef nodeFromEntry(const struct dirent &entry) {
 }
 
 DirNodeRef nodeFromPath(const std::string &path) {
-  auto node = std::make_shared<DirNode>();
+  DirNodeRef node = newDirNode();
   node->name = path;
   node->refreshStatus();
   return node;

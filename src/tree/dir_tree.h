@@ -5,6 +5,7 @@
 #define VOK_TREE_DIR_TREE_H
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <memory>
@@ -27,23 +28,18 @@ using DirNodeRef = std::shared_ptr<DirNode>;
 using DirNodeList = std::vector<DirNodeRef>;
 
 struct DirNode {
-  DirNode() = default;
+  DirNode() : skipState(SkipNone), unreadableState(ReadOk), scanMark(MarkIdle) {}
   DirNode(const DirNode &) = delete;
   DirNode &operator=(const DirNode &) = delete;
   // Releases the subtree iteratively, so a very deep tree cannot overflow
   // the stack on its way out.
   ~DirNode();
 
+  // The small fields come last and the three states share a byte, so that a
+  // node takes 88 bytes: a tree is mostly nodes.
   std::string name;  // full path for a root, entry name otherwise
-  uint16_t entryMode = 0;    // lstat
-  uint16_t targetMode = 0;   // stat for links, entryMode otherwise
   int64_t modifyTime = 0;
   int64_t changeTime = 0;
-  uint8_t skipState = SkipNone;
-  uint8_t unreadableState = ReadOk;
-  uint8_t linkState = LinkUnresolved;
-  uint8_t linkAccess = AccessOk;
-  uint8_t scanMark = MarkIdle;
   DirNodeList children;
 
   // What a link points to (empty for directories) and the physical path of
@@ -61,6 +57,8 @@ struct DirNode {
   // Reads the status of `name` (relative names against the working
   // directory). A failed lstat, or a dangling link, leaves both modes 0.
   void refreshStatus();
+  // Takes the status of a directory (not a link), as refreshStatus would.
+  void setDirectoryStatus(const struct stat &status);
   // Copies everything but name, scanMark and children.
   void copyAttributes(const DirNode &other);
   void clearChildren() { children.clear(); }
@@ -72,7 +70,21 @@ struct DirNode {
   };
   static const std::string &noText();
   std::unique_ptr<LinkInfo> link_;
+
+ public:
+  uint16_t entryMode = 0;   // lstat
+  uint16_t targetMode = 0;  // stat for links, entryMode otherwise
+  uint8_t skipState : 2;
+  uint8_t unreadableState : 2;
+  uint8_t scanMark : 2;
+  uint8_t linkState = LinkUnresolved;
+  uint8_t linkAccess = AccessOk;
 };
+
+// A new empty node. Nodes come from a pool of large blocks, one
+// allocation each with their shared count: a tree of a million directories
+// costs a million small allocations otherwise, and as many page faults.
+DirNodeRef newDirNode();
 
 // A node for a directory entry; only directories, links and entries of
 // unknown type cost an lstat. Others come back with modes 0.

@@ -59,7 +59,7 @@ class Encoder {
   explicit Encoder(gzFile gz = nullptr) : gz_(gz) {}
   void byte(unsigned char value) {
     out_ += static_cast<char>(value);
-    if (gz_ && out_.size() >= (1u << 20)) flush();
+    if (gz_ && out_.size() >= (1u << 16)) flush();
   }
   template <class T>
   void value(T v) { out_.append(reinterpret_cast<const char *>(&v), sizeof v); }
@@ -208,7 +208,7 @@ void Decoder::header() {
 }
 
 DirNodeRef Decoder::node(unsigned char kind, bool &hasChildren) {
-  auto node = std::make_shared<DirNode>();
+  DirNodeRef node = newDirNode();
   hasChildren = false;
   if (kind == 'L') {
     node->setLinkText(text());
