@@ -1,6 +1,8 @@
 #include "base/paths.h"
 
+#include <fcntl.h>
 #include <fnmatch.h>
+#include <limits.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -40,10 +42,8 @@ std::string unescapeOrThrow(const std::string &text, const std::string &shown) {
 
 // Expands a leading "~" or "~user"; other names pass through (unescaped in
 // pattern mode).
-std::string expandHome(const std::string &name, bool patternMode,
-                       bool regexMode) {
-  if (name[0] != '~')
-    return patternMode ? unescapeOrThrow(name, name) : name;
+std::string expandHome(const std::string &name, bool patternMode, bool regexMode) {
+  if (name[0] != '~') return patternMode ? unescapeOrThrow(name, name) : name;
   std::string home;
   std::string rest;
   if (name.size() == 1 || name[1] == '/') {
@@ -51,13 +51,12 @@ std::string expandHome(const std::string &name, bool patternMode,
     rest = name.substr(1);
   } else {
     size_t slash = name.find('/');
-    std::string user = name.substr(1, slash == std::string::npos
-                                          ? std::string::npos : slash - 1);
+    std::string user =
+        name.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
     if (patternMode) user = unescapeOrThrow(user, user);
     struct passwd *entry = sys::getpwnam(user);
     if (!entry)
-      throw ErrorGenericSyntax(_("error obtaining home directory for user `%$'"),
-                               user);
+      throw ErrorGenericSyntax(_("error obtaining home directory for user `%$'"), user);
     home = entry->pw_dir;
     if (slash != std::string::npos) rest = name.substr(slash);
   }
@@ -100,13 +99,30 @@ std::string readLinkTarget(const std::string &path) {
   return std::string(buffer, static_cast<size_t>(got));
 }
 
+bool pathExists(const std::string &path) {
+  if (path.size() < PATH_MAX) return ::access(path.c_str(), F_OK) == 0;
+  int dir = open(path[0] == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  for (size_t at = 0; dir >= 0 && at < path.size();) {
+    size_t slash = path.find('/', at);
+    if (slash == std::string::npos) slash = path.size();
+    const std::string component = path.substr(at, slash - at);
+    at = slash + 1;
+    if (component.empty()) continue;
+    const int next = openat(dir, component.c_str(), O_PATH | O_CLOEXEC);
+    close(dir);
+    dir = next;
+  }
+  if (dir < 0) return false;
+  close(dir);
+  return true;
+}
+
 std::string makeAbsolute(const std::string &path, const std::string &base) {
   if (path.empty() || path[0] == '~' || path[0] == '/') return path;
   return base + '/' + path;
 }
 
-std::string expandDirName(const std::string &name, bool patternMode,
-                          bool regexMode) {
+std::string expandDirName(const std::string &name, bool patternMode, bool regexMode) {
   if (name.empty()) return name;
   std::string result = expandHome(name, patternMode, regexMode);
 
@@ -172,9 +188,7 @@ uint32_t parseUnsigned(const char *text, char terminator) {
 }
 
 namespace sys {
-int access(const std::string &path, int mode) {
-  return ::access(path.c_str(), mode);
-}
+int access(const std::string &path, int mode) { return ::access(path.c_str(), mode); }
 int chdir(const std::string &path) { return ::chdir(path.c_str()); }
 struct passwd *getpwnam(const std::string &name) {
   return ::getpwnam(name.c_str());
@@ -182,9 +196,7 @@ struct passwd *getpwnam(const std::string &name) {
 FILE *fopen(const std::string &path, const char *mode) {
   return ::fopen(path.c_str(), mode);
 }
-int fputs(const std::string &text, FILE *file) {
-  return ::fputs(text.c_str(), file);
-}
+int fputs(const std::string &text, FILE *file) { return ::fputs(text.c_str(), file); }
 int fnmatch(const std::string &pattern, const std::string &name, int flags) {
   return ::fnmatch(pattern.c_str(), name.c_str(), flags);
 }

@@ -17,6 +17,11 @@ std::string getCurrentDir();
 // The contents of a symbolic link (at most 1024 bytes); "" on failure.
 std::string readLinkTarget(const std::string &path);
 
+// Whether something exists at path, following links. Paths longer than the
+// system accepts at once (deep trees make them) are followed a component at
+// a time.
+bool pathExists(const std::string &path);
+
 // path unchanged when empty or starting with '~' or '/'; else base + '/' + path.
 std::string makeAbsolute(const std::string &path, const std::string &base);
 

@@ -49,8 +49,8 @@ bool canSearch(const struct stat &status, int at, const char *name) {
   static const uid_t uid = geteuid();
   static const std::vector<gid_t> groups = [] {
     std::vector<gid_t> list(static_cast<size_t>(std::max(getgroups(0, nullptr), 0)));
-    list.resize(static_cast<size_t>(std::max(getgroups(static_cast<int>(list.size()),
-                                                       list.data()), 0)));
+    list.resize(static_cast<size_t>(
+        std::max(getgroups(static_cast<int>(list.size()), list.data()), 0)));
     list.push_back(getegid());
     return list;
   }();
@@ -92,8 +92,10 @@ DirNodeRef nodeForEntry(int dirFd, const char *name, unsigned char type) {
   node->name = name;
   if (!link) {
     if (type == DT_UNKNOWN && !S_ISDIR(status.st_mode)) return nullptr;
-    if (type == DT_UNKNOWN) node->setDirectoryStatus(status);
-    else node->entryMode = node->targetMode = S_IFDIR;
+    if (type == DT_UNKNOWN)
+      node->setDirectoryStatus(status);
+    else
+      node->entryMode = node->targetMode = S_IFDIR;
     return node;
   }
   struct stat target;
@@ -206,7 +208,8 @@ class Walker {
 
   // Updates node, whose directory is open (a path descriptor, taken over)
   // and whose status is `status`; `at` and `name` name it for the system.
-  void update(DirNode &node, int fd, const struct stat &status, int at, const char *name) {
+  void update(DirNode &node, int fd, const struct stat &status, int at,
+              const char *name) {
     updateNode(node, fd, status, at, name);
     run();
   }
@@ -233,7 +236,8 @@ class Walker {
   void visit(size_t frame, const Item &item);
   void readChild(size_t frame, DirNode &child);
   void updateChild(size_t frame, DirNode &child);
-  void updateNode(DirNode &node, int fd, const struct stat &status, int at, const char *name);
+  void updateNode(DirNode &node, int fd, const struct stat &status, int at,
+                  const char *name);
   void list(DirNode &node, int fd, const struct stat &status, bool relisting);
   void push(DirNode &node, int fd, const struct stat &status, std::vector<Item> items,
             bool relisted, DirNodeList added);
@@ -245,25 +249,20 @@ class Walker {
   ScanLog &log_;
   std::string path_;
   std::vector<Frame> stack_;
-  size_t open_ = 0;
+  size_t firstOpen_ = 0;  // frames from here up have their descriptor
 };
 
 // Every frame comes with its directory open; the top frame always has it.
-void Walker::push(DirNode &node, int fd, const struct stat &status, std::vector<Item> items,
-                  bool relisted, DirNodeList added) {
-  stack_.push_back({&node, fd, status.st_dev, status.st_ino, path_.size(), std::move(items), 0,
-                    relisted, std::move(added), false});
+void Walker::push(DirNode &node, int fd, const struct stat &status,
+                  std::vector<Item> items, bool relisted, DirNodeList added) {
+  stack_.push_back({&node, fd, status.st_dev, status.st_ino, path_.size(),
+                    std::move(items), 0, relisted, std::move(added), false});
   // Keep only the deepest frames' descriptors, so that no depth of tree
-  // runs out of them.
-  if (++open_ <= kOpenFrames) return;
-  for (Frame &frame : stack_) {
-    if (frame.fd >= 0) {
-      close(frame.fd);
-      frame.fd = -1;
-      --open_;
-      break;
-    }
-  }
+  // runs out of them. The frames with a descriptor are always the top ones.
+  if (stack_.size() - firstOpen_ <= kOpenFrames) return;
+  Frame &oldest = stack_[firstOpen_++];
+  close(oldest.fd);
+  oldest.fd = -1;
 }
 
 // A listing of node's directory becomes its children (a full read) or is
@@ -317,14 +316,14 @@ void Walker::run() {
     finish(frame);
     const int fd = frame.fd;
     stack_.pop_back();
+    firstOpen_ = std::min(firstOpen_, stack_.size());
     // The parent, now on top, needs its descriptor again; it comes through
     // "..", which is the parent only if nothing moved meanwhile.
-    if (!stack_.empty() && stack_.back().fd < 0 && !stack_.back().lost)
+    if (!stack_.empty() && stack_.back().fd < 0 && !stack_.back().lost) {
       stack_.back().lost = !reopen(stack_.back(), fd);
-    if (fd >= 0) {
-      close(fd);
-      --open_;
+      if (!stack_.back().lost) firstOpen_ = stack_.size() - 1;
     }
+    if (fd >= 0) close(fd);
   }
 }
 
@@ -333,12 +332,12 @@ bool Walker::reopen(Frame &frame, int childFd) {
   const int fd = openat(childFd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   struct stat status;
   if (fd < 0) return false;
-  if (fstat(fd, &status) != 0 || status.st_dev != frame.dev || status.st_ino != frame.ino) {
+  if (fstat(fd, &status) != 0 || status.st_dev != frame.dev ||
+      status.st_ino != frame.ino) {
     close(fd);
     return false;
   }
   frame.fd = fd;
-  ++open_;
   return true;
 }
 
@@ -445,12 +444,13 @@ void Walker::updateNode(DirNode &node, int fd, const struct stat &status, int at
     node.setDirectoryStatus(status);
     // Listing needs read access; by name, the directory must still be the
     // one probed.
-    Descriptor listing(dir.fd >= 0 ? openat(dir.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-                                   : openat(at, name, kListFlags));
+    Descriptor listing(dir.fd >= 0
+                           ? openat(dir.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                           : openat(at, name, kListFlags));
     struct stat again;
-    if (listing.fd < 0 || (dir.fd < 0 && (fstat(listing.fd, &again) != 0 ||
-                                          again.st_dev != status.st_dev ||
-                                          again.st_ino != status.st_ino))) {
+    if (listing.fd < 0 ||
+        (dir.fd < 0 && (fstat(listing.fd, &again) != 0 || again.st_dev != status.st_dev ||
+                        again.st_ino != status.st_ino))) {
       node.unreadableState = ReadCannotList;
       node.clearChildren();
       return;
@@ -578,7 +578,8 @@ void resolveLink(DirNode &link, const std::string &path, DirNodeList &roots) {
     return;
   }
   link.setResolvedPath(target);
-  link.linkState = lookupPath(target, false, false, false, roots).node ? LinkInside : LinkOutside;
+  link.linkState =
+      lookupPath(target, false, false, false, roots).node ? LinkInside : LinkOutside;
 }
 
 int64_t now() { return static_cast<int64_t>(time(nullptr)); }
@@ -596,7 +597,9 @@ std::string unescapeEntry(const std::string &text) {
     if (text[i] != '\\') {
       result += text[i];
     } else if (i + 1 < text.size() && text[i + 1] == 'x') {
-      auto hex = [&](size_t at) { return at < text.size() ? hexDigitValue(text[at]) : -1; };
+      auto hex = [&](size_t at) {
+        return at < text.size() ? hexDigitValue(text[at]) : -1;
+      };
       int high = hex(i + 2), low = hex(i + 3);
       if (high < 0 || low < 0) throw ErrorRange();
       result += static_cast<char>(high * 16 + low);

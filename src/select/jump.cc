@@ -67,7 +67,7 @@ long cycle(const MatchList &list, const std::string &current, const std::string 
       break;
     }
   }
-  while (access(list[candidate].path.c_str(), F_OK) != 0) {
+  while (!pathExists(list[candidate].path)) {
     std::cout.flush();
     MessageFormat(std::cerr, _("%$: skipping %$ - directory no longer exist\n"))
         .arg(programName)

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <new>
 #include <cstring>
+#include <new>
 
 #include "base/paths.h"
 #include "config/dir_config.h"
@@ -18,23 +18,22 @@ DirTree dirTree;
 
 namespace {
 
-// Blocks of equal slots, each block 2 MiB and aligned so, which lets the
-// system back it with one large page where it can. Freed slots are reused.
-template <size_t Size, size_t Align>
+// Equal slots carved from blocks that are never returned; freed slots are
+// reused. Large blocks of nodes ask the system for large pages.
 class SlotPool {
  public:
-  static SlotPool &instance() {
-    static SlotPool *pool = new SlotPool;  // lives as long as the nodes
-    return *pool;
-  }
+  SlotPool(size_t slotSize, size_t blockSize, bool largePages)
+      : slotSize_(slotSize), blockSize_(blockSize), largePages_(largePages) {}
   void *take() {
     if (free_) {
       void *slot = free_;
       free_ = free_->next;
       return slot;
     }
-    if (used_ == kSlots) grow();
-    return block_ + kSlotSize * used_++;
+    if (!block_ || used_ + slotSize_ > blockSize_) grow();
+    void *slot = block_ + used_;
+    used_ += slotSize_;
+    return slot;
   }
   void give(void *slot) {
     auto *node = static_cast<FreeSlot *>(slot);
@@ -46,24 +45,25 @@ class SlotPool {
   struct FreeSlot {
     FreeSlot *next;
   };
-  static constexpr size_t kBlock = size_t{2} << 20;
-  static constexpr size_t kSlotSize = (Size + Align - 1) / Align * Align;
-  static constexpr size_t kSlots = kBlock / kSlotSize;
-  // Mapped twice the size, then trimmed to an aligned block.
+  // Mapped twice the size, then trimmed to a block aligned to its size.
   void grow() {
-    void *area = mmap(nullptr, 2 * kBlock, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                      -1, 0);
+    void *area = mmap(nullptr, 2 * blockSize_, PROT_READ | PROT_WRITE,
+                      MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (area == MAP_FAILED) throw std::bad_alloc();
     const uintptr_t start = reinterpret_cast<uintptr_t>(area);
-    const uintptr_t aligned = (start + kBlock - 1) / kBlock * kBlock;
+    const uintptr_t aligned = (start + blockSize_ - 1) / blockSize_ * blockSize_;
     if (aligned > start) munmap(area, aligned - start);
-    munmap(reinterpret_cast<void *>(aligned + kBlock), start + 2 * kBlock - aligned - kBlock);
+    munmap(reinterpret_cast<void *>(aligned + blockSize_),
+           start + 2 * blockSize_ - aligned - blockSize_);
     block_ = reinterpret_cast<char *>(aligned);
-    madvise(block_, kBlock, MADV_HUGEPAGE);
+    if (largePages_) madvise(block_, blockSize_, MADV_HUGEPAGE);
     used_ = 0;
   }
+
+  const size_t slotSize_, blockSize_;
+  const bool largePages_;
   char *block_ = nullptr;
-  size_t used_ = kSlots;
+  size_t used_ = 0;
   FreeSlot *free_ = nullptr;
 };
 
@@ -73,23 +73,58 @@ struct PoolAllocator {
   PoolAllocator() = default;
   template <class U>
   explicit PoolAllocator(const PoolAllocator<U> &) {}
+  static SlotPool &pool() {
+    static SlotPool *pool =
+        new SlotPool((sizeof(T) + alignof(T) - 1) / alignof(T) * alignof(T),
+                     size_t{2} << 20, true);  // lives as long as the nodes
+    return *pool;
+  }
   T *allocate(size_t n) {
     if (n != 1) return std::allocator<T>().allocate(n);
-    return static_cast<T *>(SlotPool<sizeof(T), alignof(T)>::instance().take());
+    return static_cast<T *>(pool().take());
   }
   void deallocate(T *p, size_t n) {
     if (n != 1) return std::allocator<T>().deallocate(p, n);
-    SlotPool<sizeof(T), alignof(T)>::instance().give(p);
+    pool().give(p);
   }
   template <class U>
-  bool operator==(const PoolAllocator<U> &) const { return true; }
+  bool operator==(const PoolAllocator<U> &) const {
+    return true;
+  }
   template <class U>
-  bool operator!=(const PoolAllocator<U> &) const { return false; }
+  bool operator!=(const PoolAllocator<U> &) const {
+    return false;
+  }
 };
+
+constexpr size_t kListUnit = 16, kListClasses = 32;
+
+SlotPool *listPool(size_t bytes) {
+  static SlotPool *pools[kListClasses] = {};
+  const size_t index = (bytes + kListUnit - 1) / kListUnit - 1;
+  if (index >= kListClasses) return nullptr;
+  if (!pools[index])
+    pools[index] = new SlotPool((index + 1) * kListUnit, size_t{64} << 10, false);
+  return pools[index];
+}
 
 }  // namespace
 
-DirNodeRef newDirNode() { return std::allocate_shared<DirNode>(PoolAllocator<DirNode>()); }
+void *takeListStorage(size_t bytes) {
+  if (SlotPool *pool = listPool(bytes)) return pool->take();
+  return ::operator new(bytes);
+}
+
+void giveListStorage(void *storage, size_t bytes) {
+  if (SlotPool *pool = listPool(bytes))
+    pool->give(storage);
+  else
+    ::operator delete(storage);
+}
+
+DirNodeRef newDirNode() {
+  return std::allocate_shared<DirNode>(PoolAllocator<DirNode>());
+}
 
 void keepTreeUntilExit() {
   static DirNodeList *kept = nullptr;
@@ -191,7 +226,8 @@ DirNodeRef nodeFromPath(const std::string &path) {
 }
 
 bool compareNames(const DirNode &a, const DirNode &b) {
-  if (!activeConfig.CaseSensitiveSort) return strcasecmp(a.name.c_str(), b.name.c_str()) < 0;
+  if (!activeConfig.CaseSensitiveSort)
+    return strcasecmp(a.name.c_str(), b.name.c_str()) < 0;
   size_t common = std::min(a.name.size(), b.name.size());
   int order = memcmp(a.name.data(), b.name.data(), common);
   return order < 0 || (order == 0 && a.name.size() < b.name.size());
@@ -199,8 +235,9 @@ bool compareNames(const DirNode &a, const DirNode &b) {
 
 void sortChildren(DirNodeList &list) {
   if (!activeConfig.SortTree) return;
-  std::stable_sort(list.begin(), list.end(),
-                   [](const DirNodeRef &a, const DirNodeRef &b) { return compareNames(*a, *b); });
+  std::stable_sort(
+      list.begin(), list.end(),
+      [](const DirNodeRef &a, const DirNodeRef &b) { return compareNames(*a, *b); });
 }
 
 std::string childPath(const std::string &parent, const std::string &name) {
@@ -226,7 +263,8 @@ Relation relate(const std::string &path, const std::string &prefix) {
 // directory is changed on the way) and returns that node.
 void addPathBelow(const DirNodeRef &node, const std::string &parentPath,
                   const std::string &path) {
-  if (chdir(parentPath.c_str()) != 0) { /* nodes get the status lstat gives */ }
+  if (chdir(parentPath.c_str()) != 0) { /* nodes get the status lstat gives */
+  }
   size_t at = parentPath.size() == 1 ? 1 : parentPath.size() + 1;
   DirNode *parent = node.get();
   while (at < path.size()) {
@@ -240,7 +278,8 @@ void addPathBelow(const DirNodeRef &node, const std::string &parentPath,
     parent->children.push_back(child);
     sortChildren(parent->children);
     if (at < path.size()) {
-      if (chdir(component.c_str()) != 0) { /* as above */ }
+      if (chdir(component.c_str()) != 0) { /* as above */
+      }
       parent = child.get();
     }
   }

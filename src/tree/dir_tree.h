@@ -15,7 +15,10 @@
 enum SkipState : uint8_t { SkipNone = 0, SkipSkipped = 1, SkipAdded = 2 };
 enum UnreadableState : uint8_t { ReadOk = 0, ReadCannotEnter = 1, ReadCannotList = 2 };
 enum LinkState : uint8_t {
-  LinkInside = 0, LinkOutside = 1, LinkNotFound = 3, LinkUnresolved = 4
+  LinkInside = 0,
+  LinkOutside = 1,
+  LinkNotFound = 3,
+  LinkUnresolved = 4
 };
 enum LinkAccess : uint8_t { AccessOk = 0, AccessNoSearch = 1, AccessNoRead = 2 };
 enum ScanMark : uint8_t { MarkIdle = 0, MarkSeen = 1, MarkKept = 2 };
@@ -25,7 +28,30 @@ inline bool isLinkMode(uint16_t mode) { return (mode & 0xF000) == 0xA000; }
 
 struct DirNode;
 using DirNodeRef = std::shared_ptr<DirNode>;
-using DirNodeList = std::vector<DirNodeRef>;
+
+// Children lists draw their storage from pools of equal slots (up to 32
+// children; longer lists use the heap), which spares a million lists as
+// many calls to malloc and its bookkeeping.
+void *takeListStorage(size_t bytes);
+void giveListStorage(void *storage, size_t bytes);
+template <class T>
+struct ListAllocator {
+  using value_type = T;
+  ListAllocator() = default;
+  template <class U>
+  ListAllocator(const ListAllocator<U> &) {}  // NOLINT: rebinding is implicit
+  T *allocate(size_t n) { return static_cast<T *>(takeListStorage(n * sizeof(T))); }
+  void deallocate(T *p, size_t n) { giveListStorage(p, n * sizeof(T)); }
+  template <class U>
+  bool operator==(const ListAllocator<U> &) const {
+    return true;
+  }
+  template <class U>
+  bool operator!=(const ListAllocator<U> &) const {
+    return false;
+  }
+};
+using DirNodeList = std::vector<DirNodeRef, ListAllocator<DirNodeRef>>;
 
 struct DirNode {
   DirNode() : skipState(SkipNone), unreadableState(ReadOk), scanMark(MarkIdle) {}

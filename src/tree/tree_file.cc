@@ -47,7 +47,10 @@ const char kMagic[] = "<VOKID#9>";
 const unsigned char kSizes[] = {4, 8, 1, 2, 8, 8, 8};
 const int32_t kCheckValue = 0x1234;
 enum : unsigned char {
-  kChildren = 1, kSkipped = 2, kUnreadableShift = 2, kAddedByLookup = 16
+  kChildren = 1,
+  kSkipped = 2,
+  kUnreadableShift = 2,
+  kAddedByLookup = 16
 };
 
 // --- writing
@@ -62,7 +65,9 @@ class Encoder {
     if (gz_ && out_.size() >= (1u << 16)) flush();
   }
   template <class T>
-  void value(T v) { out_.append(reinterpret_cast<const char *>(&v), sizeof v); }
+  void value(T v) {
+    out_.append(reinterpret_cast<const char *>(&v), sizeof v);
+  }
   // A name cannot hold a NUL; anything after one would break the record.
   void text(const std::string &s) {
     out_.append(s.data(), strnlen(s.data(), s.size()));
@@ -73,9 +78,8 @@ class Encoder {
   std::string &result() { return out_; }
   // Throws ErrorGZIO when zlib takes fewer bytes than given.
   void flush() {
-    if (!out_.empty() &&
-        gzwrite(gz_, out_.data(), static_cast<unsigned>(out_.size())) !=
-            static_cast<int>(out_.size()))
+    if (!out_.empty() && gzwrite(gz_, out_.data(), static_cast<unsigned>(out_.size())) !=
+                             static_cast<int>(out_.size()))
       throw ErrorGZIO();
     out_.clear();
   }
@@ -103,11 +107,11 @@ void Encoder::node(const DirNode &node) {
     byte(node.linkState);
     byte(node.linkAccess);
   } else {
-    unsigned char flags = static_cast<unsigned char>(
-        (node.children.empty() ? 0 : kChildren) |
-        (node.skipState == SkipSkipped ? kSkipped : 0) |
-        ((node.unreadableState & 3) << kUnreadableShift) |
-        (node.skipState == SkipAdded ? kAddedByLookup : 0));
+    unsigned char flags =
+        static_cast<unsigned char>((node.children.empty() ? 0 : kChildren) |
+                                   (node.skipState == SkipSkipped ? kSkipped : 0) |
+                                   ((node.unreadableState & 3) << kUnreadableShift) |
+                                   (node.skipState == SkipAdded ? kAddedByLookup : 0));
     byte('D');
     byte(flags);
   }
@@ -167,34 +171,111 @@ bool writeCompressed(int fd) {
 
 // --- reading
 
+// Where the decoder's bytes come from: read() fills at most `size` bytes
+// and returns how many, 0 at the end; a failure throws ErrorGZIO.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual size_t read(char *into, size_t size) = 0;
+};
+
+class MemorySource : public ByteSource {
+ public:
+  explicit MemorySource(const std::string &image) : image_(image) {}
+  size_t read(char *into, size_t size) override {
+    const size_t n = std::min(size, image_.size() - at_);
+    memcpy(into, image_.data() + at_, n);
+    at_ += n;
+    return n;
+  }
+
+ private:
+  const std::string &image_;
+  size_t at_ = 0;
+};
+
+// zlib passes a file that is not compressed through unchanged.
+class GzSource : public ByteSource {
+ public:
+  explicit GzSource(gzFile gz) : gz_(gz) {}
+  size_t read(char *into, size_t size) override {
+    const int got =
+        gzread(gz_, into, static_cast<unsigned>(std::min<size_t>(size, 1 << 30)));
+    if (got < 0) throw ErrorGZIO();
+    return static_cast<size_t>(got);
+  }
+  // Reads what is left, so that a damaged end of the stream (which zlib
+  // reports only there) is not taken for a good file.
+  void finish() {
+    char rest[1 << 14];
+    while (read(rest, sizeof rest) > 0) {
+    }
+    int error;
+    gzerror(gz_, &error);
+    if (error != Z_OK && error != Z_BUF_ERROR) throw ErrorGZIO();
+  }
+
+ private:
+  gzFile gz_;
+};
+
+// Reads records as the bytes arrive, without ever holding the whole image:
+// a million directories make a stream of tens of megabytes.
 class Decoder {
  public:
-  explicit Decoder(const std::string &image) : data_(image) {}
+  explicit Decoder(ByteSource &source) : source_(source), buffer_(1 << 18) {}
   unsigned char byte() {
-    if (at_ >= data_.size()) throw ErrorGZIO();
-    return static_cast<unsigned char>(data_[at_++]);
+    need(1);
+    return static_cast<unsigned char>(buffer_[at_++]);
   }
   template <class T>
   T value() {
     T v;
-    if (data_.size() - at_ < sizeof v) throw ErrorGZIO();
-    memcpy(&v, data_.data() + at_, sizeof v);
+    need(sizeof v);
+    memcpy(&v, buffer_.data() + at_, sizeof v);
     at_ += sizeof v;
     return v;
   }
+  void text(std::string &into) {
+    for (size_t from = at_;;) {
+      const void *nul = memchr(buffer_.data() + from, '\0', end_ - from);
+      if (nul) {
+        const size_t length = static_cast<const char *>(nul) - (buffer_.data() + at_);
+        into.assign(buffer_.data() + at_, length);
+        at_ += length + 1;
+        return;
+      }
+      from = end_ - at_;
+      need(end_ - at_ + 1);
+      from += at_;
+    }
+  }
   std::string text() {
-    size_t end = data_.find('\0', at_);
-    if (end == std::string::npos) throw ErrorGZIO();
-    std::string s = data_.substr(at_, end - at_);
-    at_ = end + 1;
+    std::string s;
+    text(s);
     return s;
   }
   void header();
   DirNodeRef node(unsigned char kind, bool &hasChildren);
 
  private:
-  const std::string &data_;
-  size_t at_ = 0;
+  // Makes n bytes available from at_; ErrorGZIO when the data ends first.
+  void need(size_t n) {
+    if (end_ - at_ >= n) return;
+    memmove(buffer_.data(), buffer_.data() + at_, end_ - at_);
+    end_ -= at_;
+    at_ = 0;
+    if (buffer_.size() < n) buffer_.resize(std::max(n, 2 * buffer_.size()));
+    while (end_ < n) {
+      const size_t got = source_.read(buffer_.data() + end_, buffer_.size() - end_);
+      if (got == 0) throw ErrorGZIO();
+      end_ += got;
+    }
+  }
+
+  ByteSource &source_;
+  std::vector<char> buffer_;
+  size_t at_ = 0, end_ = 0;
 };
 
 void Decoder::header() {
@@ -224,7 +305,7 @@ DirNodeRef Decoder::node(unsigned char kind, bool &hasChildren) {
                                                  : SkipNone;
     node->unreadableState = (flags >> kUnreadableShift) & 3;
   }
-  node->name = text();
+  text(node->name);
   node->targetMode = value<uint16_t>();
   node->modifyTime = value<int64_t>();
   node->changeTime = value<int64_t>();
@@ -233,7 +314,8 @@ DirNodeRef Decoder::node(unsigned char kind, bool &hasChildren) {
 }
 
 [[noreturn]] void badRecord() {
-  throw ErrorGenericFile(_("error in saved directory file\nPlease rebuild it using `vok -rf'"));
+  throw ErrorGenericFile(
+      _("error in saved directory file\nPlease rebuild it using `vok -rf'"));
 }
 
 // A root is named by its absolute path, every other node by one component:
@@ -245,44 +327,44 @@ bool validName(const std::string &name, bool root) {
          name.find('/') == std::string::npos;
 }
 
+// Children are collected per level and moved into a list of their exact
+// size when the level ends, so no list grows by copying.
 void decodeRecords(Decoder &in) {
   dirTree.rootList.clear();
-  std::vector<DirNodeList *> stack{&dirTree.rootList};
-  while (!stack.empty()) {
-    unsigned char kind = in.byte();
+  std::vector<DirNodeList> pending(1);
+  std::vector<DirNode *> parents{nullptr};
+  size_t depth = 0;
+  for (;;) {
+    const unsigned char kind = in.byte();
     if (kind == 'E') {
-      stack.pop_back();
+      DirNodeList &level = pending[depth];
+      DirNodeList &into = parents[depth] ? parents[depth]->children : dirTree.rootList;
+      into.assign(std::make_move_iterator(level.begin()),
+                  std::make_move_iterator(level.end()));
+      level.clear();
+      if (depth-- == 0) return;
       continue;
     }
     if (kind != 'D' && kind != 'L') badRecord();
     bool hasChildren;
     DirNodeRef node = in.node(kind, hasChildren);
-    if (!validName(node->name, stack.size() == 1)) badRecord();
-    stack.back()->push_back(node);
-    if (hasChildren) stack.push_back(&node->children);
+    if (!validName(node->name, depth == 0)) badRecord();
+    DirNode *parent = hasChildren ? node.get() : nullptr;
+    pending[depth].push_back(std::move(node));
+    if (!parent) continue;
+    if (++depth == pending.size()) {
+      pending.emplace_back();
+      parents.push_back(nullptr);
+    }
+    parents[depth] = parent;
   }
-}
-
-// The whole uncompressed stream of a file, or throws ErrorGZIO. zlib passes
-// a file that is not compressed through unchanged.
-std::string readCompressed(gzFile gz) {
-  std::string image;
-  std::vector<char> chunk(1 << 16);
-  for (;;) {
-    int got = gzread(gz, chunk.data(), static_cast<unsigned>(chunk.size()));
-    if (got < 0) throw ErrorGZIO();
-    if (got == 0) break;
-    image.append(chunk.data(), static_cast<size_t>(got));
-  }
-  int error;
-  gzerror(gz, &error);
-  if (error != Z_OK && error != Z_BUF_ERROR) throw ErrorGZIO();
-  return image;
 }
 
 struct GzReader {
   gzFile gz = nullptr;
-  ~GzReader() { if (gz) gzclose(gz); }
+  ~GzReader() {
+    if (gz) gzclose(gz);
+  }
   bool open(const std::string &name) {
     if (gz) gzclose(gz);
     gz = gzopen(name.c_str(), "rb");
@@ -300,7 +382,8 @@ std::string encodeTree() {
 }
 
 void decodeTree(const std::string &image) {
-  Decoder in(image);
+  MemorySource source(image);
+  Decoder in(source);
   in.header();
   decodeRecords(in);
 }
@@ -318,13 +401,15 @@ TreeFileState readTreeFile() {
   GzReader reader;
   if (status.st_size < 1 || !reader.open(treeFile)) return TreeFileState::Empty;
   try {
-    const std::string image = readCompressed(reader.gz);
+    GzSource source(reader.gz);
+    Decoder in(source);
     try {
-      Decoder(image).header();
+      in.header();
     } catch (const ErrorBadFileFormat &) {
       return TreeFileState::Incompatible;
     }
-    decodeTree(image);
+    decodeRecords(in);
+    source.finish();
   } catch (const ErrorBadFileFormat &) {
     throw ErrorGenericFile(_("invalid file format in %$"), treeFile);
   } catch (const ErrorGZIO &) {

@@ -9,7 +9,7 @@
 
 namespace {
 
-DirNodeRef node(const std::string &name, std::vector<DirNodeRef> children = {}) {
+DirNodeRef node(const std::string &name, DirNodeList children = {}) {
   auto n = std::make_shared<DirNode>();
   n->name = name;
   n->entryMode = n->targetMode = 040755;

@@ -49,7 +49,8 @@ class ScanTest : public ::testing::Test {
   // Standard output without the "loading configuration" line.
   VokResult scan(const std::vector<std::string> &args) {
     VokResult result = vok.run(args);
-    const std::string loading = "vok: loading configuration from " + vok.configFile() + "\n";
+    const std::string loading =
+        "vok: loading configuration from " + vok.configFile() + "\n";
     if (result.out.compare(0, loading.size(), loading) == 0)
       result.out.erase(0, loading.size());
     // The duration depends on the machine; a test tree takes no time.
@@ -82,7 +83,8 @@ TEST_F(ScanTest, FullScanReportsEveryDirectoryAndSavesTheTree) {
   EXPECT_EQ(out.find("dangling"), std::string::npos);
   EXPECT_EQ(out.compare(0, t.size() + 1, t + "\n"), 0);
   EXPECT_NE(out.find("\nResolving symbolic links\nTime spent: 00:00 (full scan mode)\n"),
-            std::string::npos) << out;
+            std::string::npos)
+      << out;
   EXPECT_EQ(saved(), t + "\n" + t + "/a\n" + t + "/b\n" + t + "/b/inner\n" + t +
                          "/lb -> 0\n" + t + "/out -> 1\n");
 }
@@ -92,20 +94,25 @@ TEST_F(ScanTest, MissingTreeFileIsRebuiltOnceBySmartScan) {
   VokResult result = scan({"-r"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, "vok: cannot find " + treeFile + ", file will be rebuilt\n" + t +
-                            "\n" + t + "/x\nResolving symbolic links\n"
+                            "\n" + t +
+                            "/x\nResolving symbolic links\n"
                             "Time spent: 00:00 (full scan mode)\n");
   writeFile(treeFile, "");
   VokResult empty = scan({"-r"});
-  EXPECT_EQ(empty.out.rfind("vok: " + treeFile + " is empty, file will be rebuilt\n" + t + "\n",
-                            0), 0u) << empty.out;
+  EXPECT_EQ(empty.out.rfind(
+                "vok: " + treeFile + " is empty, file will be rebuilt\n" + t + "\n", 0),
+            0u)
+      << empty.out;
 }
 
 TEST_F(ScanTest, QuietSettingsAndTheirOverride) {
   mk("x");
-  vok.writeConfig("StartDir = \"" + t + "\"\nQuietFullScan = yes\nQuietSmartScan = yes\n");
+  vok.writeConfig("StartDir = \"" + t +
+                  "\"\nQuietFullScan = yes\nQuietSmartScan = yes\n");
   EXPECT_EQ(scan({"-rf"}).out, "Time spent: 00:00 (full scan mode)\n");
   EXPECT_EQ(scan({"-r"}).out, "Time spent: 00:00 (smart scan mode)\n");
-  EXPECT_EQ(scan({"-rQ"}).out, t + "\n" + t + "/x\nResolving symbolic links\n"
+  EXPECT_EQ(scan({"-rQ"}).out, t + "\n" + t +
+                                   "/x\nResolving symbolic links\n"
                                    "Time spent: 00:00 (smart scan mode)\n");
   EXPECT_EQ(scan({"-rQ", "-rq"}).out, "Time spent: 00:00 (smart scan mode)\n");
   vok.writeConfig("StartDir = \"" + t + "\"\n");
@@ -129,9 +136,10 @@ TEST_F(ScanTest, SmartScanFollowsChanges) {
   VokResult result = scan({"-r"});
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(saved(), t + "\n" + t + "/becomes_link -> 0\n" + t + "/keep\n" + t +
-                         "/keep/deep\n" + t + "/keep/deep/er\n" + t + "/keep/deep/er/new\n" +
-                         t + "/keep/deep/er/new/newer\n" + t + "/renamed\n" + t +
-                         "/renamed/sub\n" + t + "/skipped\n" + t + "/skipped/sub\n");
+                         "/keep/deep\n" + t + "/keep/deep/er\n" + t +
+                         "/keep/deep/er/new\n" + t + "/keep/deep/er/new/newer\n" + t +
+                         "/renamed\n" + t + "/renamed/sub\n" + t + "/skipped\n" + t +
+                         "/skipped/sub\n");
 }
 
 TEST_F(ScanTest, UnreadableDirectoriesStayUnreadableUntilTheyChange) {
@@ -154,8 +162,10 @@ TEST_F(ScanTest, PartialScans) {
   vok.setCwd(t);
   VokResult result = scan({"-rp", "a"});
   EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(result.out, t + "/a\n" + t + "/a/b\n" + t + "/a/b/new\n"
-                        "Resolving symbolic links\nTime spent: 00:00 (partial scan mode)\n");
+  EXPECT_EQ(result.out,
+            t + "/a\n" + t + "/a/b\n" + t +
+                "/a/b/new\n"
+                "Resolving symbolic links\nTime spent: 00:00 (partial scan mode)\n");
   EXPECT_EQ(saved().find("c/other"), std::string::npos) << "only a was scanned";
   // A directory below one the tree lacks is added with the missing levels.
   VokResult deeper = scan({"-rp", "c/other"});
@@ -166,8 +176,9 @@ TEST_F(ScanTest, PartialScans) {
     std::string dir, message;
   };
   for (const Refused &r : {Refused{"nowhere", "cannot scan directory nowhere"},
-                           Refused{"/", "/ is either a special directory, in `SkipDir' or "
-                                        "not in `StartDir'"}}) {
+                           Refused{"/",
+                                   "/ is either a special directory, in `SkipDir' or "
+                                   "not in `StartDir'"}}) {
     VokResult refused = scan({"-rp", r.dir});
     EXPECT_EQ(refused.status, 4);
     EXPECT_EQ(refused.err, "vok: " + r.message + "\n");
@@ -195,14 +206,19 @@ TEST_F(ScanTest, PartialScanAfterRebuildDoesNothingPerDirectory) {
 TEST_F(ScanTest, BadStartDirectoriesAreReportedAndSkipped) {
   mk("ok");
   writeFile(t + "/file", "x");
-  vok.writeConfig("StartDir = \"" + t + "/ok\"\nStartDir = \"" + t + "/file\"\n"
-                  "StartDir = \"" + t + "/none\"\nStartDir = \"/\\x5cxZZ\"\n");
+  vok.writeConfig("StartDir = \"" + t + "/ok\"\nStartDir = \"" + t +
+                  "/file\"\n"
+                  "StartDir = \"" +
+                  t + "/none\"\nStartDir = \"/\\x5cxZZ\"\n");
   VokResult result = scan({"-rfq"});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.err, "vok: " + t + "/file specified in `StartDir' command is not a "
-                        "directory.  Command ignored\n"
-                        "vok: cannot find directory " + t + "/none as specified in "
-                        "`StartDir' command.  Command ignored\n");
+  EXPECT_EQ(result.err, "vok: " + t +
+                            "/file specified in `StartDir' command is not a "
+                            "directory.  Command ignored\n"
+                            "vok: cannot find directory " +
+                            t +
+                            "/none as specified in "
+                            "`StartDir' command.  Command ignored\n");
   EXPECT_EQ(saved(), t + "/ok\n");
 }
 
@@ -226,7 +242,8 @@ TEST_F(ScanTest, DamagedTreeFiles) {
   writeFile(treeFile, record);
   VokResult bad = scan({"-rq"});
   EXPECT_EQ(bad.status, 2);
-  EXPECT_EQ(bad.err, "vok: error in saved directory file\nPlease rebuild it using `vok -rf'\n");
+  EXPECT_EQ(bad.err,
+            "vok: error in saved directory file\nPlease rebuild it using `vok -rf'\n");
 
   std::string other = image;
   other[16] = 0x12;  // the byte order of another machine
@@ -234,8 +251,9 @@ TEST_F(ScanTest, DamagedTreeFiles) {
   writeFile(treeFile, other);
   VokResult foreign = scan({"-rq"});
   EXPECT_EQ(foreign.status, 0);
-  EXPECT_EQ(foreign.err, "vok: " + treeFile + " is not compatible with current of version of "
-                         "vok, file will be rebuilt\n");
+  EXPECT_EQ(foreign.err, "vok: " + treeFile +
+                             " is not compatible with current of version of "
+                             "vok, file will be rebuilt\n");
   EXPECT_EQ(saved(), t + "\n" + t + "/x\n");
 }
 
@@ -257,13 +275,14 @@ TEST_F(ScanTest, SavingKeepsLinksAndModesAndNeverHalfWrites) {
   vok.setEnv("VOK_DIRTREE", vok.dir().file("missing/tree.gz"));
   VokResult result = scan({"-rfq"});
   EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.err, "vok: cannot create file " + vok.dir().file("missing/tree.gz") + "\n");
+  EXPECT_EQ(result.err,
+            "vok: cannot create file " + vok.dir().file("missing/tree.gz") + "\n");
 }
 
 TEST_F(ScanTest, AwkwardNamesAndDeepTrees) {
   const std::string longName(255, 'n');
-  for (const std::string &name : {longName, std::string("new\nline"), std::string("tab\there"),
-                                  std::string("\xe9\xff high")})
+  for (const std::string &name : {longName, std::string("new\nline"),
+                                  std::string("tab\there"), std::string("\xe9\xff high")})
     mk(name);
   // 10000 levels: paths far beyond what getcwd accepts.
   int fd = open(t.c_str(), O_RDONLY | O_DIRECTORY);
@@ -282,6 +301,84 @@ TEST_F(ScanTest, AwkwardNamesAndDeepTrees) {
   VokResult smart = scan({"-rq"});
   EXPECT_EQ(smart.status, 0) << smart.err;
   EXPECT_EQ(saved(), tree);
+}
+
+}  // namespace
+
+namespace {
+
+size_t savedNodes(const std::string &file) {
+  gzFile gz = gzopen(file.c_str(), "rb");
+  std::string image;
+  char chunk[65536];
+  for (int got; (got = gzread(gz, chunk, sizeof chunk)) > 0;) image.append(chunk, got);
+  gzclose(gz);
+  decodeTree(image);
+  size_t count = 0;
+  walkTree(dirTree.rootList,
+           [&](const DirNodeRef &, const std::string &) { return ++count; });
+  dirTree.rootList.clear();
+  return count;
+}
+
+// 100 000 levels: paths far beyond any system limit, and as many levels of
+// every walk, in both directions between the disk and the saved file.
+TEST_F(ScanTest, AChainOfAHundredThousandLevels) {
+  int fd = open(t.c_str(), O_RDONLY | O_DIRECTORY);
+  for (int i = 0; i < 100000; ++i) {
+    ASSERT_EQ(mkdirat(fd, "d", 0755), 0);
+    int next = openat(fd, "d", O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = next;
+  }
+  ASSERT_EQ(mkdirat(fd, "leafdir", 0755), 0);
+  close(fd);
+  vok.setCwd(t);
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"-rfq"}, {"-rq"}, {"-rpq", t}}) {
+    VokResult result = scan(args);
+    EXPECT_EQ(result.status, 0) << args[0] << " " << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(savedNodes(treeFile), 100002u) << args[0];
+  }
+  std::string leaf = t;
+  for (int i = 0; i < 100000; ++i) leaf += "/d";
+  VokResult jump = vok.run({"leafdir"});
+  EXPECT_EQ(jump.status, 0) << jump.err;
+  EXPECT_TRUE(jump.newDir == leaf + "/leafdir")
+      << "the whole path, " << jump.newDir.size();
+
+  // The same depth from a saved file that the disk does not have.
+  auto record = [](const std::string &name, bool children) {
+    const uint16_t mode = 040755;
+    const int64_t time = 0;
+    std::string r =
+        "D" + std::string(1, children ? '\x01' : '\0') + name + std::string(1, '\0');
+    r.append(reinterpret_cast<const char *>(&mode), 2);
+    r.append(reinterpret_cast<const char *>(&time), 8);
+    return r.append(reinterpret_cast<const char *>(&time), 8);
+  };
+  gzFile gz = gzopen(treeFile.c_str(), "rb");
+  std::string header(30, '\0');
+  ASSERT_EQ(gzread(gz, &header[0], 30), 30);  // magic, sizes, check value, time, "HP"
+  gzclose(gz);
+  for (const char *name : {"d", "."}) {
+    std::string image = header + record(t, true);
+    for (int i = 0; i < 100000; ++i) image += record(name, i + 1 < 100000);
+    image += std::string(100001, 'E');
+    writeFile(treeFile, image);
+    VokResult smart = scan({"-rq"});
+    if (std::string(name) == "d") {
+      EXPECT_EQ(smart.status, 0) << smart.err;
+      EXPECT_EQ(savedNodes(treeFile), 100002u) << "the saved chain, as the disk has it";
+    } else {
+      EXPECT_EQ(smart.status, 2);
+      EXPECT_EQ(
+          smart.err,
+          "vok: error in saved directory file\nPlease rebuild it using `vok -rf'\n");
+      EXPECT_TRUE(readFile(treeFile) == image) << "the file is left as it is";
+    }
+  }
 }
 
 }  // namespace

@@ -1,9 +1,16 @@
 #include "scan/scanner.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <functional>
 
 #include "base/errors.h"
+#include "config/reader.h"
+#include "driver/globals.h"
 #include "scan/scan_log.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -23,6 +30,103 @@ TEST(FormatDurationTest, MinutesUnderAnHourHoursFromThere) {
   EXPECT_EQ(formatDuration(3599), "59:59");
   EXPECT_EQ(formatDuration(3600), "01:00:00");
   EXPECT_EQ(formatDuration(3725), "01:02:05");
+}
+
+}  // namespace
+
+namespace {
+
+// Records what a scan reports and lets a test change the file system at
+// the moment a directory is reported, before the scan goes into it.
+class HookLog : public ScanLog {
+ public:
+  std::function<void(const std::string &)> onDirectory;
+  std::vector<std::string> cannotChange;
+  void reportDirectory(const std::string &path) override {
+    if (onDirectory) onDirectory(path);
+  }
+  void reportPhase(const char *) override {}
+  void reportTime(int64_t, const char *) override {}
+  void reportNotDirectory(const std::string &path) override { ADD_FAILURE() << path; }
+  void reportNotFound(const std::string &path) override { ADD_FAILURE() << path; }
+  void reportCannotChange(const std::string &name, const char *reason) override {
+    cannotChange.push_back(name + ": " + reason);
+  }
+};
+
+// t holds a/x, b/y and c; elsewhere/secret must never appear in t's tree.
+class ScanRaceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char *d : {"t/a/x", "t/b/y", "t/c", "elsewhere/secret"})
+      makeDirs(dir.file(d));
+    treeFile = dir.file("tree.gz");
+    loadConfiguration(true);
+    saved = activeConfig;
+    activeConfig.StartDir = {std::make_shared<DirConfig>(t, false, false, false)};
+    activeConfig.SkipDir.clear();
+    activeConfig.MountDir.clear();
+    treeScanned = false;
+  }
+  void TearDown() override {
+    activeConfig = saved;
+    dirTree.rootList.clear();
+    treeScanned = false;
+  }
+  // Replaces t/name by a link to elsewhere.
+  void swap(const std::string &name) {
+    ASSERT_EQ(rename((t + "/" + name).c_str(), dir.file("moved-" + name).c_str()), 0);
+    ASSERT_EQ(symlink(dir.file("elsewhere").c_str(), (t + "/" + name).c_str()), 0);
+  }
+  std::string tree() const {
+    std::string out;
+    walkTree(dirTree.rootList, [&](const DirNodeRef &node, const std::string &path) {
+      out +=
+          path.substr(t.size()) + (node->unreadableState ? " [unreadable]" : "") + "\n";
+      return true;
+    });
+    return out;
+  }
+
+  ScopedTempDir dir;
+  const std::string t = dir.file("t");
+  ProfileConfig saved;
+};
+
+TEST_F(ScanRaceTest, ADirectoryReplacedByALinkDuringAFullScanIsNotEntered) {
+  HookLog log;
+  log.onDirectory = [&](const std::string &path) {
+    if (path == t + "/a") swap("a");
+  };
+  fullScan(log);
+  EXPECT_EQ(tree(), "\n/a [unreadable]\n/b\n/b/y\n/c\n") << "siblings are still read";
+  EXPECT_EQ(log.cannotChange, std::vector<std::string>{"a: Not a directory"});
+}
+
+TEST_F(ScanRaceTest, ADirectoryReplacedByALinkDuringASmartScanIsNotEntered) {
+  HookLog quiet;
+  fullScan(quiet);
+  dirTree.rootList.clear();
+  treeScanned = false;
+  HookLog log;
+  log.onDirectory = [&](const std::string &path) {
+    if (path == t + "/b") swap("b");
+  };
+  smartScan(log);
+  EXPECT_EQ(tree(), "\n/a\n/a/x\n/b [unreadable]\n/c\n");
+  EXPECT_EQ(log.cannotChange.size(), 1u);
+}
+
+TEST_F(ScanRaceTest, ADirectoryRemovedDuringAScanIsReported) {
+  HookLog log;
+  log.onDirectory = [&](const std::string &path) {
+    if (path == t + "/b") {
+      ASSERT_EQ(system(("rm -r '" + path + "'").c_str()), 0);
+    }
+  };
+  fullScan(log);
+  EXPECT_EQ(tree(), "\n/a\n/a/x\n/b [unreadable]\n/c\n");
+  EXPECT_EQ(log.cannotChange, std::vector<std::string>{"b: No such file or directory"});
 }
 
 }  // namespace

@@ -57,11 +57,14 @@ void buildSample() {
 std::string describe(const DirNodeList &list, const std::string &indent = "") {
   std::string text;
   for (const DirNodeRef &n : list) {
-    text += indent + n->name + " lt=" + n->linkText() + " rp=" + n->resolvedPath() +
-            " em=" + std::to_string(n->entryMode) + " tm=" + std::to_string(n->targetMode) +
-            " mt=" + std::to_string(n->modifyTime) + " ct=" + std::to_string(n->changeTime) +
-            " s=" + std::to_string(n->skipState) + " u=" + std::to_string(n->unreadableState) +
-            " ls=" + std::to_string(n->linkState) + " la=" + std::to_string(n->linkAccess) + "\n";
+    text +=
+        indent + n->name + " lt=" + n->linkText() + " rp=" + n->resolvedPath() +
+        " em=" + std::to_string(n->entryMode) + " tm=" + std::to_string(n->targetMode) +
+        " mt=" + std::to_string(n->modifyTime) + " ct=" + std::to_string(n->changeTime) +
+        " s=" + std::to_string(n->skipState) +
+        " u=" + std::to_string(n->unreadableState) +
+        " ls=" + std::to_string(n->linkState) + " la=" + std::to_string(n->linkAccess) +
+        "\n";
     text += describe(n->children, indent + "  ");
   }
   return text;
@@ -87,11 +90,14 @@ TEST(TreeFileTest, RecordsByteForByte) {
   dirTree.rootList = {root, link};
   const std::string times = bytes<int64_t>(0x0102030405060708) + bytes<int64_t>(7);
   const std::string mode = bytes<uint16_t>(040755);
-  EXPECT_EQ(encodeTree(),
-            header(5) + std::string("D\x01/a\0", 5) + mode + times +
-                std::string("D\x00" "b\0", 4) + mode + times + "E" +
-                std::string("L/a\0", 4) + bytes<uint16_t>(0120777) + std::string("/a\0", 3) +
-                std::string("\x00\x00", 2) + std::string("/l\0", 3) + mode + times + "E");
+  EXPECT_EQ(encodeTree(), header(5) + std::string("D\x01/a\0", 5) + mode + times +
+                              std::string("D\x00"
+                                          "b\0",
+                                          4) +
+                              mode + times + "E" + std::string("L/a\0", 4) +
+                              bytes<uint16_t>(0120777) + std::string("/a\0", 3) +
+                              std::string("\x00\x00", 2) + std::string("/l\0", 3) + mode +
+                              times + "E");
 }
 
 TEST(TreeFileTest, RoundTripKeepsEveryStoredField) {
@@ -169,7 +175,8 @@ TEST(TreeFileTest, NamesMustBeSingleComponentsAndRootsAbsolute) {
   const std::pair<const char *, const char *> cases[] = {
       {"/r", "a/sub"}, {"/r", "."}, {"/r", ".."}, {"/r", ""}, {"relative", "child"}};
   for (const auto &c : cases) {
-    const std::string image = header(0) + record(c.first, true) + record(c.second, false) + "EE";
+    const std::string image =
+        header(0) + record(c.first, true) + record(c.second, false) + "EE";
     try {
       decodeTree(image);
       ADD_FAILURE() << c.first << " " << c.second << " was taken";
