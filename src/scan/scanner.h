@@ -1,6 +1,7 @@
-// The scan engine: fills and updates dirTree from the file system. It uses
-// the working directory as its cursor (entering each directory it reads and
-// leaving by "..") and leaves it wherever the scan ended.
+// The scan engine: fills and updates dirTree from the file system. The walk
+// opens each directory relative to its parent and does not depend on the
+// working directory; the lookups of partial scans and link resolution
+// still change it and leave it wherever they ended.
 #ifndef VOK_SCAN_SCANNER_H
 #define VOK_SCAN_SCANNER_H
 
