@@ -558,19 +558,17 @@ void updateRoot(ScanLog &log, DirNode &root) {
 }
 
 void resolveLink(DirNode &link, const std::string &path, DirNodeList &roots) {
-  if (access(path.c_str(), F_OK) != 0) {
-    link.linkState = LinkNotFound;
+  // One test answers the usual case; the separate ones tell what is missing.
+  if (access(path.c_str(), R_OK | X_OK) != 0) {
+    if (access(path.c_str(), F_OK) != 0) {
+      link.linkState = LinkNotFound;
+      return;
+    }
+    link.linkState = LinkInside;
+    link.linkAccess = access(path.c_str(), X_OK) != 0 ? AccessNoSearch : AccessNoRead;
     return;
   }
   link.linkState = LinkInside;
-  if (access(path.c_str(), X_OK) != 0) {
-    link.linkAccess = AccessNoSearch;
-    return;
-  }
-  if (access(path.c_str(), R_OK) != 0) {
-    link.linkAccess = AccessNoRead;
-    return;
-  }
   link.linkAccess = AccessOk;
   std::string target = chdir(path.c_str()) == 0 ? getCurrentDir() : std::string();
   if (target.empty()) {
