@@ -142,13 +142,38 @@ TEST_F(ScanTest, SmartScanFollowsChanges) {
                          "/skipped/sub\n");
 }
 
+// A directory the user may not search cannot be entered; one it may search
+// but not read cannot be listed. As root, where permissions do not bite,
+// the scan runs as another user.
 TEST_F(ScanTest, UnreadableDirectoriesStayUnreadableUntilTheyChange) {
-  if (runningAsRoot()) GTEST_SKIP() << "permissions do not bite as root";
   mk("closed/sub");
+  mk("listless/sub");
+  if (runningAsRoot()) {
+    const std::string top = vok.dir().path();
+    chmod(top.c_str(), 0755);
+    ASSERT_EQ(system(("chown -R 54321:54321 " + shellQuote(top)).c_str()), 0);
+    vok.setUser(54321, 54321);
+  }
   chmod((t + "/closed").c_str(), 0);
-  VokResult full = scan({"-rfq"});
-  EXPECT_EQ(full.err, "") << "permission denied is not reported";
-  EXPECT_NE(saved().find(t + "/closed [unreadable]\n"), std::string::npos);
+  chmod((t + "/listless").c_str(), 0311);
+  for (const char *option : {"-rfq", "-rq"}) {
+    VokResult result = scan({option});
+    EXPECT_EQ(result.status, 0) << option << " " << result.err;
+    EXPECT_EQ(result.err, "") << "permission denied is not reported";
+    EXPECT_NE(saved().find(t + "/closed [unreadable]\n" + t + "/listless [unreadable]\n"),
+              std::string::npos) << "and neither has children";
+  }
+  gzFile gz = gzopen(treeFile.c_str(), "rb");
+  std::string image(1 << 16, '\0');
+  image.resize(gzread(gz, &image[0], image.size()));
+  gzclose(gz);
+  decodeTree(image);
+  ASSERT_EQ(dirTree.rootList.size(), 1u);
+  const DirNodeList &children = dirTree.rootList[0]->children;
+  ASSERT_EQ(children.size(), 2u);
+  EXPECT_EQ(children[0]->unreadableState, ReadCannotEnter);
+  EXPECT_EQ(children[1]->unreadableState, ReadCannotList);
+  dirTree.rootList.clear();
   chmod((t + "/closed").c_str(), 0755);
   EXPECT_NE(saved().find(t + "/closed [unreadable]\n"), std::string::npos);
 }
