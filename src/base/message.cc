@@ -1,6 +1,9 @@
 #include "base/message.h"
 
+#include <unistd.h>
+
 #include <cctype>
+#include <iostream>
 #include <sstream>
 
 #include "base/buffer.h"
@@ -62,6 +65,11 @@ MessageFormat &MessageFormat::arg(const SafeText &text) {
 // a '%' stops the output there, so a malformed translation shortens a message
 // instead of printing garbage.
 std::string MessageFormat::str() const {
+  // Names and paths shown on a terminal must not become its commands.
+  const bool terminal = isTerminal(out_);
+  auto argument = [&](size_t i) {
+    return terminal ? shownOnTerminal(args_[i]) : args_[i];
+  };
   std::string result;
   const size_t n = format_.size();
   size_t next = 0;
@@ -73,7 +81,7 @@ std::string MessageFormat::str() const {
     }
     char d = format_[j + 1];
     if (d == '$') {
-      if (next < args_.size()) result += args_[next];
+      if (next < args_.size()) result += argument(next);
       ++next;
       j += 2;
     } else if (d == '%') {
@@ -84,16 +92,41 @@ std::string MessageFormat::str() const {
       unsigned long v = 0;
       bool huge = false;
       while (k < n && isdigit(static_cast<unsigned char>(format_[k]))) {
-        if (v > 1000000) huge = true; else v = v * 10 + (format_[k] - '0');
+        if (v > 1000000)
+          huge = true;
+        else
+          v = v * 10 + (format_[k] - '0');
         ++k;
       }
       if (k == n || format_[k] != '$') break;
-      if (!huge && v >= 1 && v <= args_.size()) result += args_[v - 1];
+      if (!huge && v >= 1 && v <= args_.size()) result += argument(v - 1);
       ++next;
       j = k + 1;
     }
   }
   return result;
+}
+
+bool isTerminal(const std::ostream &out) {
+  static const bool output = isatty(STDOUT_FILENO), errors = isatty(STDERR_FILENO);
+  if (&out == &std::cout) return output;
+  if (&out == &std::cerr || &out == &std::clog) return errors;
+  return false;
+}
+
+std::string shownOnTerminal(std::string text, bool keepLineFeeds) {
+  for (char &c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && !(keepLineFeeds && c == '\n')) || byte == 0x7f) c = '?';
+  }
+  return text;
+}
+
+void writeName(std::ostream &out, const std::string &name) {
+  if (isTerminal(out))
+    out << shownOnTerminal(name);
+  else
+    out << name;
 }
 
 std::string formatMessage(const char *format, const std::string &argument) {

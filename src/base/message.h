@@ -30,7 +30,8 @@ struct SafeText {
 };
 
 // Collects arguments and writes the formatted text to the stream when it is
-// destroyed, normally at the end of the statement that made it:
+// destroyed, normally at the end of the statement that made it (arguments
+// shown as shownOnTerminal when the stream is a terminal):
 //   MessageFormat(std::cerr, _("%$: bad `%$'\n")).arg(programName).arg(name);
 // It never flushes the stream. Arguments are converted to text at once.
 class MessageFormat {
@@ -54,6 +55,15 @@ class MessageFormat {
   std::string format_;
   std::vector<std::string> args_;
 };
+
+// Whether the stream is standard output or error on a terminal (asked once).
+bool isTerminal(const std::ostream &out);
+// The text with control bytes and DEL shown as "?", so that a name cannot
+// reach a terminal as an escape sequence; line feeds may be kept.
+std::string shownOnTerminal(std::string text, bool keepLineFeeds = false);
+// Writes a name or path: as shownOnTerminal on a terminal, else byte for
+// byte, so that scripts reading a pipe or a file get exact names.
+void writeName(std::ostream &out, const std::string &name);
 
 // Formats a message into a string instead of a stream; one argument.
 std::string formatMessage(const char *format, const std::string &argument);

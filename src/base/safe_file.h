@@ -1,6 +1,12 @@
 // Replacing a data file without ever leaving it half written: the new
 // contents go to a temporary file beside the target, which is synced and
 // renamed over the target only when every write and the close succeeded.
+//
+// Two targets are written in place instead, as a plain write would: one
+// that exists and is not a regular file (a device such as /dev/null, a
+// pipe), which a rename would replace by a regular file; and a regular file
+// beside which no temporary file can be made (a directory the user may not
+// write) while the file itself is writable.
 #ifndef VOK_BASE_SAFE_FILE_H
 #define VOK_BASE_SAFE_FILE_H
 
@@ -8,8 +14,8 @@
 
 class SafeFileWriter {
  public:
-  // Prepares a temporary file beside `name` (beside the target of a
-  // symbolic link, which survives). ok() tells whether that worked.
+  // Prepares the output for `name` (the target of a symbolic link, which
+  // survives). ok() tells whether that worked.
   explicit SafeFileWriter(const std::string &name);
   SafeFileWriter(const SafeFileWriter &) = delete;
   SafeFileWriter &operator=(const SafeFileWriter &) = delete;
@@ -21,10 +27,11 @@ class SafeFileWriter {
   // Syncs, closes and renames into place, keeping the old file's mode (or
   // the umask's for a new file). False on any failure; the old file stays.
   bool commit();
+  bool inPlace() const { return temp_.empty(); }
 
  private:
   std::string target_;
-  std::string temp_;
+  std::string temp_;  // empty when writing in place
   int fd_ = -1;
   bool committed_ = false;
 };

@@ -14,7 +14,7 @@
 #include "config/commands.h"
 #include "config/reader.h"
 #include "config/scan_text.h"
-#include "driver/globals.h"
+#include "base/globals.h"
 
 namespace {
 

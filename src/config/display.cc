@@ -5,7 +5,7 @@
 #include "base/message.h"
 #include "config/commands.h"
 #include "config/reader.h"
-#include "driver/globals.h"
+#include "base/globals.h"
 
 namespace {
 void showCommands(bool attributes) {

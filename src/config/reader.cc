@@ -18,7 +18,7 @@
 #include "base/paths.h"
 #include "config/commands.h"
 #include "config/scan_text.h"
-#include "driver/globals.h"
+#include "base/globals.h"
 
 ProfileTable profileTable;
 const ProfileConfig builtinDefaults;

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/globals.h"
 #include "base/message.h"
 #include "base/paths.h"
 #include "config/display.h"
 #include "config/reader.h"
 #include "driver/actions.h"
-#include "driver/globals.h"
 #include "driver/info.h"
 #include "driver/shell.h"
 #include "tree/dir_tree.h"
@@ -41,16 +41,24 @@ void secureEnvironment() {
   setenv("NLSPATH", "", 1);
 }
 
+// A file an environment variable names, made absolute against the directory
+// the program started in: scans, lookups and link resolution move the
+// working directory, and a relative name would land wherever they ended.
+std::string fileFromEnvironment(const char *variable, const std::string &otherwise) {
+  const char *value = envValue(variable);
+  if (!value) return otherwise;
+  if (value[0] == '/' || currentDir.empty()) return value;
+  return currentDir + (currentDir.back() == '/' ? "" : "/") + value;
+}
+
 void setupStartNames() {
   selectedProfile = "vok";
   currentDir = getCurrentDir();
   homeDir = expandDirName("~", false, false);
   if (homeDir.empty() || homeDir.back() != '/') homeDir += '/';
-  const char *temp = envValue("VOK_TEMP");
-  newDirFile = temp ? temp : homeDir + ".vok.newdir";
-  const char *config = envValue("VOK_CONFIG");
-  configFile = config ? config : homeDir + ".vok.conf";
-  configFileStrict = config != nullptr;
+  newDirFile = fileFromEnvironment("VOK_TEMP", homeDir + ".vok.newdir");
+  configFile = fileFromEnvironment("VOK_CONFIG", homeDir + ".vok.conf");
+  configFileStrict = envValue("VOK_CONFIG") != nullptr;
 }
 
 // The q and Q letters of a rescan option override the configuration.
@@ -76,21 +84,29 @@ int readRescanSpecifiers(int argc, char **argv, int i, OptionState &state) {
   bool sawPartial = false;
   for (const char *letter = argv[i] + 2; *letter; ++letter) {
     switch (*letter) {
-      case 'q': setScanQuiet(true); break;
-      case 'Q': setScanQuiet(false); break;
-      case 'f': state.fullMode = true; break;
+      case 'q':
+        setScanQuiet(true);
+        break;
+      case 'Q':
+        setScanQuiet(false);
+        break;
+      case 'f':
+        state.fullMode = true;
+        break;
       case 'p':
         if (r < 2) commandLineError(_("argument required for `-rp'"));
         if (sawPartial) commandLineError(_("`-rpp' not allowed"));
         if (argv[i + 1][0] == '\0')
           commandLineError(_("argument for `-rp' cannot be empty"));
         if (currentDir.empty() && !state.partialList.empty())
-          commandLineError(_("multiple `-rp' not allowed when current "
-                             "directory cannot be determined"));
+          commandLineError(
+              _("multiple `-rp' not allowed when current "
+                "directory cannot be determined"));
         state.partialList.emplace_back(argv[i + 1]);
         sawPartial = true;
         break;
-      default: commandLineError(_("unknown specifier for `-r' option"));
+      default:
+        commandLineError(_("unknown specifier for `-r' option"));
     }
   }
   return sawPartial ? 1 : 0;
@@ -183,8 +199,8 @@ bool runInformationOption(const std::string &arg) {
 }
 
 // Options that show a tree or edit bookmarks and end the run.
-bool runTreeOrBookmarkOption(const std::string &arg, int argc, char **argv,
-                             int i, const OptionState &state) {
+bool runTreeOrBookmarkOption(const std::string &arg, int argc, char **argv, int i,
+                             const OptionState &state) {
   const int r = argc - i;
   const std::string next = r >= 2 ? argv[i + 1] : "";
   if (arg == "-b") {
@@ -266,10 +282,10 @@ void reportFailure(const char *message) {
 }  // namespace
 
 void setupFileNames() {
-  const char *tree = envValue("VOK_DIRTREE");
-  treeFile = tree ? tree : homeDir + ".vok.save." + selectedProfile + ".gz";
-  const char *bookmarks = envValue("VOK_BOOKMARK");
-  bookmarkFile = bookmarks ? bookmarks : homeDir + ".vok.bookmark." + selectedProfile;
+  treeFile = fileFromEnvironment("VOK_DIRTREE",
+                                 homeDir + ".vok.save." + selectedProfile + ".gz");
+  bookmarkFile =
+      fileFromEnvironment("VOK_BOOKMARK", homeDir + ".vok.bookmark." + selectedProfile);
 }
 
 void runDriver(int argc, char **argv) {
@@ -291,15 +307,18 @@ int runMain(int argc, char **argv) {
     keepTreeUntilExit();
     // Output that never arrived (a full disk, a closed pipe) must not be
     // reported as success to a script that captured it.
-    if (!std::cout.flush())
-      throw ErrorGenericFile(_("error writing to standard output"));
+    if (!std::cout.flush()) throw ErrorGenericFile(_("error writing to standard output"));
     return kExitOk;
   } catch (const std::bad_alloc &) {
     reportFailure(_(": not enough memory\n"));
     return kExitNoMemory;
   } catch (const ErrorBase &error) {
     std::cout.flush();
-    std::cerr << programName << ": " << error.what() << '\n';
+    // Messages may hold names; on a terminal they keep only their lines.
+    const std::string message = error.what();
+    std::cerr << programName << ": "
+              << (isTerminal(std::cerr) ? shownOnTerminal(message, true) : message)
+              << '\n';
     std::cerr.flush();
     return error.exitCode();
   } catch (...) {

@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "config/reader.h"
-#include "driver/globals.h"
+#include "base/globals.h"
 
 namespace {
 constexpr int kCtrlC = 3, kCtrlR = 18, kCtrlS = 19;

@@ -4,7 +4,7 @@
 
 #include "base/errors.h"
 #include "base/message.h"
-#include "driver/globals.h"
+#include "base/globals.h"
 #include "config/reader.h"
 #include "scan/scan_log.h"
 #include "scan/scanner.h"

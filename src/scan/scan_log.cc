@@ -12,7 +12,9 @@ void ScanLog::reportError(const std::string &name, int error) {
 }
 
 void CommandLineScanLog::reportDirectory(const std::string &path) {
-  if (!quiet) std::cout << path << '\n';
+  if (quiet) return;
+  writeName(std::cout, path);
+  std::cout << '\n';
 }
 
 void CommandLineScanLog::reportPhase(const char *text) {

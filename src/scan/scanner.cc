@@ -24,7 +24,7 @@
 #include "base/paths.h"
 #include "config/dir_config.h"
 #include "config/reader.h"
-#include "driver/globals.h"
+#include "base/globals.h"
 #include "scan/scan_commands.h"
 #include "tree/tree_file.h"
 

@@ -8,10 +8,10 @@
 #include <memory>
 
 #include "base/errors.h"
+#include "base/globals.h"
 #include "base/message.h"
 #include "base/paths.h"
 #include "base/safe_file.h"
-#include "driver/globals.h"
 #include "scan/scan_commands.h"
 #include "scan/scanner.h"
 #include "select/jump.h"
@@ -29,10 +29,13 @@ void warn(const char *format, const std::string &path) {
   MessageFormat(std::cerr, format).arg(programName).arg(path);
 }
 
-bool inTree(const std::string &path) { return lookupPath(path, false, false, false).node != nullptr; }
+bool inTree(const std::string &path) {
+  return lookupPath(path, false, false, false).node != nullptr;
+}
 
 // Adds or removes each directory argument (or the current directory).
-void forEachArgument(int argc, char **argv, int first,
+// False when there was nothing to do: the file is then not rewritten.
+bool forEachArgument(int argc, char **argv, int first,
                      void (*apply)(const std::string &, bool)) {
   if (first >= argc) {
     if (currentDir.empty()) {
@@ -41,10 +44,10 @@ void forEachArgument(int argc, char **argv, int first,
                                  "        Directory ignored"))
           .arg(programName);
       std::cerr << '\n';
-      return;
+      return false;
     }
     apply(currentDir, true);
-    return;
+    return true;
   }
   for (int i = first; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -60,6 +63,7 @@ void forEachArgument(int argc, char **argv, int first,
     }
     apply(makeAbsolute(arg, currentDir), true);
   }
+  return true;
 }
 
 }  // namespace
@@ -105,7 +109,8 @@ void readBookmarks() {
     else
       line += static_cast<char>(c);
   }
-  if (ferror(file.get())) throw ErrorGenericFile(_("error reading file %$"), bookmarkFile);
+  if (ferror(file.get()))
+    throw ErrorGenericFile(_("error reading file %$"), bookmarkFile);
   if (!line.empty()) takeLine();
 }
 
@@ -143,7 +148,8 @@ void addBookmark(const std::string &path, bool verify) {
 void removeBookmark(const std::string &path, bool verify) {
   const std::string name = expandDirName(path, false, false);
   if (verify && !inTree(name))
-    warn(_("%$: cannot find %$ in saved directory tree\n        Directory ignored\n"), name);
+    warn(_("%$: cannot find %$ in saved directory tree\n        Directory ignored\n"),
+         name);
   std::vector<std::string> kept;
   for (std::string &entry : bookmarkList)
     if (entry != name) kept.push_back(std::move(entry));
@@ -153,21 +159,20 @@ void removeBookmark(const std::string &path, bool verify) {
 void addBookmarksCommand(int argc, char **argv, int first) {
   loadTree(true);
   readBookmarks();
-  forEachArgument(argc, argv, first, addBookmark);
-  writeBookmarks();
+  if (forEachArgument(argc, argv, first, addBookmark)) writeBookmarks();
 }
 
 void removeBookmarksCommand(int argc, char **argv, int first) {
   loadTree(true);
   readBookmarks();
-  forEachArgument(argc, argv, first, removeBookmark);
-  writeBookmarks();
+  if (forEachArgument(argc, argv, first, removeBookmark)) writeBookmarks();
 }
 
 MatchList matchingBookmarks(const std::string &literal, const PatternRef &expression) {
   MatchList matches;
   for (const std::string &path : bookmarkList) {
-    if (!literalInLastComponent(literal, path) || !matchesPattern(expression, path)) continue;
+    if (!literalInLastComponent(literal, path) || !matchesPattern(expression, path))
+      continue;
     DirLocation found = lookupPath(path, false, false, false);
     if (found.node) matches.push_back({path, found.node, false, 0});
   }
@@ -177,9 +182,9 @@ MatchList matchingBookmarks(const std::string &literal, const PatternRef &expres
 void listBookmarksCommand(const std::string &pattern) {
   loadTree(true);
   readBookmarks();
-  MatchList matches = pattern.empty()
-                          ? matchingBookmarks("", nullptr)
-                          : matchingBookmarks(patternLiteral(pattern), compilePattern(pattern));
+  MatchList matches = pattern.empty() ? matchingBookmarks("", nullptr)
+                                      : matchingBookmarks(patternLiteral(pattern),
+                                                          compilePattern(pattern));
   if (matches.empty()) {
     std::cout.flush();
     MessageFormat(std::cerr, _("%$: no bookmarks found\n")).arg(programName);

@@ -6,10 +6,10 @@
 #include <iostream>
 
 #include "base/errors.h"
+#include "base/globals.h"
 #include "base/message.h"
 #include "base/paths.h"
 #include "config/reader.h"
-#include "driver/globals.h"
 #include "scan/scan_commands.h"
 #include "scan/scanner.h"
 #include "select/bookmarks.h"
@@ -57,7 +57,8 @@ MatchList collectMatches(const std::string &literal, const PatternRef &expressio
 // The cycling choice: the entry after the current directory (or its
 // marker), skipping directories that vanished since the last scan. Returns
 // the index chosen, or -1 when the shell is to stay.
-long cycle(const MatchList &list, const std::string &current, const std::string &pattern) {
+long cycle(const MatchList &list, const std::string &current,
+           const std::string &pattern) {
   if (list.empty()) noMatch(pattern);
   size_t start = 0, candidate = 0;
   for (size_t i = 0; i < list.size(); ++i) {
@@ -107,8 +108,11 @@ void chooseMatch(MatchList &list, const std::string &current, const std::string 
   }
   writeNewDirFile(chosen->path);
   const int32_t show = activeConfig.ShowNewDir;
-  if (show == kShowNewDirYes || (show == kShowNewDirMulti && d < list.size()))
-    std::cout << "change to " << chosen->path << '\n';
+  if (show == kShowNewDirYes || (show == kShowNewDirMulti && d < list.size())) {
+    std::cout << "change to ";
+    writeName(std::cout, chosen->path);
+    std::cout << '\n';
+  }
 }
 
 void jumpByPattern(const std::string &pattern, bool wholeTree, bool mountScan,
@@ -119,8 +123,10 @@ void jumpByPattern(const std::string &pattern, bool wholeTree, bool mountScan,
   if (!currentDir.empty()) lookupPath(currentDir, false, true, true);
   if (pattern.empty()) {
     DirNodeList view;
-    for (const DirConfigRef &entry : activeConfig.DefaultTree) addViewRoot(entry->text, view);
-    if (!view.empty() && !currentDir.empty()) lookupPath(currentDir, false, true, true, view);
+    for (const DirConfigRef &entry : activeConfig.DefaultTree)
+      addViewRoot(entry->text, view);
+    if (!view.empty() && !currentDir.empty())
+      lookupPath(currentDir, false, true, true, view);
     browseTree(view.empty() ? dirTree.rootList : view, currentDir);
     return;
   }

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "config/reader.h"
-#include "driver/globals.h"
+#include "base/globals.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "base/errors.h"
 #include "base/message.h"
 #include "base/paths.h"
-#include "driver/globals.h"
+#include "base/globals.h"
 #include "hyper/browser.h"
 #include "hyper/drawers.h"
 #include "scan/scan_commands.h"

@@ -18,9 +18,11 @@ namespace {
 
 volatile sig_atomic_t interruptPending = 0;
 volatile sig_atomic_t resizePending = 0;
+volatile sig_atomic_t endingSignal = 0;  // SIGTERM or SIGHUP received
 
 void onInterrupt(int) { interruptPending = 1; }
 void onWindowResize(int) { resizePending = 1; }
+void onEndingSignal(int signal) { endingSignal = signal; }
 
 // Without SA_RESTART, so that a wgetch blocked in read returns and the event
 // loop gets to see the flag.
@@ -34,7 +36,8 @@ void install(int signal, void (*handler)(int)) {
 
 void resizeNow() {
   struct winsize size;
-  if (!terminalState.resizeCallback || ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) return;
+  if (!terminalState.resizeCallback || ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0)
+    return;
   resizeterm(size.ws_row, size.ws_col);
   wrefresh(curscr);
   terminalState.resizeCallback();
@@ -49,6 +52,8 @@ void startCurses(bool throwIfRedirected) {
   if (!terminalState.redirected) {
     install(SIGINT, onInterrupt);
     install(SIGWINCH, onWindowResize);
+    install(SIGTERM, onEndingSignal);
+    install(SIGHUP, onEndingSignal);
     initscr();
     mousemask(ALL_MOUSE_EVENTS, nullptr);
   }
@@ -89,9 +94,18 @@ void endCurses() {
 
 void setResizeCallback(void (*callback)()) { terminalState.resizeCallback = callback; }
 
-bool signalPending() { return interruptPending || resizePending; }
+bool signalPending() { return interruptPending || resizePending || endingSignal; }
 
 void handlePendingSignals() {
+  // The terminal comes back first; then the program ends as the signal
+  // would have ended it.
+  if (endingSignal) {
+    const int signal = endingSignal;
+    endCurses();
+    ::signal(signal, SIG_DFL);
+    raise(signal);
+    _exit(128 + signal);
+  }
   if (interruptPending) {
     interruptPending = 0;
     if (terminalState.started) {
@@ -132,16 +146,36 @@ void fillGraphicGlyphs(bool graphicChar) {
   };
   // ACS_ values read the terminal's map, which exists only after initscr.
   const Glyph glyphs[] = {
-      {GBoxUR, ACS_LLCORNER, '+'}, {GBoxDR, ACS_ULCORNER, '+'}, {GBoxDL, ACS_URCORNER, '+'},
-      {GBoxUL, ACS_LRCORNER, '+'}, {GBoxVL, ACS_RTEE, '+'},     {GBoxVR, ACS_LTEE, '+'},
-      {GBoxHU, ACS_BTEE, '+'},     {GBoxHD, ACS_TTEE, '+'},     {GBoxH, ACS_HLINE, '-'},
-      {GBoxV, ACS_VLINE, '|'},     {GRArr, ACS_RARROW, '>'},    {GLArr, ACS_LARROW, '<'},
-      {GDArr, ACS_DARROW, 'v'},    {GUArr, ACS_UARROW, '^'},    {GDegree, ACS_DEGREE, '\''},
-      {GPlMinus, ACS_PLMINUS, '#'}, {GLEqual, ACS_LEQUAL, '<'}, {GGEqual, ACS_GEQUAL, '>'},
-      {GNEqual, ACS_NEQUAL, '!'},  {GBullet, ACS_BULLET, 'o'},  {GDiamond, ACS_DIAMOND, '+'},
-      {GCkBoard, ACS_CKBOARD, '#'}, {GBoard, ACS_BOARD, '#'},   {GLantern, ACS_LANTERN, '#'},
-      {GBlock, ACS_BLOCK, '#'},    {GPi, ACS_PI, '*'},          {GSterling, ACS_STERLING, 'f'},
-      {GS1, ACS_S1, '-'},          {GS9, ACS_S9, '-'},          {GS3, ACS_S3, '-'},
+      {GBoxUR, ACS_LLCORNER, '+'},
+      {GBoxDR, ACS_ULCORNER, '+'},
+      {GBoxDL, ACS_URCORNER, '+'},
+      {GBoxUL, ACS_LRCORNER, '+'},
+      {GBoxVL, ACS_RTEE, '+'},
+      {GBoxVR, ACS_LTEE, '+'},
+      {GBoxHU, ACS_BTEE, '+'},
+      {GBoxHD, ACS_TTEE, '+'},
+      {GBoxH, ACS_HLINE, '-'},
+      {GBoxV, ACS_VLINE, '|'},
+      {GRArr, ACS_RARROW, '>'},
+      {GLArr, ACS_LARROW, '<'},
+      {GDArr, ACS_DARROW, 'v'},
+      {GUArr, ACS_UARROW, '^'},
+      {GDegree, ACS_DEGREE, '\''},
+      {GPlMinus, ACS_PLMINUS, '#'},
+      {GLEqual, ACS_LEQUAL, '<'},
+      {GGEqual, ACS_GEQUAL, '>'},
+      {GNEqual, ACS_NEQUAL, '!'},
+      {GBullet, ACS_BULLET, 'o'},
+      {GDiamond, ACS_DIAMOND, '+'},
+      {GCkBoard, ACS_CKBOARD, '#'},
+      {GBoard, ACS_BOARD, '#'},
+      {GLantern, ACS_LANTERN, '#'},
+      {GBlock, ACS_BLOCK, '#'},
+      {GPi, ACS_PI, '*'},
+      {GSterling, ACS_STERLING, 'f'},
+      {GS1, ACS_S1, '-'},
+      {GS9, ACS_S9, '-'},
+      {GS3, ACS_S3, '-'},
       {GS7, ACS_S7, '-'},
   };
   for (const Glyph &g : glyphs)
@@ -155,11 +189,12 @@ void computeDisplayAttributes(const ProfileConfig &config) {
   for (int k = 0; k < kAttrSlotCount; ++k) {
     const ScreenAttr &attr = config.attrs[k];
     if (colors) {
-      int background = attr.background == kDefaultColor ? config.DefaultBackground
-                                                        : attr.background;
+      int background =
+          attr.background == kDefaultColor ? config.DefaultBackground : attr.background;
       init_pair(static_cast<short>(2 * k + 1), static_cast<short>(attr.foreground),
                 static_cast<short>(background));
-      displayAttributes.slot[k] = static_cast<attr_t>(attr.colorBits) | COLOR_PAIR(2 * k + 1);
+      displayAttributes.slot[k] =
+          static_cast<attr_t>(attr.colorBits) | COLOR_PAIR(2 * k + 1);
     } else {
       displayAttributes.slot[k] = static_cast<attr_t>(attr.monoBits);
     }

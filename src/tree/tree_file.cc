@@ -38,7 +38,7 @@
 #include "base/paths.h"
 #include "base/safe_file.h"
 #include "config/reader.h"
-#include "driver/globals.h"
+#include "base/globals.h"
 #include "tree/dir_tree.h"
 
 namespace {

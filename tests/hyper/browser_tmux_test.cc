@@ -2,13 +2,17 @@
 // what they show, every key set, find mode, lists, the tree of one
 // directory, the mouse, sizes, and the whole way back through a shell.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <iterator>
 #include <memory>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "driver/globals.h"
+#include "base/globals.h"
 #include "support/run_vok.h"
 #include "support/tmux_screen.h"
 #include "tree/dir_tree.h"
@@ -283,6 +287,71 @@ TEST_F(BrowserTest, SmallScreens) {
   EXPECT_EQ(screen->exitStatus(), -1);
   EXPECT_EQ(screen->capture()[0], pad(exampleRows(kLineDrawing)[0], 80));
   EXPECT_EQ(typeAndEnd(*screen, {"Down", "Enter"}), root + "/src");
+}
+
+// The display ends by a signal or an error with the terminal in its normal
+// modes (stty in the pane afterwards) and the shell where it was.
+TEST_F(BrowserTest, SignalsAndErrorsLeaveTheTerminalAsItWas) {
+  scan();
+  const std::string modes = vok.dir().file("modes");
+  struct Ending {
+    int signal;  // 0: an error at the selection
+    int status;  // as the shell sees it
+  };
+  for (const Ending &ending : {Ending{SIGINT, 0}, Ending{SIGTERM, 128 + SIGTERM},
+                               Ending{SIGHUP, 128 + SIGHUP}, Ending{0, 2}}) {
+    SCOPED_TRACE(ending.signal);
+    unlink(modes.c_str());
+    unlink(vok.newDirFile().c_str());
+    TmuxScreen screen(vok.dir().path(), 80, 24,
+                      vok.commandLine({"-T"}) + "; s=$?; stty -a > " + shellQuote(modes) +
+                          "; (exit $s)");
+    ASSERT_TRUE(titled(screen));
+    if (ending.signal != 0) {
+      const std::string shell = screen.paneInfo("#{pane_pid}");
+      ASSERT_EQ(system(("pkill -" + std::to_string(ending.signal) + " -P " + shell).c_str()), 0);
+    } else {
+      // The new-directory file cannot be written any more.
+      unlink(vok.newDirFile().c_str());
+      makeDirs(vok.newDirFile());
+      screen.keys({"Enter"});
+    }
+    ASSERT_TRUE(screen.waitForExit());
+    EXPECT_EQ(screen.exitStatus(), ending.status);
+    EXPECT_TRUE(screen.restored());
+    ASSERT_TRUE(screen.waitFor([&](const Screen &) { return !readFile(modes).empty(); }));
+    std::istringstream words(readFile(modes));
+    std::set<std::string> on(std::istream_iterator<std::string>(words), {});
+    for (const char *mode : {"icanon", "echo", "isig", "icrnl", "opost"})
+      EXPECT_TRUE(on.count(mode)) << mode << " is off";
+    if (ending.signal != 0) {
+      EXPECT_EQ(readFile(vok.newDirFile()), ".");
+    } else {
+      rmdir(vok.newDirFile().c_str());
+      EXPECT_TRUE(screen.waitFor([&](const Screen &s) {
+        for (const std::string &line : s)
+          if (line.find("vok: cannot create file " + vok.newDirFile()) == 0) return true;
+        return false;
+      })) << showScreen(screen.capture());
+    }
+  }
+}
+
+// Names are shown as text on a terminal, never obeyed as its commands; a
+// pipe gets them byte for byte.
+TEST_F(BrowserTest, NamesReachTheTerminalAsText) {
+  makeDirs(root + "/esc\033[2Jwiped");
+  makeDirs(root + "/title\033]2;HIJACK\007x");
+  scan();
+  EXPECT_NE(vok.run({"-rf"}).out.find("/esc\033[2Jwiped\n"), std::string::npos);
+  auto screen = show({"-rf"});
+  ASSERT_TRUE(screen->waitForExit());
+  const Screen s = screen->capture();
+  std::string all;
+  for (const std::string &line : s) all += line + "\n";
+  EXPECT_NE(all.find(root + "/esc?[2Jwiped\n"), std::string::npos) << all;
+  EXPECT_NE(all.find(root + "/title?]2;HIJACK?x\n"), std::string::npos) << all;
+  EXPECT_NE(screen->paneInfo("#{pane_title}"), "HIJACK");
 }
 
 // A saved tree of 200 000 directories, written without making them.

@@ -2,7 +2,7 @@
 
 #include "base/errors.h"
 #include "config/reader.h"
-#include "driver/globals.h"
+#include "base/globals.h"
 #include "hyper/drawers.h"
 #include "hyper/find_window.h"
 #include "support/curses_screen.h"

@@ -8,7 +8,7 @@
 
 #include "base/errors.h"
 #include "config/reader.h"
-#include "driver/globals.h"
+#include "base/globals.h"
 #include "scan/scan_log.h"
 #include "support/temp_dir.h"
 

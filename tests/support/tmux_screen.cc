@@ -84,6 +84,12 @@ void TmuxScreen::startSession(int cols, int lines, const std::string &command) {
   tmux({"set-option", "-g", "window-size", "manual"});
 }
 
+std::string TmuxScreen::paneInfo(const std::string &format) const {
+  std::string text = tmux({"display-message", "-p", "-t", "0", format});
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
 bool TmuxScreen::restored() const {
   return tmux({"display-message", "-p", "-t", "0",
                "#{alternate_on}#{keypad_flag}#{mouse_any_flag}#{cursor_flag}"}) ==

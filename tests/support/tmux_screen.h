@@ -49,6 +49,9 @@ class TmuxScreen {
   // screen, the keypad and mouse modes off and the cursor visible.
   bool restored() const;
 
+  // A tmux format of the pane, such as "#{pane_title}".
+  std::string paneInfo(const std::string &format) const;
+
   // Where the terminal cursor is: column, line.
   std::pair<int, int> cursor() const;
   // Sends a signal to the program, which logs "pid N" at start.

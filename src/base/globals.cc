@@ -1,4 +1,4 @@
-#include "driver/globals.h"
+#include "base/globals.h"
 
 #include <cstdio>
 

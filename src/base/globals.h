@@ -1,8 +1,8 @@
 // Process-wide names and settings derived once at start-up by the driver and
 // read by the rest of the program, and the one writer of the file through
 // which the chosen directory reaches the shell.
-#ifndef VOK_DRIVER_GLOBALS_H
-#define VOK_DRIVER_GLOBALS_H
+#ifndef VOK_BASE_GLOBALS_H
+#define VOK_BASE_GLOBALS_H
 
 #include <string>
 

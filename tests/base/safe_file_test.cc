@@ -1,0 +1,83 @@
+#include "base/safe_file.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+bool writeAll(SafeFileWriter &file, const std::string &text) {
+  return file.ok() &&
+         write(file.fd(), text.data(), text.size()) ==
+             static_cast<ssize_t>(text.size()) &&
+         file.commit();
+}
+
+ino_t inode(const std::string &path) {
+  struct stat status;
+  return stat(path.c_str(), &status) == 0 ? status.st_ino : 0;
+}
+
+// Regular files are replaced whole by a rename; other targets are written
+// in place, as a plain write would, and stay what they are.
+TEST(SafeFileTest, RenameOnlyOverRegularFiles) {
+  ScopedTempDir dir;
+  const std::string regular = dir.file("regular"), missing = dir.file("missing");
+  const std::string longName = dir.file(std::string(255, 'n'));
+  for (const std::string &path : {regular, longName}) writeFile(path, "old");
+  chmod(regular.c_str(), 0640);
+  const ino_t before = inode(regular);
+  for (const std::string &path : {regular, missing, longName}) {
+    SafeFileWriter file(path);
+    EXPECT_FALSE(file.inPlace()) << path.size();
+    EXPECT_TRUE(writeAll(file, "new")) << path.size();
+    EXPECT_EQ(readFile(path), "new");
+  }
+  EXPECT_NE(inode(regular), before) << "replaced, not rewritten";
+  struct stat status;
+  ASSERT_EQ(stat(regular.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0640u) << "the old mode stays";
+
+  // A pipe (as a device would) keeps being one and gets the bytes.
+  const std::string pipe = dir.file("pipe");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  SafeFileWriter file(pipe);
+  EXPECT_TRUE(file.inPlace());
+  EXPECT_TRUE(writeAll(file, "through"));
+  char got[16] = {};
+  EXPECT_EQ(read(reader, got, sizeof got), 7);
+  EXPECT_STREQ(got, "through");
+  close(reader);
+  ASSERT_EQ(lstat(pipe.c_str(), &status), 0);
+  EXPECT_TRUE(S_ISFIFO(status.st_mode));
+  DIR *listing = opendir(dir.path().c_str());
+  while (struct dirent *entry = readdir(listing))
+    EXPECT_NE(std::string(entry->d_name).rfind(".vok-", 0), 0u)
+        << "a temporary left behind";
+  closedir(listing);
+}
+
+// Beside a file in a directory the user may not write, no temporary can
+// be made: the file, still writable, is written in place.
+TEST(SafeFileTest, WritableFileInAClosedDirectory) {
+  if (runningAsRoot()) GTEST_SKIP() << "permissions do not bite as root";
+  ScopedTempDir dir;
+  const std::string closed = dir.file("closed"), target = dir.file("closed/file");
+  makeDirs(closed);
+  writeFile(target, "old");
+  chmod(closed.c_str(), 0555);
+  SafeFileWriter file(target);
+  EXPECT_TRUE(file.inPlace());
+  EXPECT_TRUE(writeAll(file, "new"));
+  EXPECT_EQ(readFile(target), "new");
+  SafeFileWriter absent(dir.file("closed/absent"));
+  EXPECT_FALSE(absent.ok()) << "nothing to write in place";
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+// The data files through the program: named relatively, with the longest
+// names, as devices, and bookmarks that must not be rewritten.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include "support/run_vok.h"
+
+namespace {
+
+// Scans and link resolution move the working directory; the files stay
+// where the user's relative names put them, beside where vok started.
+TEST(DataFilesTest, RelativeNamesMeanTheStartingDirectory) {
+  VokRunner vok;
+  const std::string elsewhere = vok.dir().file("elsewhere");
+  makeDirs(vok.tree() + "/a");
+  makeDirs(elsewhere);
+  ASSERT_EQ(symlink(elsewhere.c_str(), (vok.tree() + "/lnk").c_str()), 0);
+  vok.setCwd(vok.dir().path());
+  vok.setEnv("VOK_DIRTREE", std::string("rel-tree.gz"));
+  vok.setEnv("VOK_BOOKMARK", std::string("rel-marks"));
+  vok.setEnv("VOK_TEMP", std::string("rel-newdir"));
+  EXPECT_EQ(vok.run({"-rfq"}).status, 0);
+  EXPECT_EQ(vok.run({"-ba", vok.tree() + "/a"}).status, 0);
+  EXPECT_EQ(vok.run({"-rq"}).status, 0);
+  struct stat status;
+  EXPECT_EQ(stat(vok.dir().file("rel-tree.gz").c_str(), &status), 0);
+  EXPECT_NE(stat((elsewhere + "/rel-tree.gz").c_str(), &status), 0);
+  EXPECT_EQ(readFile(vok.dir().file("rel-marks")), vok.tree() + "/a\n");
+  EXPECT_EQ(vok.run({"a", "1"}).status, 0);
+  EXPECT_EQ(readFile(vok.dir().file("rel-newdir")), vok.tree() + "/a");
+}
+
+TEST(DataFilesTest, LongNamesAndDevices) {
+  VokRunner vok;
+  makeDirs(vok.tree() + "/a");
+  const std::string longName = vok.dir().file(std::string(255, 't'));
+  vok.setEnv("VOK_DIRTREE", longName);
+  EXPECT_EQ(vok.run({"-rfq"}).status, 0);
+  EXPECT_EQ(vok.run({"-rq"}).status, 0) << "a saved file is read back";
+  vok.setEnv("VOK_BOOKMARK", vok.dir().file(std::string(255, 'b')));
+  EXPECT_EQ(vok.run({"-ba", vok.tree() + "/a"}).status, 0);
+  EXPECT_EQ(readFile(vok.dir().file(std::string(255, 'b'))), vok.tree() + "/a\n");
+
+  // A device switches bookmarks off and stays a device. As root the test
+  // makes a null device of its own rather than risk the system's.
+  std::string null = "/dev/null";
+  if (runningAsRoot()) {
+    null = vok.dir().file("null");
+    ASSERT_EQ(mknod(null.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+  }
+  vok.setEnv("VOK_BOOKMARK", null);
+  VokResult added = vok.run({"-ba", vok.tree() + "/a"});
+  EXPECT_EQ(added.status, 0) << added.err;
+  struct stat status;
+  ASSERT_EQ(stat(null.c_str(), &status), 0);
+  EXPECT_TRUE(S_ISCHR(status.st_mode));
+}
+
+// Without a directory to add or remove, the file is left as it is, lines
+// that reading skipped included.
+TEST(DataFilesTest, BookmarksWithoutACurrentDirectoryAreNotRewritten) {
+  VokRunner vok;
+  makeDirs(vok.tree() + "/a");
+  ASSERT_EQ(vok.run({"-rfq"}).status, 0);
+  const std::string marks = vok.tree() + "/a\n/bad\\xZZescape\nrelative/path\n";
+  writeFile(vok.dir().file("bookmarks"), marks);
+  const std::string gone = vok.dir().file("gone");
+  for (const char *option : {"-ba", "-br"}) {
+    makeDirs(gone);
+    vok.setCwd(gone);
+    vok.removeCwdBeforeRun();
+    VokResult result = vok.run({option});
+    EXPECT_EQ(result.err,
+              "vok: cannot determine current directory\n        Directory ignored\n");
+    EXPECT_EQ(readFile(vok.dir().file("bookmarks")), marks) << option;
+  }
+}
+
+}  // namespace
