@@ -10,6 +10,10 @@
 #include <cstring>
 #include <new>
 
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include "base/paths.h"
 #include "config/dir_config.h"
 #include "config/reader.h"
@@ -68,6 +72,11 @@ class SlotPool {
     }
     block_ = reinterpret_cast<char *>(start);
     used_ = 0;
+#ifdef __SANITIZE_ADDRESS__
+    // The leak checker does not look into mapped memory; the nodes here
+    // hold the only references to their names and lists.
+    __lsan_register_root_region(block_, blockSize_);
+#endif
   }
 
   const size_t slotSize_;
