@@ -5,6 +5,8 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <vector>
+
 #include "support/run_vok.h"
 
 namespace {
@@ -76,6 +78,49 @@ TEST(DataFilesTest, BookmarksWithoutACurrentDirectoryAreNotRewritten) {
               "vok: cannot determine current directory\n        Directory ignored\n");
     EXPECT_EQ(readFile(vok.dir().file("bookmarks")), marks) << option;
   }
+}
+
+// A write that fails part-way, on a full file system or because the
+// program is ended in the middle of it, leaves the previous file whole and
+// readable; a failure is reported with its message and status.
+TEST(DataFilesTest, FailedWritesLeaveThePreviousFile) {
+  VokRunner vok;
+  std::vector<std::string> dirs;
+  for (int i = 0; i < 1000; ++i) {
+    dirs.push_back(vok.tree() + "/d" + std::to_string(i) + std::string(40, 'x'));
+    makeDirs(dirs.back());
+  }
+  ASSERT_EQ(vok.run({"-rfq"}).status, 0);
+  std::vector<std::string> addSome = {"-ba"}, addAll = {"-ba"};
+  addSome.insert(addSome.end(), dirs.begin(), dirs.begin() + 20);
+  addAll.insert(addAll.end(), dirs.begin() + 20, dirs.end());
+  ASSERT_EQ(vok.run(addSome).status, 0);
+  for (int i = 0; i < 1000; ++i) makeDirs(vok.tree() + "/e" + std::to_string(i));
+  const std::string tree = vok.dir().file("tree.gz"), marks = vok.dir().file("bookmarks");
+  const std::string oldTree = readFile(tree), oldMarks = readFile(marks);
+  struct Write {
+    std::vector<std::string> args;
+    std::string file, old;
+  };
+  const Write writes[] = {
+      {{"-rfq"}, tree, oldTree}, {{"-rq"}, tree, oldTree}, {addAll, marks, oldMarks}};
+  for (bool killed : {false, true}) {
+    for (const Write &write : writes) {
+      SCOPED_TRACE(write.args[0] + (killed ? " killed" : " full"));
+      vok.setFileSizeLimit(write.old.size() + 16, killed);
+      VokResult result = vok.run(write.args);
+      if (killed) {
+        EXPECT_EQ(result.status, -1) << "ended by the signal";
+      } else {
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err, "vok: error writing file " + write.file + "\n");
+      }
+      EXPECT_TRUE(readFile(write.file) == write.old) << "the previous file is whole";
+    }
+  }
+  vok.setFileSizeLimit(0, false);
+  EXPECT_EQ(vok.run({"-rq"}).status, 0) << "and still readable";
+  EXPECT_EQ(vok.run({"-br", dirs[0]}).status, 0);
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -125,6 +127,11 @@ VokResult VokRunner::execute(const std::vector<std::string> &command,
     if (asUser_ && (setgroups(0, nullptr) != 0 || setgid(gid_) != 0 || setuid(uid_) != 0))
       childFail("setuid");
     if (chdir(cwd_.c_str()) != 0) childFail("chdir");
+    if (fileSizeLimit_ > 0) {
+      const struct rlimit limit = {fileSizeLimit_, fileSizeLimit_};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) childFail("setrlimit");
+      signal(SIGXFSZ, killedBySize_ ? SIG_DFL : SIG_IGN);
+    }
     if (removeCwd_ && rmdir(cwd_.c_str()) != 0) childFail("rmdir");
     execve(argv[0], argv.data(), envp.data());
     childFail("execve");

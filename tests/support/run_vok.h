@@ -38,6 +38,13 @@ class VokRunner {
   // The child removes its working directory before it starts vok, so that
   // the current directory cannot be determined.
   void removeCwdBeforeRun() { removeCwd_ = true; }
+  // Later runs may not write files beyond this many bytes (RLIMIT_FSIZE):
+  // a write past it fails (EFBIG), or with `killed` the system ends the
+  // program in the middle of it (SIGXFSZ). 0 lifts the limit.
+  void setFileSizeLimit(unsigned long bytes, bool killed) {
+    fileSizeLimit_ = bytes;
+    killedBySize_ = killed;
+  }
   // Runs as this user and group id (root only); HOME stays the temporary one.
   // The binary is copied where that user may run it, whatever the build's umask.
   void setUser(uid_t uid, gid_t gid);
@@ -70,6 +77,8 @@ class VokRunner {
   std::string input_;
   std::string binary_ = VOK_BINARY;
   bool asUser_ = false;
+  unsigned long fileSizeLimit_ = 0;
+  bool killedBySize_ = false;
   bool removeCwd_ = false;
   uid_t uid_ = 0;
   gid_t gid_ = 0;
