@@ -96,8 +96,8 @@ struct PoolAllocator {
   static SlotPool &pool() {
     // Lives as long as the nodes: never destroyed. Every program that has
     // a tree has enough of it to start with a large block.
-    static SlotPool *pool =
-        new SlotPool((sizeof(T) + alignof(T) - 1) / alignof(T) * alignof(T), size_t{2} << 20);
+    static SlotPool *pool = new SlotPool(
+        (sizeof(T) + alignof(T) - 1) / alignof(T) * alignof(T), size_t{2} << 20);
     return *pool;
   }
   T *allocate(size_t n) {
@@ -124,7 +124,8 @@ SlotPool *listPool(size_t bytes) {
   static SlotPool *pools[kListClasses] = {};
   const size_t index = (bytes + kListUnit - 1) / kListUnit - 1;
   if (index >= kListClasses) return nullptr;
-  if (!pools[index]) pools[index] = new SlotPool((index + 1) * kListUnit, size_t{64} << 10);
+  if (!pools[index])
+    pools[index] = new SlotPool((index + 1) * kListUnit, size_t{64} << 10);
   return pools[index];
 }
 
@@ -338,12 +339,35 @@ DirLocation descend(const DirNodeRef &start, size_t startLength, const std::stri
 DirLocation lookupPath(const std::string &path, bool respectRules, bool createRoot,
                        bool createBelow, DirNodeList &roots) {
   if (path.empty()) return {};
+  // Roots may nest: the current directory is added as a root of its own,
+  // and it may hold a start directory. The path is looked for below every
+  // root that holds it, the deepest root first; only where none has it is
+  // the missing part added, below the deepest.
+  const DirNodeRef *deepest = nullptr;
   for (const DirNodeRef &root : roots) {
     if (!root->isDir()) continue;
     Relation relation = relate(path, root->name);
     if (relation == Relation::Equal) return {root, path};
-    if (relation == Relation::Below)
-      return descend(root, root->name.size(), path, respectRules, createBelow);
+    if (relation == Relation::Below &&
+        (!deepest || root->name.size() > (*deepest)->name.size()))
+      deepest = &root;
+  }
+  if (deepest) {
+    for (const DirNodeRef *holder = deepest; holder;) {
+      DirLocation found =
+          descend(*holder, (*holder)->name.size(), path, respectRules, false);
+      if (found.node) return found;
+      const size_t above = (*holder)->name.size();
+      holder = nullptr;
+      for (const DirNodeRef &root : roots)
+        if (root->isDir() && root->name.size() < above &&
+            (!holder || root->name.size() > (*holder)->name.size()) &&
+            relate(path, root->name) == Relation::Below)
+          holder = &root;
+    }
+    return createBelow
+               ? descend(*deepest, (*deepest)->name.size(), path, respectRules, true)
+               : DirLocation{};
   }
   if (!createRoot || (respectRules && !isStartDir(path))) return {};
   DirNodeRef root = nodeFromPath(path);

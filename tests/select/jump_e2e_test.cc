@@ -167,6 +167,10 @@ TEST_F(JumpTest, BookmarksComeFirst) {
   EXPECT_EQ(jump({"doc"}).newDir, t + "/c/doc") << "the bookmark wins";
   EXPECT_EQ(jump({"-B", "doc"}).newDir, t + "/a/doc") << "-B searches the tree";
   EXPECT_EQ(jump({"uote"}).newDir, t + "/my dir/q\"uote") << "the escapes round-trip";
+  // From above the start directory, which becomes a root of its own that
+  // holds the start directory, the bookmark still wins.
+  vok.setCwd(vok.dir().path());
+  EXPECT_EQ(vok.run({"doc"}).newDir, t + "/c/doc") << "from a directory holding the tree";
 
   VokResult removed = vok.run({"-br", t + "/c/doc", "/nowhere"});
   EXPECT_EQ(removed.err,

@@ -38,8 +38,8 @@ class DirTreeTest : public ::testing::Test {
 };
 
 TEST_F(DirTreeTest, SortingIsStableInBothModes) {
-  DirNodeList list{named("gamma"), named("Src"), named("alpha"), named("src"), named("Beta"),
-                   named("abcd"), named("abc")};
+  DirNodeList list{named("gamma"), named("Src"),  named("alpha"), named("src"),
+                   named("Beta"),  named("abcd"), named("abc")};
   sortChildren(list);
   EXPECT_EQ(names(list), "abc abcd alpha Beta gamma Src src ");
   activeConfig.CaseSensitiveSort = true;
@@ -94,16 +94,27 @@ TEST_F(DirTreeTest, LookupWalksRootsAndChildren) {
   EXPECT_EQ(lookupPath("/usr/bi", false, false, false).node, nullptr);
   EXPECT_EQ(lookupPath("", false, false, false).node, nullptr);
 
-  // A root that is a prefix decides alone: the next root is never tried.
+  // Roots may nest (the current directory becomes a root, and it may hold
+  // a start directory): a path is found below whichever root holds it,
+  // the deepest first, whatever their order.
   dirTree.rootList.clear();
-  DirNodeRef top = named("/top");
-  DirNodeRef link = named("/top/link");
+  DirNodeRef top = named("/top"), inner = named("/top/in"), link = named("/top/link");
+  DirNodeRef deep = named("deep"), side = named("side"), shadow = named("deep");
   link->entryMode = 0120777;
-  dirTree.rootList = {top, link};
-  EXPECT_EQ(lookupPath("/top/link", false, false, false).node, nullptr);
-  dirTree.rootList = {link, top};
-  EXPECT_EQ(lookupPath("/top/link", false, false, false).node, link);
-  EXPECT_EQ(lookupPath("/topx", false, false, false).node, nullptr);
+  inner->children.push_back(deep);
+  top->children = {side, named("in")};
+  top->children[1]->children.push_back(shadow);
+  dirTree.rootList = {top, inner, link};
+  const std::pair<const char *, DirNodeRef> lookups[] = {
+      {"/top/in", inner},        {"/top/in/deep", deep}, {"/top/side", side},
+      {"/top/in/none", nullptr}, {"/top/link", link},    {"/topx", nullptr},
+      {"/top/side/x", nullptr}};
+  for (const auto &lookup : lookups)
+    EXPECT_EQ(lookupPath(lookup.first, false, false, false).node, lookup.second)
+        << lookup.first;
+  top->children[1]->children.push_back(named("only"));
+  EXPECT_NE(lookupPath("/top/in/only", false, false, false).node, nullptr)
+      << "what the deepest root lacks, a shallower one may have";
 }
 
 TEST_F(DirTreeTest, LookupAddsMissingLevels) {
@@ -121,7 +132,8 @@ TEST_F(DirTreeTest, LookupAddsMissingLevels) {
   EXPECT_TRUE(mid.isDir());
   ASSERT_EQ(mid.children.size(), 1u);
   EXPECT_EQ(mid.children[0]->name, "low");
-  EXPECT_EQ(lookupPath(temp_.file("top/mid/low"), false, false, false).node, mid.children[0]);
+  EXPECT_EQ(lookupPath(temp_.file("top/mid/low"), false, false, false).node,
+            mid.children[0]);
 
   // Scan rules: nothing is added below a skipped directory, and a new root
   // must be a start directory.
