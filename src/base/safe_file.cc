@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -36,6 +37,53 @@ mode_t modeFor(const std::string &target) {
   return 0666 & ~mask;
 }
 
+// The temporary files being written, so that a signal that ends the
+// program removes them rather than leave them beside the data files.
+constexpr int kSlots = 4;
+const char *volatile liveTemps[kSlots];
+int liveCount = 0;
+const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ};
+bool caught[sizeof kEndingSignals / sizeof kEndingSignals[0]];
+
+void removeTempsAndEnd(int signal) {
+  for (int i = 0; i < kSlots; ++i)
+    if (const char *name = liveTemps[i]) unlink(name);
+  ::signal(signal, SIG_DFL);
+  raise(signal);
+}
+
+// Only signals that would end the program as things stand are caught; one
+// the program handles itself, or ignores, keeps its handling.
+void catchEndingSignals() {
+  if (liveCount++ > 0) return;
+  for (size_t i = 0; i < sizeof kEndingSignals / sizeof kEndingSignals[0]; ++i) {
+    struct sigaction old;
+    caught[i] =
+        sigaction(kEndingSignals[i], nullptr, &old) == 0 && old.sa_handler == SIG_DFL;
+    if (!caught[i]) continue;
+    struct sigaction action = {};
+    action.sa_handler = removeTempsAndEnd;
+    sigfillset(&action.sa_mask);
+    sigaction(kEndingSignals[i], &action, nullptr);
+  }
+}
+
+void releaseEndingSignals() {
+  if (--liveCount > 0) return;
+  for (size_t i = 0; i < sizeof kEndingSignals / sizeof kEndingSignals[0]; ++i)
+    if (caught[i]) signal(kEndingSignals[i], SIG_DFL);
+}
+
+int watch(const char *name) {
+  for (int i = 0; i < kSlots; ++i) {
+    if (!liveTemps[i]) {
+      liveTemps[i] = name;
+      return i;
+    }
+  }
+  return -1;
+}
+
 }  // namespace
 
 // A short name of its own, so that it fits beside a target whose name
@@ -51,8 +99,19 @@ SafeFileWriter::SafeFileWriter(const std::string &name) : target_(replaceTarget(
   const bool exists = stat(target_.c_str(), &status) == 0;
   if (!exists || S_ISREG(status.st_mode)) {
     temp_ = temporaryBeside(target_);
+    catchEndingSignals();
+    // A signal between the file's creation and its entry in the slots
+    // would leave the file behind; it waits until the entry is made.
+    sigset_t all, old;
+    sigfillset(&all);
+    sigprocmask(SIG_BLOCK, &all, &old);
     fd_ = mkstemp(&temp_[0]);
+    const int error = errno;
+    if (fd_ >= 0) slot_ = watch(temp_.c_str());
+    sigprocmask(SIG_SETMASK, &old, nullptr);
     if (fd_ >= 0) return;
+    errno = error;
+    releaseEndingSignals();
     temp_.clear();
     // Only a directory we may not write is a reason to give up the safety;
     // a full disk would fail the write in place too, after truncating.
@@ -64,6 +123,15 @@ SafeFileWriter::SafeFileWriter(const std::string &name) : target_(replaceTarget(
 SafeFileWriter::~SafeFileWriter() {
   if (fd_ >= 0) close(fd_);
   if (!committed_ && !temp_.empty()) unlink(temp_.c_str());
+  forgetTemp();
+}
+
+void SafeFileWriter::forgetTemp() {
+  if (temp_.empty()) return;
+  if (slot_ >= 0) liveTemps[slot_] = nullptr;
+  slot_ = -1;
+  temp_.clear();
+  releaseEndingSignals();
 }
 
 bool SafeFileWriter::commit() {
@@ -78,5 +146,6 @@ bool SafeFileWriter::commit() {
   ok = close(fd_) == 0 && ok;
   fd_ = -1;
   committed_ = ok && (temp_.empty() || rename(temp_.c_str(), target_.c_str()) == 0);
+  if (committed_) forgetTemp();
   return committed_;
 }

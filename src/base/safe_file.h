@@ -7,6 +7,9 @@
 // pipe), which a rename would replace by a regular file; and a regular file
 // beside which no temporary file can be made (a directory the user may not
 // write) while the file itself is writable.
+//
+// While a temporary file exists, a signal that would end the program
+// (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ) removes it first.
 #ifndef VOK_BASE_SAFE_FILE_H
 #define VOK_BASE_SAFE_FILE_H
 
@@ -27,11 +30,15 @@ class SafeFileWriter {
   // Syncs, closes and renames into place, keeping the old file's mode (or
   // the umask's for a new file). False on any failure; the old file stays.
   bool commit();
+  // Before commit(): whether the target itself is being written.
   bool inPlace() const { return temp_.empty(); }
 
  private:
   std::string target_;
-  std::string temp_;  // empty when writing in place
+  void forgetTemp();
+
+  std::string temp_;  // empty when writing in place, or once renamed
+  int slot_ = -1;     // where the signal handler finds temp_
   int fd_ = -1;
   bool committed_ = false;
 };

@@ -1,6 +1,5 @@
 #include "base/safe_file.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -56,11 +55,8 @@ TEST(SafeFileTest, RenameOnlyOverRegularFiles) {
   close(reader);
   ASSERT_EQ(lstat(pipe.c_str(), &status), 0);
   EXPECT_TRUE(S_ISFIFO(status.st_mode));
-  DIR *listing = opendir(dir.path().c_str());
-  while (struct dirent *entry = readdir(listing))
-    EXPECT_NE(std::string(entry->d_name).rfind(".vok-", 0), 0u)
-        << "a temporary left behind";
-  closedir(listing);
+  EXPECT_TRUE(namesStartingWith(dir.path(), ".vok-").empty())
+      << "a temporary left behind";
 }
 
 // Beside a file in a directory the user may not write, no temporary can

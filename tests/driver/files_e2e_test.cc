@@ -5,6 +5,8 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstring>
 #include <vector>
 
 #include "support/run_vok.h"
@@ -30,8 +32,9 @@ TEST(DataFilesTest, RelativeNamesMeanTheStartingDirectory) {
   EXPECT_EQ(stat(vok.dir().file("rel-tree.gz").c_str(), &status), 0);
   EXPECT_NE(stat((elsewhere + "/rel-tree.gz").c_str(), &status), 0);
   EXPECT_EQ(readFile(vok.dir().file("rel-marks")), vok.tree() + "/a\n");
-  EXPECT_EQ(vok.run({"a", "1"}).status, 0);
-  EXPECT_EQ(readFile(vok.dir().file("rel-newdir")), vok.tree() + "/a");
+  VokResult jump = vok.run({"a", "1"});
+  EXPECT_EQ(jump.status, 0) << jump.err << jump.out;
+  EXPECT_EQ(readFile(vok.dir().file("rel-newdir")), vok.tree() + "/a") << jump.err << jump.out;
 }
 
 TEST(DataFilesTest, LongNamesAndDevices) {
@@ -116,11 +119,57 @@ TEST(DataFilesTest, FailedWritesLeaveThePreviousFile) {
         EXPECT_EQ(result.err, "vok: error writing file " + write.file + "\n");
       }
       EXPECT_TRUE(readFile(write.file) == write.old) << "the previous file is whole";
+      EXPECT_TRUE(namesStartingWith(vok.dir().path(), ".vok-").empty()) << "nothing left";
     }
   }
   vok.setFileSizeLimit(0, false);
   EXPECT_EQ(vok.run({"-rq"}).status, 0) << "and still readable";
   EXPECT_EQ(vok.run({"-br", dirs[0]}).status, 0);
+}
+
+// Signals that end the program in the middle of writing the tree or the
+// bookmark file: the previous file stays whole, and every signal but
+// SIGKILL takes the temporary file along. A write too quick to be caught
+// ends normally with the new file whole; the run is then tried again.
+TEST(DataFilesTest, SignalsWhileWritingLeaveThePreviousFile) {
+  VokRunner vok;
+  std::vector<std::string> addAll = {"-ba"};
+  for (int i = 0; i < 3000; ++i) {
+    addAll.push_back(vok.tree() + "/d" + std::to_string(i) + std::string(150, 'x'));
+    makeDirs(addAll.back());
+  }
+  ASSERT_EQ(vok.run({"-rfq"}).status, 0);
+  ASSERT_EQ(vok.run({"-ba", addAll[1]}).status, 0);
+  for (int i = 0; i < 3000; ++i) makeDirs(vok.tree() + "/e" + std::to_string(i));
+  const std::string tree = vok.dir().file("tree.gz"), marks = vok.dir().file("bookmarks");
+  const std::string oldTree = readFile(tree), oldMarks = readFile(marks);
+  struct Write {
+    std::vector<std::string> args;
+    std::string file, old;
+  };
+  const Write writes[] = {{{"-rfq"}, tree, oldTree}, {addAll, marks, oldMarks}};
+  for (int signal : {SIGINT, SIGTERM, SIGKILL}) {
+    for (const Write &write : writes) {
+      SCOPED_TRACE(write.args[0] + " " + strsignal(signal));
+      vok.signalWhileWriting(signal);
+      VokResult result;
+      for (int attempt = 0; attempt < 20 && result.signal == 0; ++attempt) {
+        writeFile(write.file, write.old);
+        result = vok.run(write.args);
+        if (result.signal == 0) {
+          EXPECT_EQ(result.status, 0) << result.err;
+        }
+      }
+      EXPECT_EQ(result.signal, signal) << "the write was never caught";
+      EXPECT_TRUE(readFile(write.file) == write.old) << "the previous file is whole";
+      std::vector<std::string> left = namesStartingWith(vok.dir().path(), ".vok-");
+      EXPECT_EQ(left.size(), signal == SIGKILL ? 1u : 0u);
+      for (const std::string &name : left) unlink(vok.dir().file(name).c_str());
+    }
+  }
+  vok.signalWhileWriting(0);
+  EXPECT_EQ(vok.run({"-rq"}).status, 0) << "the previous tree reads back";
+  EXPECT_EQ(vok.run({"-br", addAll[1]}).status, 0) << "and the bookmarks";
 }
 
 }  // namespace

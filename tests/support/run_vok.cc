@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -103,6 +105,35 @@ VokResult VokRunner::runWithOutput(const std::vector<std::string> &args,
   return execute(argv, outPath);
 }
 
+namespace {
+
+// Signals the child when a temporary file shows up, or returns once the
+// child has ended without making one (it stays a zombie until reaped, so
+// its pid cannot name another process meanwhile).
+void waitForTemporary(int watch, pid_t pid, int signal) {
+  alignas(struct inotify_event) char buffer[4096];
+  for (;;) {
+    struct pollfd ready = {watch, POLLIN, 0};
+    poll(&ready, 1, 20);
+    ssize_t size;
+    while ((size = read(watch, buffer, sizeof buffer)) > 0) {
+      for (char *at = buffer; at < buffer + size;) {
+        const auto *event = reinterpret_cast<const struct inotify_event *>(at);
+        if (event->len && strncmp(event->name, ".vok-", 5) == 0) {
+          kill(pid, signal);
+          return;
+        }
+        at += sizeof *event + event->len;
+      }
+    }
+    siginfo_t info = {};
+    if (waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
+      return;
+  }
+}
+
+}  // namespace
+
 VokResult VokRunner::execute(const std::vector<std::string> &command,
                              const std::string &outPath) const {
   const std::string in = dir_.file(".stdin"), err = dir_.file(".stderr");
@@ -118,6 +149,10 @@ VokResult VokRunner::execute(const std::vector<std::string> &command,
 
   // Remove a stale answer so a run that writes nothing is seen as such.
   unlink(newDirFile().c_str());
+  const int watch = writeSignal_ ? inotify_init1(IN_CLOEXEC | IN_NONBLOCK) : -1;
+  if (writeSignal_ &&
+      (watch < 0 || inotify_add_watch(watch, dir_.path().c_str(), IN_CREATE) < 0))
+    throw std::runtime_error("inotify failed");
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
@@ -137,10 +172,15 @@ VokResult VokRunner::execute(const std::vector<std::string> &command,
     childFail("execve");
   }
   int status = 0;
+  if (watch >= 0) {
+    waitForTemporary(watch, pid, writeSignal_);
+    close(watch);
+  }
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   VokResult result;
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   if (outPath.empty()) result.out = readFile(out);
   result.err = readFile(err);
   result.newDir = readFile(newDirFile());

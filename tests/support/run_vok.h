@@ -14,6 +14,7 @@
 
 struct VokResult {
   int status = -1;  // exit status, or -1 when the child did not exit
+  int signal = 0;   // the signal that ended the child, if one did
   std::string out;
   std::string err;
   std::string newDir;  // contents of the new-directory file after the run
@@ -45,6 +46,10 @@ class VokRunner {
     fileSizeLimit_ = bytes;
     killedBySize_ = killed;
   }
+  // Later runs get this signal (0: none) as soon as they create a temporary
+  // file (".vok-…") in the test's directory, that is while they write a
+  // data file there.
+  void signalWhileWriting(int signal) { writeSignal_ = signal; }
   // Runs as this user and group id (root only); HOME stays the temporary one.
   // The binary is copied where that user may run it, whatever the build's umask.
   void setUser(uid_t uid, gid_t gid);
@@ -79,6 +84,7 @@ class VokRunner {
   bool asUser_ = false;
   unsigned long fileSizeLimit_ = 0;
   bool killedBySize_ = false;
+  int writeSignal_ = 0;
   bool removeCwd_ = false;
   uid_t uid_ = 0;
   gid_t gid_ = 0;

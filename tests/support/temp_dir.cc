@@ -1,5 +1,6 @@
 #include "support/temp_dir.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,6 +60,17 @@ void makeDirs(const std::string &path) {
 }
 
 bool runningAsRoot() { return geteuid() == 0; }
+
+std::vector<std::string> namesStartingWith(const std::string &dir,
+                                           const std::string &prefix) {
+  std::vector<std::string> names;
+  DIR *listing = opendir(dir.c_str());
+  if (!listing) throw std::runtime_error("cannot list " + dir);
+  while (struct dirent *entry = readdir(listing))
+    if (std::string(entry->d_name).rfind(prefix, 0) == 0) names.push_back(entry->d_name);
+  closedir(listing);
+  return names;
+}
 
 std::string shellQuote(const std::string &text) {
   std::string quoted = "'";

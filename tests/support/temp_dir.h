@@ -4,6 +4,7 @@
 #define VOK_TESTS_TEMP_DIR_H
 
 #include <string>
+#include <vector>
 
 class ScopedTempDir {
  public:
@@ -25,6 +26,9 @@ void writeFile(const std::string &path, const std::string &contents);
 std::string readFile(const std::string &path);
 void makeDirs(const std::string &path);
 bool runningAsRoot();
+// The names in a directory that begin with `prefix`.
+std::vector<std::string> namesStartingWith(const std::string &dir,
+                                           const std::string &prefix);
 // The text in single quotes for sh.
 std::string shellQuote(const std::string &text);
 
