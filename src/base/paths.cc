@@ -127,7 +127,9 @@ std::string expandDirName(const std::string &name, bool patternMode, bool regexM
   std::string result = expandHome(name, patternMode, regexMode);
 
   const char *starts = regexMode ? "/\\(.[^" : "/\\*?[";
-  if (result.empty() || !strchr(starts, result[0]))
+  // strchr also finds the terminating NUL, so a leading NUL byte (from a
+  // "\x00" escape) must be refused by name.
+  if (result.empty() || result[0] == '\0' || !strchr(starts, result[0]))
     throw ErrorGenericSyntax(_("bad directory `%$'"), result);
 
   eraseAll(result, "//", 1);

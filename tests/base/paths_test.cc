@@ -47,6 +47,9 @@ TEST(ExpandDirNameTest, RefusesRelativeNames) {
   EXPECT_EQ(syntaxError([] { plain("src"); }), "bad directory `src'");
   EXPECT_EQ(syntaxError([] { plain("./x"); }), "bad directory `./x'");
   EXPECT_EQ(syntaxError([] { regex("*x"); }), "bad directory `*x'");
+  for (bool pattern : {false, true})
+    EXPECT_THROW(expandDirName(std::string("\0/x", 3), pattern, false), ErrorGenericSyntax)
+        << "a leading NUL byte is no '/'";
   EXPECT_EQ(glob("*/tmp"), "*/tmp");
   EXPECT_EQ(glob("[ab]/x"), "[ab]/x");
   EXPECT_EQ(regex("^/home"), "^/home");
