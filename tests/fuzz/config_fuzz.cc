@@ -1,0 +1,30 @@
+// The configuration reader on arbitrary file contents, through the path a
+// run takes: the file read into the profile table (errors echoed, the
+// prompt after them answered), each profile activated and shown.
+#include "base/errors.h"
+#include "base/globals.h"
+#include "config/display.h"
+#include "config/reader.h"
+#include "fuzz/fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  prepareFuzzing();
+  const std::string file =
+      scratchFile("config", std::string(reinterpret_cast<const char *>(data), size));
+  profileTable.clear();
+  profileTable["*"] = builtinDefaults;
+  try {
+    readConfigFile(file, false, false);
+  } catch (const ErrorBase &) {
+    return 0;  // an unknown command ends the run, as it should
+  }
+  for (const auto &profile : profileTable) {
+    activeConfig = profile.second;
+    selectedProfile = profile.first;
+    showConfig();
+    showConfigAttr();
+  }
+  activeConfig = builtinDefaults;
+  selectedProfile = "vok";
+  return 0;
+}

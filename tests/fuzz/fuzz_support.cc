@@ -1,0 +1,81 @@
+#include "fuzz/fuzz_support.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <streambuf>
+
+#include "base/globals.h"
+#include "config/reader.h"
+
+namespace {
+
+class NullBuffer : public std::streambuf {
+ protected:
+  int overflow(int c) override { return c == EOF ? 0 : c; }
+  std::streamsize xsputn(const char *, std::streamsize count) override { return count; }
+};
+
+std::string scratchDir;
+
+void removeScratch() {
+  if (scratchDir.empty()) return;
+  std::string command = "rm -rf '" + scratchDir + "'";
+  if (system(command.c_str()) != 0)
+    fprintf(stderr, "cannot remove %s\n", scratchDir.c_str());
+}
+
+}  // namespace
+
+void prepareFuzzing() {
+  static bool prepared = false;
+  if (prepared) return;
+  prepared = true;
+  static NullBuffer nothing;
+  std::cout.rdbuf(&nothing);
+  std::cerr.rdbuf(&nothing);
+  if (!freopen("/dev/null", "r", stdin)) abort();
+  const char *tmp = getenv("TMPDIR");
+  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/vok-fuzz-XXXXXX";
+  if (!mkdtemp(&pattern[0])) abort();
+  scratchDir = pattern;
+  atexit(removeScratch);
+  homeDir = scratchDir + "/";
+  currentDir = scratchDir;
+  configFile = scratchDir + "/config";
+  treeFile = scratchDir + "/tree.gz";
+  bookmarkFile = scratchDir + "/bookmarks";
+  newDirFile = scratchDir + "/newdir";
+  profileTable["*"] = builtinDefaults;
+  activeConfig = builtinDefaults;
+}
+
+std::string scratchFile(const std::string &name, const std::string &bytes) {
+  const std::string path = scratchDir + "/" + name;
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) abort();
+  return path;
+}
+
+std::vector<std::string> splitAtNul(const uint8_t *data, size_t size) {
+  std::vector<std::string> pieces(1);
+  for (size_t i = 0; i < size; ++i) {
+    if (data[i] == 0)
+      pieces.emplace_back();
+    else
+      pieces.back() += static_cast<char>(data[i]);
+  }
+  return pieces;
+}
+
+void propertyBroken(const char *what, const std::string &input) {
+  fprintf(stderr, "property broken: %s\ninput (%zu bytes):", what, input.size());
+  for (unsigned char c : input) fprintf(stderr, " %02x", c);
+  fputc('\n', stderr);
+  abort();
+}

@@ -1,0 +1,61 @@
+// The pattern primitives and both searches over a small tree. The input's
+// first piece is the pattern; the further pieces name the tree's
+// directories, each below the one whose index is half its own.
+#include <algorithm>
+
+#include "base/errors.h"
+#include "base/globals.h"
+#include "base/pattern.h"
+#include "config/reader.h"
+#include "fuzz/fuzz_support.h"
+#include "select/pattern.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  prepareFuzzing();
+  const std::vector<std::string> pieces = splitAtNul(data, size);
+  const std::string &pattern = pieces[0];
+  DirNodeList roots;
+  std::vector<DirNodeRef> nodes;
+  for (size_t i = 0; i < pieces.size() && i < 64; ++i) {
+    DirNodeRef node = newDirNode();
+    std::string name = i == 0 ? std::string("/r") : pieces[i];
+    std::replace(name.begin(), name.end(), '/', '_');
+    if (name.empty()) name = "e";
+    node->name = name;
+    node->entryMode = node->targetMode = 040755;
+    if (i == 0)
+      roots.push_back(node);
+    else
+      nodes[(i - 1) / 2]->children.push_back(node);
+    nodes.push_back(node);
+  }
+  try {
+    validatePattern(pattern);
+  } catch (const ErrorBase &) {
+    return 0;
+  }
+  const std::string literal = patternLiteral(pattern);
+  const PatternRef expression = compilePattern(pattern);
+  currentDir = nodes.size() > 1 ? "/r/" + nodes[1]->name : "/r";
+  activeConfig.FuzzySize = 5;
+  MatchList list;
+  searchTree(list, literal, expression, true, roots);
+  for (const DirMatch &match : list) {
+    if (match.isCurrent || match.score != 0) continue;
+    if (!literalInLastComponent(literal, match.path) ||
+        !matchesPattern(expression, match.path))
+      propertyBroken("an exact match does not match", pattern);
+  }
+  fuzzySearch(list, literal, roots);
+  if (list.size() > activeConfig.FuzzySize)
+    propertyBroken("too many approximate matches", pattern);
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (list[i].score != fuzzyScore(literal, list[i].node->name))
+      propertyBroken("a score differs from the name's", pattern);
+    if (i > 0 && list[i - 1].score > list[i].score)
+      propertyBroken("approximate matches out of order", pattern);
+  }
+  activeConfig.FuzzySize = builtinDefaults.FuzzySize;
+  currentDir.clear();
+  return 0;
+}
