@@ -31,14 +31,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <vector>
 
 #include "base/errors.h"
+#include "base/globals.h"
 #include "base/message.h"
 #include "base/paths.h"
 #include "base/safe_file.h"
 #include "config/reader.h"
-#include "base/globals.h"
 #include "tree/dir_tree.h"
 
 namespace {
@@ -223,7 +224,8 @@ class GzSource : public ByteSource {
 // a million directories make a stream of tens of megabytes.
 class Decoder {
  public:
-  explicit Decoder(ByteSource &source) : source_(source), buffer_(1 << 18) {}
+  explicit Decoder(ByteSource &source)
+      : source_(source), buffer_(new char[1 << 18]), capacity_(1 << 18) {}
   unsigned char byte() {
     need(1);
     return static_cast<unsigned char>(buffer_[at_++]);
@@ -232,16 +234,16 @@ class Decoder {
   T value() {
     T v;
     need(sizeof v);
-    memcpy(&v, buffer_.data() + at_, sizeof v);
+    memcpy(&v, buffer_.get() + at_, sizeof v);
     at_ += sizeof v;
     return v;
   }
   void text(std::string &into) {
     for (size_t from = at_;;) {
-      const void *nul = memchr(buffer_.data() + from, '\0', end_ - from);
+      const void *nul = memchr(buffer_.get() + from, '\0', end_ - from);
       if (nul) {
-        const size_t length = static_cast<const char *>(nul) - (buffer_.data() + at_);
-        into.assign(buffer_.data() + at_, length);
+        const size_t length = static_cast<const char *>(nul) - (buffer_.get() + at_);
+        into.assign(buffer_.get() + at_, length);
         at_ += length + 1;
         return;
       }
@@ -262,19 +264,26 @@ class Decoder {
   // Makes n bytes available from at_; ErrorGZIO when the data ends first.
   void need(size_t n) {
     if (end_ - at_ >= n) return;
-    memmove(buffer_.data(), buffer_.data() + at_, end_ - at_);
+    memmove(buffer_.get(), buffer_.get() + at_, end_ - at_);
     end_ -= at_;
     at_ = 0;
-    if (buffer_.size() < n) buffer_.resize(std::max(n, 2 * buffer_.size()));
+    if (capacity_ < n) {
+      capacity_ = std::max(n, 2 * capacity_);
+      std::unique_ptr<char[]> larger(new char[capacity_]);
+      memcpy(larger.get(), buffer_.get(), end_);
+      buffer_ = std::move(larger);
+    }
     while (end_ < n) {
-      const size_t got = source_.read(buffer_.data() + end_, buffer_.size() - end_);
+      const size_t got = source_.read(buffer_.get() + end_, capacity_ - end_);
       if (got == 0) throw ErrorGZIO();
       end_ += got;
     }
   }
 
   ByteSource &source_;
-  std::vector<char> buffer_;
+  // Left uninitialised: only bytes read into it are ever looked at.
+  std::unique_ptr<char[]> buffer_;
+  size_t capacity_;
   size_t at_ = 0, end_ = 0;
 };
 
