@@ -1,6 +1,9 @@
 // The data files through the program: named relatively, with the longest
 // names, as devices, and bookmarks that must not be rewritten.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -94,9 +97,14 @@ struct Write {
 // A scanned tree of `count` directories, the first twenty bookmarked; then
 // as many directories again. Full and smart scans and adding the other
 // directories as bookmarks each have a larger file to write than the one
-// that is there. `bookmarked` gets the first bookmark.
+// that is there. The data files live in `dataDir` (the test's directory
+// when empty); `bookmarked` gets the first bookmark.
 std::vector<Write> writesOverOldFiles(VokRunner &vok, int count, size_t nameLength,
-                                      std::string &bookmarked) {
+                                      std::string &bookmarked, std::string dataDir = "") {
+  if (dataDir.empty()) dataDir = vok.dir().path();
+  const std::string tree = dataDir + "/tree.gz", marks = dataDir + "/bookmarks";
+  vok.setEnv("VOK_DIRTREE", tree);
+  vok.setEnv("VOK_BOOKMARK", marks);
   std::vector<std::string> addSome = {"-ba"}, addRest = {"-ba"};
   for (int i = 0; i < count; ++i) {
     const std::string dir =
@@ -108,7 +116,6 @@ std::vector<Write> writesOverOldFiles(VokRunner &vok, int count, size_t nameLeng
   EXPECT_EQ(vok.run(addSome).status, 0);
   bookmarked = addSome[1];
   for (int i = 0; i < count; ++i) makeDirs(vok.tree() + "/e" + std::to_string(i));
-  const std::string tree = vok.dir().file("tree.gz"), marks = vok.dir().file("bookmarks");
   const std::string oldTree = readFile(tree), oldMarks = readFile(marks);
   return {
       {{"-rfq"}, tree, oldTree}, {{"-rq"}, tree, oldTree}, {addRest, marks, oldMarks}};
@@ -139,6 +146,43 @@ TEST(DataFilesTest, FailedWritesLeaveThePreviousFile) {
   vok.setFileSizeLimit(0, false);
   EXPECT_EQ(vok.run({"-rq"}).status, 0) << "and still readable";
   EXPECT_EQ(vok.run({"-br", bookmarked}).status, 0);
+}
+
+// A real full file system where the test may make one (root, and a mount
+// namespace of its own): a tmpfs that the previous files and a filler
+// leave no room in. Every write fails with ENOSPC and is reported; the
+// previous files stay whole.
+TEST(DataFilesTest, AFullFileSystemLeavesThePreviousFile) {
+  if (!runningAsRoot()) GTEST_SKIP() << "mounting a file system needs root";
+  if (unshare(CLONE_NEWNS) != 0 ||
+      mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+    GTEST_SKIP() << "no mount namespace of our own here";
+  VokRunner vok;
+  const std::string small = vok.dir().file("small");
+  makeDirs(small);
+  if (mount("tmpfs", small.c_str(), "tmpfs", 0, "size=2m") != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs here";
+  std::string bookmarked;
+  const std::vector<Write> writes = writesOverOldFiles(vok, 1000, 40, bookmarked, small);
+  const int filler = open((small + "/filler").c_str(), O_WRONLY | O_CREAT, 0600);
+  const std::string block(4096, 'f');
+  while (write(filler, block.data(), block.size()) > 0) {
+  }
+  while (write(filler, block.data(), 1) > 0) {
+  }
+  close(filler);
+  for (const Write &write : writes) {
+    SCOPED_TRACE(write.args[0]);
+    VokResult result = vok.run(write.args);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "vok: error writing file " + write.file + "\n");
+    EXPECT_TRUE(readFile(write.file) == write.old) << "the previous file is whole";
+    EXPECT_TRUE(namesStartingWith(small, ".vok-").empty()) << "nothing left";
+  }
+  unlink((small + "/filler").c_str());
+  EXPECT_EQ(vok.run({"-rq"}).status, 0) << "room again: the scan is saved";
+  EXPECT_EQ(vok.run({"-br", bookmarked}).status, 0);
+  umount2(small.c_str(), MNT_DETACH);
 }
 
 // Signals that end the program in the middle of writing the tree or the
