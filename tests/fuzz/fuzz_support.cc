@@ -35,9 +35,11 @@ void prepareFuzzing() {
   static bool prepared = false;
   if (prepared) return;
   prepared = true;
-  static NullBuffer nothing;
-  std::cout.rdbuf(&nothing);
-  std::cerr.rdbuf(&nothing);
+  // Never destroyed: the standard streams flush through it at exit, after
+  // every static object of ours is gone.
+  static NullBuffer *const nothing = new NullBuffer;
+  std::cout.rdbuf(nothing);
+  std::cerr.rdbuf(nothing);
   if (!freopen("/dev/null", "r", stdin)) abort();
   const char *tmp = getenv("TMPDIR");
   std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/vok-fuzz-XXXXXX";
