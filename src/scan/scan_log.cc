@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 #include <iostream>
+#include <sstream>
 
 #include "base/message.h"
 
@@ -11,8 +12,51 @@ void ScanLog::reportError(const std::string &name, int error) {
   if (error != EACCES) reportCannotChange(name, strerror(error));
 }
 
+ScanStatusLine::ScanStatusLine(std::ostream &out, bool terminal, Clock clock)
+    : out_(out), terminal_(terminal), clock_(std::move(clock)), start_(clock_()) {}
+
+int64_t ScanStatusLine::monotonicMilliseconds() {
+  struct timespec now;
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+void ScanStatusLine::count() {
+  ++directories_;
+  if (!terminal_) return;
+  const int64_t now = clock_();
+  if (now - start_ < 1000 || (lastShown_ >= 0 && now - lastShown_ < 100)) return;
+  lastShown_ = now;
+  std::ostringstream text;
+  MessageFormat(text, _("%$: directories read: %$"))
+      .arg(programName)
+      .arg(std::to_string(directories_));
+  const std::string line = text.str();
+  out_ << '\r' << line;
+  // A shorter text than the last one (another language's digits) must not
+  // leave the end of the old one behind.
+  if (line.size() < shownWidth_) out_ << std::string(shownWidth_ - line.size(), ' ');
+  if (line.size() > shownWidth_) shownWidth_ = line.size();
+  out_ << '\r';
+  out_.flush();
+}
+
+void ScanStatusLine::erase() {
+  if (shownWidth_ == 0) return;
+  out_ << '\r' << std::string(shownWidth_, ' ') << '\r';
+  out_.flush();
+  shownWidth_ = 0;
+  lastShown_ = -1;
+}
+
+CommandLineScanLog::CommandLineScanLog(bool quiet)
+    : ScanLog(quiet), status_(std::cerr, isTerminal(std::cerr)) {}
+
 void CommandLineScanLog::reportDirectory(const std::string &path) {
-  if (quiet) return;
+  if (quiet) {
+    status_.count();
+    return;
+  }
   writeName(std::cout, path);
   std::cout << '\n';
 }
@@ -32,10 +76,12 @@ std::string formatDuration(int64_t seconds) {
 }
 
 void CommandLineScanLog::reportTime(int64_t seconds, const char *mode) {
+  status_.erase();
   MessageFormat(std::cout, _("Time spent: %$ (%$)\n")).arg(formatDuration(seconds)).arg(mode);
 }
 
 void CommandLineScanLog::reportCannotChange(const std::string &name, const char *reason) {
+  status_.erase();
   std::cout.flush();
   MessageFormat(std::cerr, _("%$: cannot change to directory %$ - %$\n"))
       .arg(programName)
@@ -43,12 +89,11 @@ void CommandLineScanLog::reportCannotChange(const std::string &name, const char 
       .arg(reason);
 }
 
-namespace {
-void complain(const char *format, const std::string &path) {
+void CommandLineScanLog::complain(const char *format, const std::string &path) {
+  status_.erase();
   std::cout.flush();
   MessageFormat(std::cerr, format).arg(programName).arg(path);
 }
-}  // namespace
 
 void ScanCommandScanLog::reportNotDirectory(const std::string &path) {
   complain(_("%$: %$ specified in `StartDir' command is not a directory.  Command ignored\n"),

@@ -3,6 +3,8 @@
 #define VOK_SCAN_SCAN_LOG_H
 
 #include <cstdint>
+#include <functional>
+#include <iosfwd>
 #include <string>
 
 class ScanLog {
@@ -22,15 +24,47 @@ class ScanLog {
   bool quiet;
 };
 
+// A quiet scan on a terminal can take tens of seconds; after the first
+// second one line counts the directories read, rewritten in place at most
+// ten times a second and erased before anything else is printed. Nothing is
+// written when the stream is not a terminal.
+class ScanStatusLine {
+ public:
+  using Clock = std::function<int64_t()>;  // milliseconds, monotonic
+  ScanStatusLine(std::ostream &out, bool terminal, Clock clock = monotonicMilliseconds);
+  ~ScanStatusLine() { erase(); }
+  ScanStatusLine(const ScanStatusLine &) = delete;
+  ScanStatusLine &operator=(const ScanStatusLine &) = delete;
+
+  void count();  // one more directory read
+  void erase();
+
+  static int64_t monotonicMilliseconds();
+
+ private:
+  std::ostream &out_;
+  bool terminal_;
+  Clock clock_;
+  int64_t start_, lastShown_ = -1;
+  uint64_t directories_ = 0;
+  size_t shownWidth_ = 0;
+};
+
 // Output on the terminal; what a bad configured directory means depends on
 // where it was configured, so the subclasses say that.
 class CommandLineScanLog : public ScanLog {
  public:
-  using ScanLog::ScanLog;
+  explicit CommandLineScanLog(bool quiet = false);
   void reportDirectory(const std::string &path) override;
   void reportPhase(const char *text) override;
   void reportTime(int64_t seconds, const char *mode) override;
   void reportCannotChange(const std::string &name, const char *reason) override;
+
+ protected:
+  void complain(const char *format, const std::string &path);
+
+ private:
+  ScanStatusLine status_;
 };
 
 class ScanCommandScanLog : public CommandLineScanLog {
