@@ -3,6 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "config/commands.h"
 #include "support/run_vok.h"
 
 namespace {
@@ -62,6 +67,44 @@ TEST(ConfigDisplayTest, DefaultsWithoutAnyFile) {
   EXPECT_EQ(config.err, "");
   VokResult attrs = vok.run({"--configattr"});
   EXPECT_EQ(attrs.out, kDefaultAttrs);
+}
+
+// The shipped sample documents every command; loaded unchanged it is the
+// built-in defaults, and its commented-out examples are valid lines.
+TEST(ConfigDisplayTest, SampleFileIsTheDefaults) {
+  const std::string sample = readFile(std::string(VOK_SOURCE_DIR) + "/doc/vok.conf.example");
+  ASSERT_FALSE(sample.empty());
+  for (size_t i = 0; i < configCommandCount; ++i) {
+    const std::regex line("(^|\n)#?" + std::string(configCommands[i].name) + " = ");
+    EXPECT_TRUE(std::regex_search(sample, line)) << configCommands[i].name << " is missing";
+  }
+
+  ConfigRun run;
+  VokResult config = run.with(sample, {"--config"});
+  EXPECT_EQ(config.status, 0);
+  EXPECT_EQ(config.out, run.loading() + kDefaultConfig);
+  EXPECT_EQ(config.err, "");
+  VokResult attrs = run.vok.run({"--configattr"});
+  EXPECT_EQ(attrs.out, run.loading() + kDefaultAttrs);
+  EXPECT_EQ(attrs.err, "");
+
+  // Every "#Command = ..." example and the sample profile, made active.
+  std::istringstream lines(sample);
+  std::string uncommented, text;
+  int examples = 0;
+  while (std::getline(lines, text)) {
+    if (text.size() > 1 && text[0] == '#' && (isupper(text[1]) || text[1] == '[')) {
+      text.erase(0, 1);
+      ++examples;
+    }
+    uncommented += text + "\n";
+  }
+  EXPECT_GE(examples, 13);
+  VokResult active = run.with(uncommented, {"-p", "work", "--config"});
+  EXPECT_EQ(active.status, 0);
+  EXPECT_EQ(active.err, "");
+  EXPECT_NE(active.out.find("KeyBinding: vi\n"), std::string::npos) << active.out;
+  EXPECT_NE(active.out.find("StartDir: /srv/projects\n"), std::string::npos) << active.out;
 }
 
 TEST(ConfigDisplayTest, StoredSettingsAndListLayout) {
