@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Drives the shipped completions in the real shells.
+# Usage: completion_test.sh bash|zsh VOK_BINARY SOURCE_DIR
+# bash: the completion function is called as bash's completion would call
+# it; zsh: an interactive zsh with compinit in a private ZDOTDIR, inside a
+# private tmux server, gets Tab typed at it. Exits 77 (skipped) when zsh or
+# tmux is missing.
+set -uo pipefail
+shell=$1
+vok=$(realpath "$2")
+src=$(realpath "$3")
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vok-completion-XXXXXX")
+trap 'tmux -S "$work/tmux" kill-server 2>/dev/null; rm -rf "$work"' EXIT
+mkdir -p "$work/bin" "$work/home" "$work/w/alpha" "$work/w/beta" "$work/w/bet a"
+touch "$work/w/gamma"
+ln -s "$vok" "$work/bin/vok"
+printf '[work]\n[home_2]\n' >"$work/home/conf"
+export PATH="$work/bin:$PATH" HOME="$work/home" VOK_CONFIG="$work/home/conf"
+export VOK_TEMP="$work/home/newdir" VOK_DIRTREE="$work/home/tree.gz" VOK_BOOKMARK="$work/home/bm"
+cd "$work/w" || exit 1
+
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+if [ "$shell" = bash ]; then
+  # shellcheck source=/dev/null
+  source "$src/completions/vok.bash"
+  [ "$(complete -p vok)" = "complete -F _vok vok" ] || fail "not registered: $(complete -p vok)"
+  # The words of the command line, the last one being completed; prints the
+  # offers sorted, one per line.
+  offers() {
+    COMP_WORDS=("$@")
+    COMP_CWORD=$(($# - 1))
+    COMPREPLY=()
+    _vok
+    printf '%s\n' "${COMPREPLY[@]}" | sort | paste -sd' '
+  }
+  check() {
+    local expected=$1
+    shift
+    local got
+    got=$(offers "$@")
+    [ "$got" = "$expected" ] || fail "[$*] offered '$got', expected '$expected'"
+  }
+  check 'home_2 vok work' vok -p ''
+  check 'work' vok -p w
+  check '--config --configattr' vok --con
+  check '-t -tr' vok -t
+  check 'alpha bet a beta' vok -t ''
+  check 'bet a beta' vok -tr be
+  check 'alpha' vok -rfp al
+  check 'alpha' vok -r -rqp a
+  check 'bet a beta' vok -ba alpha b
+  check 'alpha bet a beta' vok -p work -br ''
+  check 'alpha' vok -ias a
+  check '' vok al
+  check '' vok -B sr
+  check '' vok -p work -p
+  check '-p' vok -p
+  # Every option the help lists is offered.
+  all=$(offers vok -)
+  for option in $({ "$vok" --help; "$vok" --helpinst; } | grep -o -- ' -[-a-zA-Z]\+' | sort -u); do
+    case " $all " in *" $option "*) ;; *) fail "option $option is not offered" ;; esac
+  done
+elif [ "$shell" = zsh ]; then
+  command -v zsh >/dev/null && command -v tmux >/dev/null || exit 77
+  mkdir -p "$work/z"
+  cat >"$work/z/.zshrc" <<ZSHRC
+fpath=($src/completions \$fpath)
+autoload -U compinit
+compinit -u -d $work/z/.zcompdump
+eval "\$(vok -if)"
+PS1='> '
+ZSHRC
+  t() { tmux -S "$work/tmux" "$@"; }
+  t -f /dev/null new-session -d -x 120 -y 30 \
+    "env -i TERM=screen ZDOTDIR=$work/z PATH=$PATH HOME=$HOME VOK_CONFIG=$VOK_CONFIG \
+     VOK_TEMP=$VOK_TEMP VOK_DIRTREE=$VOK_DIRTREE VOK_BOOKMARK=$VOK_BOOKMARK zsh -i"
+  # Types the line and a Tab; waits up to five seconds for the last screen
+  # line to become the expected one.
+  check() {
+    local typed=$1 expected=$2 line=
+    t send-keys C-c
+    t send-keys -l "$typed"
+    t send-keys Tab
+    for _ in $(seq 50); do
+      line=$(t capture-pane -p | grep -v '^$' | tail -1)
+      [ "$line" = "$expected" ] && return
+      sleep 0.1
+    done
+    fail "typed '$typed', screen shows '$line', expected '$expected'"
+  }
+  for _ in $(seq 50); do
+    t capture-pane -p | grep -q '^> ' && break
+    sleep 0.1
+  done
+  check 'vok -p w' '> vok -p work'
+  check 'vok --configa' '> vok --configattr'
+  check 'vok -t al' '> vok -t alpha/'
+  check 'vok -rfp al' '> vok -rfp alpha/'
+  check 'vok -ba alpha bet\ ' '> vok -ba alpha bet\ a/'
+  check 'vok -p work -tr al' '> vok -p work -tr alpha/'
+  check 'vok -p h' '> vok -p home_2'
+  # zsh completes an alias as the command it stands for unless told not to.
+  t send-keys C-c 'unfunction vok; setopt complete_aliases; eval "$(vok -ia)"; clear' Enter
+  check 'vok -p w' '> vok -p work'
+  check 'vok -T' '> vok -T'
+else
+  echo "unknown shell $shell"
+  exit 2
+fi
+
+[ "$failures" -eq 0 ] || exit 1
+echo "all $shell completion checks passed"
