@@ -13,6 +13,9 @@
 // Catalogue lookup of a message text. The program selects no locale and binds
 // no text domain, so without outside set-up this returns its argument.
 #define _(text) gettext(text)
+// Marks a text in a table for the catalogue; the lookup happens where the
+// table is read.
+#define N_(text) text
 
 extern const char *const programName;
 extern const char *const versionString;

@@ -147,12 +147,12 @@ bool runInstallOption(const std::string &arg, int r, char **argv, int i) {
     ShellKind kind;
     const char *argumentError, *dirError;
   } kInstall[] = {
-      {"-ia", "-ias", ShellKind::Alias, "argument not allowed for `-ia'",
-       "one argument required for `-ias'"},
-      {"-ic", "-ics", ShellKind::CshAlias, "argument not allowed for `-ic'",
-       "one argument required for `-ics'"},
-      {"-if", "-ifs", ShellKind::Function, "argument not allowed for `-if'",
-       "one argument required for `-ifs'"},
+      {"-ia", "-ias", ShellKind::Alias, N_("argument not allowed for `-ia'"),
+       N_("one argument required for `-ias'")},
+      {"-ic", "-ics", ShellKind::CshAlias, N_("argument not allowed for `-ic'"),
+       N_("one argument required for `-ics'")},
+      {"-if", "-ifs", ShellKind::Function, N_("argument not allowed for `-if'"),
+       N_("one argument required for `-ifs'")},
   };
   for (const auto &option : kInstall) {
     if (arg == option.plain) {

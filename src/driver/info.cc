@@ -72,12 +72,12 @@ void printInstallHelp() {
 
 void printFeatures() {
   static const char *const kFeatures[][2] = {
-      {"     xterm/rxvt resize   : ", "Yes"},
-      {"     mouse support       : ", "Yes"},
-      {"     default scroll bar  : ", "Yes"},
-      {"     UTF-8 support       : ", "No"},
-      {"     d_type speedup      : ", "Yes"},
-      {"     regular expression  : ", "Yes"},
+      {N_("     xterm/rxvt resize   : "), N_("Yes")},
+      {N_("     mouse support       : "), N_("Yes")},
+      {N_("     default scroll bar  : "), N_("Yes")},
+      {N_("     UTF-8 support       : "), N_("No")},
+      {N_("     d_type speedup      : "), N_("Yes")},
+      {N_("     regular expression  : "), N_("Yes")},
   };
   printBanner();
   for (const auto &feature : kFeatures)

@@ -6,8 +6,6 @@
 #include "config/reader.h"
 #include "term/draw.h"
 
-#define N_(text) text
-
 namespace {
 
 const char *const kHelpTexts[3][6] = {
