@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Drives the shipped completions in the real shells.
-# Usage: completion_test.sh bash|zsh VOK_BINARY SOURCE_DIR
+# Usage: completion_test.sh bash|zsh|tcsh VOK_BINARY SOURCE_DIR
 # bash: the completion function is called as bash's completion would call
-# it; zsh: an interactive zsh with compinit in a private ZDOTDIR, inside a
-# private tmux server, gets Tab typed at it. Exits 77 (skipped) when zsh or
-# tmux is missing.
+# it; zsh (with compinit in a private ZDOTDIR) and tcsh run interactively in
+# a private tmux server and get Tab typed at them. Exits 77 (skipped) when
+# the shell or tmux is missing.
 set -uo pipefail
 shell=$1
 vok=$(realpath "$2")
@@ -66,20 +66,9 @@ if [ "$shell" = bash ]; then
   for option in $({ "$vok" --help; "$vok" --helpinst; } | grep -o -- ' -[-a-zA-Z]\+' | sort -u); do
     case " $all " in *" $option "*) ;; *) fail "option $option is not offered" ;; esac
   done
-elif [ "$shell" = zsh ]; then
-  command -v zsh >/dev/null && command -v tmux >/dev/null || exit 77
-  mkdir -p "$work/z"
-  cat >"$work/z/.zshrc" <<ZSHRC
-fpath=($src/completions \$fpath)
-autoload -U compinit
-compinit -u -d $work/z/.zcompdump
-eval "\$(vok -if)"
-PS1='> '
-ZSHRC
+else
+  command -v "$shell" >/dev/null && command -v tmux >/dev/null || exit 77
   t() { tmux -S "$work/tmux" "$@"; }
-  t -f /dev/null new-session -d -x 120 -y 30 \
-    "env -i TERM=screen ZDOTDIR=$work/z PATH=$PATH HOME=$HOME VOK_CONFIG=$VOK_CONFIG \
-     VOK_TEMP=$VOK_TEMP VOK_DIRTREE=$VOK_DIRTREE VOK_BOOKMARK=$VOK_BOOKMARK zsh -i"
   # Types the line and a Tab; waits up to five seconds for the last screen
   # line to become the expected one.
   check() {
@@ -94,6 +83,26 @@ ZSHRC
     done
     fail "typed '$typed', screen shows '$line', expected '$expected'"
   }
+  environment="TERM=screen PATH=$PATH HOME=$HOME VOK_CONFIG=$VOK_CONFIG VOK_TEMP=$VOK_TEMP \
+    VOK_DIRTREE=$VOK_DIRTREE VOK_BOOKMARK=$VOK_BOOKMARK"
+  if [ "$shell" = zsh ]; then
+    mkdir -p "$work/z"
+    cat >"$work/z/.zshrc" <<ZSHRC
+fpath=($src/completions \$fpath)
+autoload -U compinit
+compinit -u -d $work/z/.zcompdump
+eval "\$(vok -if)"
+PS1='> '
+ZSHRC
+    t -f /dev/null new-session -d -x 120 -y 30 "env -i $environment ZDOTDIR=$work/z zsh -i"
+  else
+    cat >"$HOME/.tcshrc" <<TCSHRC
+eval "\`vok -ic\`"
+source $src/completions/vok.tcsh
+set prompt='> '
+TCSHRC
+    t -f /dev/null new-session -d -x 120 -y 30 "env -i $environment tcsh -i"
+  fi
   for _ in $(seq 50); do
     t capture-pane -p | grep -q '^> ' && break
     sleep 0.1
@@ -105,13 +114,12 @@ ZSHRC
   check 'vok -ba alpha bet\ ' '> vok -ba alpha bet\ a/'
   check 'vok -p work -tr al' '> vok -p work -tr alpha/'
   check 'vok -p h' '> vok -p home_2'
-  # zsh completes an alias as the command it stands for unless told not to.
-  t send-keys C-c 'unfunction vok; setopt complete_aliases; eval "$(vok -ia)"; clear' Enter
-  check 'vok -p w' '> vok -p work'
-  check 'vok -T' '> vok -T'
-else
-  echo "unknown shell $shell"
-  exit 2
+  if [ "$shell" = zsh ]; then
+    # zsh completes an alias as the command it stands for unless told not to.
+    t send-keys C-c 'unfunction vok; setopt complete_aliases; eval "$(vok -ia)"; clear' Enter
+    check 'vok -p w' '> vok -p work'
+    check 'vok -T' '> vok -T'
+  fi
 fi
 
 [ "$failures" -eq 0 ] || exit 1

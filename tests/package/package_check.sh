@@ -31,13 +31,15 @@ done
 
 snapshot() {
   find /usr/bin /usr/share/doc /usr/share/man/man1 /usr/share/bash-completion /usr/share/zsh \
+       /usr/share/vok \
        /etc /var/lib/dpkg/info -xdev 2>/dev/null | sort
 }
 snapshot >"$work/before"
 $as_root dpkg -i "$deb" >/dev/null
 for file in /usr/bin/vok /usr/bin/vokscr /usr/share/man/man1/vok.1.gz \
             /usr/share/doc/vok/vok.conf.example /usr/share/doc/vok/copyright \
-            /usr/share/bash-completion/completions/vok /usr/share/zsh/vendor-completions/_vok; do
+            /usr/share/bash-completion/completions/vok /usr/share/zsh/vendor-completions/_vok \
+            /usr/share/vok/vok.tcsh; do
   [ -e "$file" ] || { echo "$file is not installed"; exit 1; }
 done
 
