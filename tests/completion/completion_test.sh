@@ -69,14 +69,14 @@ if [ "$shell" = bash ]; then
 else
   command -v "$shell" >/dev/null && command -v tmux >/dev/null || exit 77
   t() { tmux -S "$work/tmux" "$@"; }
-  # Types the line and a Tab; waits up to five seconds for the last screen
+  # Types the line and a Tab; waits up to ten seconds for the last screen
   # line to become the expected one.
   check() {
     local typed=$1 expected=$2 line=
     t send-keys C-c
     t send-keys -l "$typed"
     t send-keys Tab
-    for _ in $(seq 50); do
+    for _ in $(seq 100); do
       line=$(t capture-pane -p | grep -v '^$' | tail -1)
       [ "$line" = "$expected" ] && return
       sleep 0.1
@@ -103,7 +103,7 @@ set prompt='> '
 TCSHRC
     t -f /dev/null new-session -d -x 120 -y 30 "env -i $environment tcsh -i"
   fi
-  for _ in $(seq 50); do
+  for _ in $(seq 100); do
     t capture-pane -p | grep -q '^> ' && break
     sleep 0.1
   done
