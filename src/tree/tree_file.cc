@@ -23,15 +23,21 @@
 #include "tree/tree_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <climits>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <iostream>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "base/errors.h"
@@ -196,28 +202,127 @@ class MemorySource : public ByteSource {
 };
 
 // zlib passes a file that is not compressed through unchanged.
-class GzSource : public ByteSource {
+//
+// Inflating and building the nodes each take about half of a load, so a
+// second thread inflates the next chunks while this one decodes: a jump
+// costs little more than the inflate alone. The queue holds a few chunks, so
+// memory stays small whatever the size of the tree.
+class ThreadedGzSource : public ByteSource {
  public:
-  explicit GzSource(gzFile gz) : gz_(gz) {}
-  size_t read(char *into, size_t size) override {
-    const int got =
-        gzread(gz_, into, static_cast<unsigned>(std::min<size_t>(size, 1 << 30)));
-    if (got < 0) throw ErrorGZIO();
-    return static_cast<size_t>(got);
+  explicit ThreadedGzSource(gzFile gz) : gz_(gz) {
+    // Signals go to the main thread, whose handlers know what to clean up.
+    sigset_t all, previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &previous);
+    try {
+      worker_ = std::thread([this] { produce(); });
+    } catch (...) {
+      threadless_ = true;  // no thread to be had: inflate here instead
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   }
-  // Reads what is left, so that a damaged end of the stream (which zlib
+  ~ThreadedGzSource() override { stop(); }
+
+  size_t read(char *into, size_t size) override {
+    if (threadless_) return inflate(into, size);
+    size_t copied = 0;
+    while (copied < size) {
+      if (offset_ == current_.size) {
+        if (copied > 0 && !ready()) break;  // hand on what we have
+        if (!next()) break;
+      }
+      const size_t n = std::min(size - copied, current_.size - offset_);
+      memcpy(into + copied, current_.data.get() + offset_, n);
+      offset_ += n;
+      copied += n;
+    }
+    return copied;
+  }
+
+  // Waits for the rest of the stream, so that a damaged end (which zlib
   // reports only there) is not taken for a good file.
   void finish() {
     char rest[1 << 14];
     while (read(rest, sizeof rest) > 0) {
     }
+    stop();
     int error;
     gzerror(gz_, &error);
     if (error != Z_OK && error != Z_BUF_ERROR) throw ErrorGZIO();
   }
 
  private:
+  static constexpr size_t kChunk = 1 << 18, kQueued = 4;
+  struct Chunk {
+    std::unique_ptr<char[]> data;  // uninitialised beyond size
+    size_t size = 0;
+  };
+
+  size_t inflate(char *into, size_t size) {
+    const int got =
+        gzread(gz_, into, static_cast<unsigned>(std::min<size_t>(size, 1 << 30)));
+    if (got < 0) throw ErrorGZIO();
+    return static_cast<size_t>(got);
+  }
+
+  void produce() {
+    for (;;) {
+      Chunk chunk{std::unique_ptr<char[]>(new char[kChunk]), 0};
+      const int got = gzread(gz_, chunk.data.get(), static_cast<unsigned>(kChunk));
+      std::unique_lock<std::mutex> lock(mutex_);
+      if (got <= 0) {
+        failed_ = got < 0;
+        done_ = true;
+        changed_.notify_all();
+        return;
+      }
+      chunk.size = static_cast<size_t>(got);
+      queue_.push_back(std::move(chunk));
+      changed_.notify_all();
+      changed_.wait(lock, [this] { return queue_.size() < kQueued || stopping_; });
+      if (stopping_) return;
+    }
+  }
+
+  bool ready() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !queue_.empty() || done_;
+  }
+
+  // The next chunk, or false at the end; throws when inflating failed.
+  bool next() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return !queue_.empty() || done_; });
+    if (queue_.empty()) {
+      if (failed_) throw ErrorGZIO();
+      return false;
+    }
+    current_ = std::move(queue_.front());
+    queue_.pop_front();
+    offset_ = 0;
+    changed_.notify_all();
+    return true;
+  }
+
+  void stop() {
+    if (!worker_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+      changed_.notify_all();
+    }
+    worker_.join();
+  }
+
   gzFile gz_;
+  std::thread worker_;
+  bool threadless_ = false;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Chunk> queue_;
+  bool done_ = false, failed_ = false, stopping_ = false;
+  Chunk current_;
+  size_t offset_ = 0;
 };
 
 // Reads records as the bytes arrive, without ever holding the whole image:
@@ -410,7 +515,7 @@ TreeFileState readTreeFile() {
   GzReader reader;
   if (status.st_size < 1 || !reader.open(treeFile)) return TreeFileState::Empty;
   try {
-    GzSource source(reader.gz);
+    ThreadedGzSource source(reader.gz);
     Decoder in(source);
     try {
       in.header();

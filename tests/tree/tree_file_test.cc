@@ -5,7 +5,11 @@
 #include <cstring>
 #include <functional>
 
+#include <zlib.h>
+
 #include "base/errors.h"
+#include "base/globals.h"
+#include "support/temp_dir.h"
 #include "tree/dir_tree.h"
 
 namespace {
@@ -187,6 +191,60 @@ TEST(TreeFileTest, NamesMustBeSingleComponentsAndRootsAbsolute) {
   }
   decodeTree(header(0) + record("/", true) + record("..a", false) + "EE");
   EXPECT_EQ(dirTree.rootList[0]->children[0]->name, "..a");
+  dirTree.rootList.clear();
+}
+
+}  // namespace
+
+namespace {
+
+// A saved file of many chunks is inflated by a second thread while the
+// first decodes: it must load whole, and a stream damaged or cut anywhere,
+// also far beyond the first chunks, must fail cleanly without hanging.
+TEST(TreeFileTest, LargeFilesLoadWholeAndFailCleanlyAnywhere) {
+  ScopedTempDir dir;
+  treeFile = dir.file("tree.gz");
+  dirTree.rootList.clear();
+  dirTree.lastScanTime = 42;
+  DirNodeRef root = std::make_shared<DirNode>();
+  root->name = "/big";
+  root->entryMode = root->targetMode = 040755;
+  for (int i = 0; i < 60000; ++i) {
+    DirNodeRef child = std::make_shared<DirNode>();
+    child->name = "directory-with-a-long-name-" + std::to_string(i * 7919 % 100003);
+    child->entryMode = child->targetMode = 040755;
+    child->modifyTime = i;
+    root->children.push_back(child);
+  }
+  dirTree.rootList = {root};
+  const std::string image = encodeTree();
+  ASSERT_GT(image.size(), 8u << 18) << "the file must span many chunks";
+  saveTree();
+  const std::string saved = readFile(treeFile);
+  dirTree.rootList.clear();
+  ASSERT_EQ(readTreeFile(), TreeFileState::Loaded);
+  EXPECT_TRUE(encodeTree() == image);
+
+  std::string badLastRecord = image;  // the kind byte of the last record
+  badLastRecord[badLastRecord.rfind(std::string("D\0directory", 11))] = 'X';
+  const struct {
+    std::string bytes;
+    const char *error;
+  } damaged[] = {
+      {saved.substr(0, saved.size() / 2), "error reading file "},
+      {saved.substr(0, saved.size() * 3 / 4), "error reading file "},
+      {image.substr(0, image.size() - 1), "error reading file "},
+      {badLastRecord, "error in saved directory file"},
+  };
+  for (const auto &file : damaged) {
+    writeFile(treeFile, file.bytes);
+    try {
+      readTreeFile();
+      ADD_FAILURE() << "a damaged file of " << file.bytes.size() << " bytes loaded";
+    } catch (const ErrorGenericFile &error) {
+      EXPECT_EQ(std::string(error.what()).rfind(file.error, 0), 0u) << error.what();
+    }
+  }
   dirTree.rootList.clear();
 }
 
