@@ -8,6 +8,12 @@ vok=$1 src=$2
 page=$src/doc/vok.1
 command -v groff >/dev/null || { echo "groff is not installed"; exit 77; }
 
+# Even --help writes the new-directory file; keep every file of vok here.
+work=$(mktemp -d "${TMPDIR:-/tmp}/vok-manual-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+export VOK_TEMP=$work/newdir VOK_CONFIG=$work/conf VOK_DIRTREE=$work/tree.gz \
+       VOK_BOOKMARK=$work/bookmarks
+
 failures=0
 fail() {
   echo "FAIL: $*"
