@@ -94,8 +94,10 @@ class ShellSession {
   // Runs the lines after the installation lines have been evaluated.
   VokResult run(const std::string &body) {
     std::string script;
-    // The lines come from the real program even when `vok' is a stand-in.
-    const std::string install = std::string(VOK_BINARY) + " " + shell_.install + " " +
+    // The lines come from the real program even when `vok' is a stand-in;
+    // run outside vokscr, it would write the real home's new-directory file.
+    const std::string install = "env VOK_TEMP=" + shellQuote(vok_.dir().file("install-newdir")) +
+                                " " + VOK_BINARY + " " + shell_.install + " " +
                                 VOK_SOURCE_DIR + "/scripts";
     if (shell_.csh) {
       script = "eval \"`" + install + "`\"\n";
@@ -217,7 +219,10 @@ TEST(VokscrTest, JumpsByPatternInEveryShell) {
     for (const char *dir : {"a b/jumpme", "q'\"x/jumpme", "-lead/jumpme"})
       makeDirs(t + "/" + dir);
     vok.writeConfig("StartDir = \"" + t + "\"\nFuzzySize = 0\nShowNewDir = no\n");
+    // Run directly, the program writes the new-directory file: not the home's.
+    vok.setEnv("VOK_TEMP", vok.dir().file("scan-newdir"));
     ASSERT_EQ(vok.run({"-rfq"}).status, 0);
+    vok.setEnv("VOK_TEMP", std::nullopt);
     VokResult result = session.run(
         "vok jumpme\npwd\nvok jumpme\npwd\nvok jumpme\npwd\nvok jumpme\npwd\n"
         "vok nomatchzz\npwd\n");

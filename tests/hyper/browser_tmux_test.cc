@@ -402,7 +402,9 @@ TEST_F(BrowserTest, BashChangesToTheChosenDirectory) {
   command = command.substr(0, command.rfind(' ')) + " bash --norc --noprofile";
   TmuxScreen screen(vok.dir().path(), 80, 24, command);
   const std::string out = vok.dir().file("pwd");
-  screen.literal("eval \"$(vok -ias " + std::string(VOK_SOURCE_DIR) + "/scripts)\"");
+  // Run outside vokscr the program would write the real home's file.
+  screen.literal("eval \"$(VOK_TEMP=" + vok.dir().file("install-newdir") + " vok -ias " +
+                 std::string(VOK_SOURCE_DIR) + "/scripts)\"");
   screen.keys({"Enter"});
   screen.literal("vok qq");
   screen.keys({"Enter"});
