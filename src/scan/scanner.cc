@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
@@ -22,6 +23,7 @@
 #include "base/errors.h"
 #include "base/message.h"
 #include "base/paths.h"
+#include "base/threads.h"
 #include "config/dir_config.h"
 #include "config/reader.h"
 #include "base/globals.h"
@@ -155,6 +157,13 @@ bool newer(const struct stat &status, const DirNode &node) {
   return probe > known || (probe == known && probe >= previousScanStart);
 }
 
+// Whether a known directory has known subdirectories (not only links).
+bool hasDirectories(const DirNode &node) {
+  for (const DirNodeRef &child : node.children)
+    if (!child->isLink()) return true;
+  return false;
+}
+
 // Finds existing children by name and link-ness without a quadratic search
 // in directories of many entries.
 class ChildIndex {
@@ -184,6 +193,175 @@ class ChildIndex {
   std::unordered_map<std::string, size_t> byName_;
 };
 
+// A smart update spends nearly all its time probing known directories, one
+// system call each, and these probes do not depend on one another. So
+// before the walk, two threads probe the known tree at once, each a half of
+// it in walk order, and mark the subtrees in which every directory is
+// unchanged. The walk then passes those without a system call. The probes
+// only leave marks: everything the walk decides, reports and changes stays
+// its own, and a mark spares it only a probe it would have made a moment
+// later.
+class Prober {
+ public:
+  // `top` is the node being updated and `fd` its directory (kept open by
+  // the caller while the probes run).
+  Prober(DirNode &top, int fd) : top_(top), fd_(fd) {}
+
+  void run() {
+    count_ = forget();
+    slices_ = count_ < kShareFrom ? 1 : kSlices;
+    sliceSize_ = (count_ + slices_ - 1) / slices_;
+    std::thread helper;
+    const bool shared = slices_ > 1 && startHelperThread(helper, [this] { probe(); });
+    probe();
+    if (shared) helper.join();
+    settle();
+  }
+
+  static constexpr uint8_t kUnchanged = 1;       // this directory
+  static constexpr uint8_t kSubtreeUnchanged = 2;  // and everything below
+
+ private:
+  // Too few directories are not worth a thread. More are cut into slices
+  // (runs of directories in walk order) that the threads take in turn, so
+  // that neither waits long for the other at the end.
+  static constexpr size_t kShareFrom = 256;
+  static constexpr size_t kSlices = 64;
+  // Directories deeper below the top are left to the walk, so that each
+  // thread keeps few descriptors.
+  static constexpr size_t kDepth = 64;
+
+  struct Frame {
+    DirNode *node;
+    int fd;     // -1: not opened (yet)
+    bool dead;  // its directory could not be probed: nothing below it is
+    size_t next;
+  };
+
+  // Clears the marks of an earlier update and counts the directories to
+  // probe: every known one below the top, links aside.
+  size_t forget() {
+    size_t count = 0;
+    std::vector<DirNode *> pending{&top_};
+    while (!pending.empty()) {
+      DirNode *node = pending.back();
+      pending.pop_back();
+      for (const DirNodeRef &child : node->children) {
+        if (child->isLink()) continue;
+        child->scanHint = 0;
+        ++count;
+        if (!child->children.empty()) pending.push_back(child.get());
+      }
+    }
+    return count;
+  }
+
+  // Opens the directories above the top frame that this thread skipped in
+  // memory on its way to its first directory.
+  bool reach(std::vector<Frame> &stack) {
+    for (size_t i = 1; i < stack.size(); ++i) {
+      if (stack[i].fd >= 0) continue;
+      if (!stack[i - 1].dead && i <= kDepth)
+        stack[i].fd = openat(stack[i - 1].fd, stack[i].node->name.c_str(), kPathFlags);
+      if (stack[i].fd < 0) {
+        for (size_t j = i; j < stack.size(); ++j) stack[j].dead = true;
+        return false;
+      }
+    }
+    return !stack.back().dead;
+  }
+
+  // The directories numbered [begin, end) in walk order of the next slice
+  // no thread has taken; slices are taken in order.
+  bool claim(size_t &begin, size_t &end) {
+    const size_t slice = nextSlice_.fetch_add(1);
+    if (slice >= slices_) return false;
+    begin = slice * sliceSize_;
+    end = std::min(count_, begin + sliceSize_);
+    return true;
+  }
+
+  // Probes the slices this thread takes. The walk order is counted in
+  // memory, so passing over the slices of the other thread costs nothing.
+  void probe() {
+    size_t begin, end;
+    if (!claim(begin, end)) return;
+    std::vector<Frame> stack{{&top_, fd_, false, 0}};
+    size_t index = 0;
+    while (!stack.empty()) {
+      if (index >= end && !claim(begin, end)) break;
+      Frame &frame = stack.back();
+      if (frame.next == frame.node->children.size()) {
+        if (stack.size() > 1 && frame.fd >= 0) close(frame.fd);
+        stack.pop_back();
+        continue;
+      }
+      DirNode &child = *frame.node->children[frame.next++];
+      if (child.isLink()) continue;
+      const bool descend = hasDirectories(child);
+      if (index++ < begin || frame.dead || !reach(stack)) {
+        const bool dead = stack.back().dead;
+        if (descend) stack.push_back({&child, -1, dead, 0});
+        continue;
+      }
+      const int at = stack.back().fd;
+      const char *name = child.name.c_str();
+      struct stat status;
+      int fd = -1;
+      bool found;
+      if (descend) {
+        fd = stack.size() <= kDepth ? openat(at, name, kPathFlags) : -1;
+        found = fd >= 0 && fstat(fd, &status) == 0;
+      } else {
+        found = fstatat(at, name, &status, AT_SYMLINK_NOFOLLOW) == 0;
+      }
+      found = found && S_ISDIR(status.st_mode);
+      if (found && child.skipState == SkipNone && child.unreadableState == ReadOk &&
+          canSearch(status, at, name) && !newer(status, child))
+        child.scanHint = kUnchanged;
+      if (!descend) continue;
+      // A changed directory's children are probed all the same: a file
+      // made in a directory changes it, not what lies below it.
+      if (!found && fd >= 0) {
+        close(fd);
+        fd = -1;
+      }
+      stack.push_back({&child, fd, fd < 0, 0});
+    }
+    for (size_t i = 1; i < stack.size(); ++i)
+      if (stack[i].fd >= 0) close(stack[i].fd);
+  }
+
+  // Marks the subtrees whose directories are all unchanged.
+  void settle() {
+    struct Up {
+      DirNode *node;
+      size_t next;
+      bool unchanged;
+    };
+    std::vector<Up> stack{{&top_, 0, true}};
+    while (!stack.empty()) {
+      Up &up = stack.back();
+      if (up.next < up.node->children.size()) {
+        DirNode &child = *up.node->children[up.next++];
+        if (!child.isLink())
+          stack.push_back({&child, 0, child.scanHint == kUnchanged});
+        continue;
+      }
+      const Up done = up;
+      stack.pop_back();
+      if (stack.empty()) break;
+      if (done.unchanged) done.node->scanHint = kSubtreeUnchanged;
+      stack.back().unchanged = stack.back().unchanged && done.unchanged;
+    }
+  }
+
+  DirNode &top_;
+  const int fd_;
+  size_t count_ = 0, slices_ = 1, sliceSize_ = 0;
+  std::atomic<size_t> nextSlice_{0};
+};
+
 class Walker {
  public:
   explicit Walker(ScanLog &log, std::string path) : log_(log), path_(std::move(path)) {}
@@ -210,6 +388,7 @@ class Walker {
   // and whose status is `status`; `at` and `name` name it for the system.
   void update(DirNode &node, int fd, const struct stat &status, int at,
               const char *name) {
+    Prober(node, fd).run();
     updateNode(node, fd, status, at, name);
     run();
   }
@@ -230,6 +409,7 @@ class Walker {
     bool relisted;
     DirNodeList added;  // new children of a relisted directory
     bool lost;          // its directory could not be found again
+    bool unchanged;     // probed ahead with all below it: needs no descriptor
   };
 
   void run();
@@ -238,6 +418,7 @@ class Walker {
   void updateChild(size_t frame, DirNode &child);
   void updateNode(DirNode &node, int fd, const struct stat &status, int at,
                   const char *name);
+  void keepUnchanged(DirNode &node);
   void list(DirNode &node, int fd, const struct stat &status, bool relisting);
   void push(DirNode &node, int fd, const struct stat &status, std::vector<Item> items,
             bool relisted, DirNodeList added);
@@ -256,9 +437,10 @@ class Walker {
 void Walker::push(DirNode &node, int fd, const struct stat &status,
                   std::vector<Item> items, bool relisted, DirNodeList added) {
   stack_.push_back({&node, fd, status.st_dev, status.st_ino, path_.size(),
-                    std::move(items), 0, relisted, std::move(added), false});
+                    std::move(items), 0, relisted, std::move(added), false, false});
   // Keep only the deepest frames' descriptors, so that no depth of tree
-  // runs out of them. The frames with a descriptor are always the top ones.
+  // runs out of them. The frames with a descriptor are always the top ones
+  // (above them come only frames of unchanged subtrees, which need none).
   if (stack_.size() - firstOpen_ <= kOpenFrames) return;
   Frame &oldest = stack_[firstOpen_++];
   close(oldest.fd);
@@ -319,7 +501,8 @@ void Walker::run() {
     firstOpen_ = std::min(firstOpen_, stack_.size());
     // The parent, now on top, needs its descriptor again; it comes through
     // "..", which is the parent only if nothing moved meanwhile.
-    if (!stack_.empty() && stack_.back().fd < 0 && !stack_.back().lost) {
+    if (!stack_.empty() && stack_.back().fd < 0 && !stack_.back().lost &&
+        !stack_.back().unchanged) {
       stack_.back().lost = !reopen(stack_.back(), fd);
       if (!stack_.back().lost) firstOpen_ = stack_.size() - 1;
     }
@@ -408,11 +591,11 @@ void Walker::readChild(size_t frame, DirNode &child) {
 // A directory the tree has: probed from its parent, opened only to list it
 // again or to descend to the children the tree has below it.
 void Walker::updateChild(size_t frame, DirNode &child) {
+  if (child.scanHint == Prober::kSubtreeUnchanged) return keepUnchanged(child);
+  child.scanHint = 0;
   const int at = stack_[frame].fd;
   const char *name = child.name.c_str();
-  bool descend = false;
-  for (const DirNodeRef &grandchild : child.children)
-    descend = descend || !grandchild->isLink();
+  const bool descend = hasDirectories(child);
   struct stat status;
   Descriptor dir(descend ? openat(at, name, kPathFlags) : -1);
   const bool probed = descend ? dir.fd >= 0 && fstat(dir.fd, &status) == 0
@@ -468,6 +651,24 @@ void Walker::updateNode(DirNode &node, int fd, const struct stat &status, int at
   items.reserve(node.children.size());
   for (const DirNodeRef &child : node.children) items.push_back({child.get(), false});
   push(node, dir.release(), status, std::move(items), false, {});
+}
+
+// What updateNode does for a directory found unchanged, without probing
+// it again: all below it was found unchanged too, so its frame needs no
+// descriptor.
+void Walker::keepUnchanged(DirNode &node) {
+  node.scanHint = 0;
+  if (isExcluded(path_)) {
+    node.skipState = SkipSkipped;
+    node.clearChildren();
+    return;
+  }
+  if (!hasDirectories(node)) return reportChildren(node);
+  std::vector<Item> items;
+  items.reserve(node.children.size());
+  for (const DirNodeRef &child : node.children) items.push_back({child.get(), false});
+  stack_.push_back({&node, -1, 0, 0, path_.size(), std::move(items), 0, false, {}, false,
+                    true});
 }
 
 void Walker::reportChildren(DirNode &node) {
@@ -557,8 +758,27 @@ void updateRoot(ScanLog &log, DirNode &root) {
   if (!scanAt(log, root, root.name, false)) cannotEnter(log, root, root.name, errno);
 }
 
+// Where an entered link leads: target is the physical path ("" when it
+// could not be had).
+void placeLink(DirNode &link, const std::string &target, DirNodeList &roots) {
+  if (target.empty()) {
+    link.linkState = LinkNotFound;
+    return;
+  }
+  link.setResolvedPath(target);
+  link.linkState =
+      lookupPath(target, false, false, false, roots).node ? LinkInside : LinkOutside;
+}
+
 void resolveLink(DirNode &link, const std::string &path, DirNodeList &roots) {
-  // One test answers the usual case; the separate ones tell what is missing.
+  // The usual case resolves the long path once: entering the target proves
+  // it is there and may be searched, and "." is quick to test for reading.
+  if (chdir(path.c_str()) == 0 && access(".", R_OK | X_OK) == 0) {
+    link.linkState = LinkInside;
+    link.linkAccess = AccessOk;
+    return placeLink(link, getCurrentDir(), roots);
+  }
+  // The separate tests tell what is missing.
   if (access(path.c_str(), R_OK | X_OK) != 0) {
     if (access(path.c_str(), F_OK) != 0) {
       link.linkState = LinkNotFound;
@@ -570,14 +790,7 @@ void resolveLink(DirNode &link, const std::string &path, DirNodeList &roots) {
   }
   link.linkState = LinkInside;
   link.linkAccess = AccessOk;
-  std::string target = chdir(path.c_str()) == 0 ? getCurrentDir() : std::string();
-  if (target.empty()) {
-    link.linkState = LinkNotFound;
-    return;
-  }
-  link.setResolvedPath(target);
-  link.linkState =
-      lookupPath(target, false, false, false, roots).node ? LinkInside : LinkOutside;
+  placeLink(link, chdir(path.c_str()) == 0 ? getCurrentDir() : std::string(), roots);
 }
 
 int64_t now() { return static_cast<int64_t>(time(nullptr)); }

@@ -105,6 +105,10 @@ struct DirNode {
   uint8_t scanMark : 2;
   uint8_t linkState = LinkUnresolved;
   uint8_t linkAccess = AccessOk;
+  // Left by the probes that run ahead of a smart update, for its walk alone.
+  // A byte of its own (not a bit beside the states), since a helper thread
+  // writes it while others read the node.
+  uint8_t scanHint = 0;
 };
 
 // A new empty node. Nodes come from a pool of large blocks, one

@@ -23,8 +23,6 @@
 #include "tree/tree_file.h"
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -45,6 +43,7 @@
 #include "base/message.h"
 #include "base/paths.h"
 #include "base/safe_file.h"
+#include "base/threads.h"
 #include "config/reader.h"
 #include "tree/dir_tree.h"
 
@@ -210,16 +209,8 @@ class MemorySource : public ByteSource {
 class ThreadedGzSource : public ByteSource {
  public:
   explicit ThreadedGzSource(gzFile gz) : gz_(gz) {
-    // Signals go to the main thread, whose handlers know what to clean up.
-    sigset_t all, previous;
-    sigfillset(&all);
-    pthread_sigmask(SIG_SETMASK, &all, &previous);
-    try {
-      worker_ = std::thread([this] { produce(); });
-    } catch (...) {
-      threadless_ = true;  // no thread to be had: inflate here instead
-    }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    // No thread to be had: inflate here instead.
+    threadless_ = !startHelperThread(worker_, [this] { produce(); });
   }
   ~ThreadedGzSource() override { stop(); }
 

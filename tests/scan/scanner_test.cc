@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <sstream>
 
@@ -166,6 +168,69 @@ TEST_F(ScanRaceTest, ADirectoryReplacedByALinkDuringASmartScanIsNotEntered) {
   smartScan(log);
   EXPECT_EQ(tree(), "\n/a\n/a/x\n/b [unreadable]\n/c\n");
   EXPECT_EQ(log.cannotChange.size(), 1u);
+}
+
+// A known tree big enough for its directories to be probed by two threads
+// ahead of the walk, with a chain deeper than the probes go, changed in both
+// halves, below a directory that only gained a file and at the chain's
+// bottom: the update must end with what a full scan reads, and report each
+// directory once.
+TEST_F(ScanRaceTest, ASmartUpdateOfAnOlderTreeFindsChangesEverywhere) {
+  for (int i = 0; i < 40; ++i)
+    for (int j = 0; j < 12; ++j)
+      makeDirs(t + "/w" + std::to_string(i) + "/d" + std::to_string(j) + "/e");
+  std::string chain = t + "/chain";
+  for (int i = 0; i < 80; ++i) chain += "/l";
+  makeDirs(chain);
+  // Times are whole seconds: the first scan must start after the making.
+  const time_t made = time(nullptr);
+  while (time(nullptr) == made) usleep(20000);
+  HookLog first;
+  fullScan(first);
+  dirTree.rootList.clear();
+  treeScanned = false;
+
+  makeDirs(t + "/w1/d3/e/new");
+  makeDirs(t + "/w38/d11/e/new");
+  ASSERT_EQ(rmdir((t + "/w20/d5/e").c_str()), 0);
+  writeFile(t + "/w30/file", "");
+  makeDirs(t + "/w30/d2/e/below-a-changed-one");
+  makeDirs(chain + "/bottom");
+  swap("w25");
+  auto record = [](HookLog &log, std::vector<std::string> &paths) {
+    log.onDirectory = [&paths](const std::string &path) { paths.push_back(path); };
+  };
+  auto dump = [&] {
+    std::string out;
+    walkTree(dirTree.rootList, [&](const DirNodeRef &node, const std::string &path) {
+      out += path.substr(t.size()) + (node->isLink() ? " link " : " ") +
+             std::to_string(node->unreadableState) + std::to_string(node->skipState) + " " +
+             std::to_string(node->modifyTime) + " " + std::to_string(node->changeTime) +
+             "\n";
+      return true;
+    });
+    return out;
+  };
+  HookLog smart;
+  std::vector<std::string> updatedPaths, readPaths;
+  record(smart, updatedPaths);
+  smartScan(smart);
+  const std::string updated = dump();
+  dirTree.rootList.clear();
+  treeScanned = false;
+  HookLog full;
+  record(full, readPaths);
+  fullScan(full);
+
+  EXPECT_EQ(updated, dump());
+  for (const char *part : {"/w1/d3/e/new ", "/w38/d11/e/new ", "/w30/d2/e/below-a-changed-one ",
+                           "/l/bottom ", "/w25 link "})
+    EXPECT_NE(updated.find(part), std::string::npos) << part;
+  EXPECT_EQ(updated.find("/w20/d5/e "), std::string::npos);
+  std::sort(updatedPaths.begin(), updatedPaths.end());
+  std::sort(readPaths.begin(), readPaths.end());
+  EXPECT_EQ(updatedPaths, readPaths);
+  EXPECT_TRUE(smart.cannotChange.empty());
 }
 
 TEST_F(ScanRaceTest, ADirectoryRemovedDuringAScanIsReported) {
