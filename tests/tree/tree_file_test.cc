@@ -224,6 +224,20 @@ TEST(TreeFileTest, LargeFilesLoadWholeAndFailCleanlyAnywhere) {
   dirTree.rootList.clear();
   ASSERT_EQ(readTreeFile(), TreeFileState::Loaded);
   EXPECT_TRUE(encodeTree() == image);
+  // The chunks, compressed in two threads, make one gzip stream whose
+  // trailer (check value and length) any reader accepts.
+  std::string inflated(image.size() + 1, '\0');
+  z_stream z{};
+  ASSERT_EQ(inflateInit2(&z, 16 + 15), Z_OK);
+  z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(saved.data()));
+  z.avail_in = static_cast<uInt>(saved.size());
+  z.next_out = reinterpret_cast<Bytef *>(&inflated[0]);
+  z.avail_out = static_cast<uInt>(inflated.size());
+  EXPECT_EQ(inflate(&z, Z_FINISH), Z_STREAM_END);
+  EXPECT_EQ(z.avail_in, 0u) << "one stream, nothing after it";
+  inflated.resize(z.total_out);
+  inflateEnd(&z);
+  EXPECT_TRUE(inflated == image);
 
   std::string badLastRecord = image;  // the kind byte of the last record
   badLastRecord[badLastRecord.rfind(std::string("D\0directory", 11))] = 'X';
