@@ -62,7 +62,7 @@ enum : unsigned char {
 // --- writing
 
 // Writes one gzip stream (as zlib's gzwrite would, at the fastest level)
-// whose deflate data is made in chunks of 256 KiB, each primed with the
+// whose deflate data is made in chunks of 64 KiB, each primed with the
 // last 32 KiB of the one before and ended on a byte boundary: a second
 // thread compresses every other chunk while this one encodes and
 // compresses the rest, which halves the time a big tree takes to save.
@@ -97,36 +97,46 @@ class GzSink {
   }
 
  private:
-  static constexpr size_t kChunk = size_t{256} << 10, kWindow = size_t{32} << 10;
-  static constexpr size_t kInFlight = 4;
+  // Two chunks in flight keep both threads busy; more would only cost
+  // memory, which a scan's peak counts.
+  static constexpr size_t kChunk = size_t{64} << 10, kWindow = size_t{32} << 10;
+  static constexpr size_t kInFlight = 2;
   enum State { Waiting, Working, Done, Failed };
   struct Job {
     std::string input, dictionary, output;
     bool last = false;
     uLong crc = 0;
+    size_t length = 0;
     State state = Waiting;
   };
 
   // Raw deflate of one chunk; runs in either thread, touching the job alone.
   static bool compress(Job &job) {
     z_stream z{};
-    if (deflateInit2(&z, 1, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
+    // A smaller hash than the default: two streams run at once, and a tree
+    // compresses as well with it.
+    if (deflateInit2(&z, 1, Z_DEFLATED, -15, 7, Z_DEFAULT_STRATEGY) != Z_OK) return false;
     bool ok = job.dictionary.empty() ||
               deflateSetDictionary(&z, reinterpret_cast<const Bytef *>(job.dictionary.data()),
                                    static_cast<uInt>(job.dictionary.size())) == Z_OK;
-    job.output.resize(deflateBound(&z, job.input.size()) + 64);
     z.next_in = reinterpret_cast<Bytef *>(&job.input[0]);
     z.avail_in = static_cast<uInt>(job.input.size());
-    z.next_out = reinterpret_cast<Bytef *>(&job.output[0]);
-    z.avail_out = static_cast<uInt>(job.output.size());
-    if (ok) {
+    // A tree compresses to well under half; the buffer grows if not.
+    job.output.resize(job.input.size() / 2 + 1024);
+    while (ok) {
+      z.next_out = reinterpret_cast<Bytef *>(&job.output[z.total_out]);
+      z.avail_out = static_cast<uInt>(job.output.size() - z.total_out);
       const int result = deflate(&z, job.last ? Z_FINISH : Z_SYNC_FLUSH);
-      ok = job.last ? result == Z_STREAM_END : result == Z_OK && z.avail_in == 0;
+      if (job.last ? result == Z_STREAM_END : z.avail_in == 0 && z.avail_out > 0) break;
+      ok = result == Z_OK || result == Z_BUF_ERROR;
+      job.output.resize(job.output.size() * 2);
     }
     job.output.resize(z.total_out);
     deflateEnd(&z);
     job.crc = crc32(0, reinterpret_cast<const Bytef *>(job.input.data()),
                     static_cast<uInt>(job.input.size()));
+    job.length = job.input.size();
+    std::string().swap(job.input);  // memory: only the output waits now
     return ok;
   }
 
@@ -174,8 +184,8 @@ class GzSink {
       lock.unlock();
       if (job->state == Failed) throw ErrorGZIO();
       put(job->output.data(), job->output.size());
-      crc_ = crc32_combine(crc_, job->crc, static_cast<z_off_t>(job->input.size()));
-      length_ += job->input.size();
+      crc_ = crc32_combine(crc_, job->crc, static_cast<z_off_t>(job->length));
+      length_ += job->length;
       lock.lock();
     }
   }
