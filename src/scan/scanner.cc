@@ -11,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
+#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -256,8 +257,8 @@ class Prober {
     return count;
   }
 
-  // Opens the directories above the top frame that this thread skipped in
-  // memory on its way to its first directory.
+  // Opens the top frame's directory, and those above it that this thread
+  // passed in memory on its way to its slice.
   bool reach(std::vector<Frame> &stack) {
     for (size_t i = 1; i < stack.size(); ++i) {
       if (stack[i].fd >= 0) continue;
@@ -299,7 +300,7 @@ class Prober {
       DirNode &child = *frame.node->children[frame.next++];
       if (child.isLink()) continue;
       const bool descend = hasDirectories(child);
-      if (index++ < begin || frame.dead || !reach(stack)) {
+      if (index++ < begin || frame.dead || (frame.fd < 0 && !reach(stack))) {
         const bool dead = stack.back().dead;
         if (descend) stack.push_back({&child, -1, dead, 0});
         continue;
@@ -933,9 +934,29 @@ void resolveLinks(ScanLog &log) {
 }
 
 void resolveLinksBelow(DirNodeList &roots) {
+  struct Link {
+    DirNode *node;
+    std::string path;
+  };
+  std::vector<Link> links;
   walkTree(roots, [&](const DirNodeRef &node, const std::string &path) {
     if (!node->isLink()) return true;
-    resolveLink(*node, path, roots);
+    links.push_back({node.get(), path});
     return false;
   });
+  // Entering a link's target is most of the cost, and links do not depend
+  // on one another: a second thread with a working directory of its own
+  // takes its share. Each link is written by the thread that takes it; the
+  // tree is only read.
+  std::atomic<size_t> next{0};
+  auto resolveSome = [&] {
+    for (size_t i; (i = next.fetch_add(1)) < links.size();)
+      resolveLink(*links[i].node, links[i].path, roots);
+  };
+  std::thread helper;
+  const bool shared = links.size() >= 64 && startHelperThread(helper, [&] {
+                        if (unshare(CLONE_FS) == 0) resolveSome();
+                      });
+  resolveSome();
+  if (shared) helper.join();
 }

@@ -113,9 +113,7 @@ class GzSink {
   // Raw deflate of one chunk; runs in either thread, touching the job alone.
   static bool compress(Job &job) {
     z_stream z{};
-    // A smaller hash than the default: two streams run at once, and a tree
-    // compresses as well with it.
-    if (deflateInit2(&z, 1, Z_DEFLATED, -15, 7, Z_DEFAULT_STRATEGY) != Z_OK) return false;
+    if (deflateInit2(&z, 1, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
     bool ok = job.dictionary.empty() ||
               deflateSetDictionary(&z, reinterpret_cast<const Bytef *>(job.dictionary.data()),
                                    static_cast<uInt>(job.dictionary.size())) == Z_OK;

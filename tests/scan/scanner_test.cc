@@ -233,6 +233,49 @@ TEST_F(ScanRaceTest, ASmartUpdateOfAnOlderTreeFindsChangesEverywhere) {
   EXPECT_TRUE(smart.cannotChange.empty());
 }
 
+// Many links are resolved by two threads, each entering targets in a
+// working directory of its own: every link, absolute or relative, must end
+// with its own target's physical path and state, whichever thread took it.
+TEST_F(ScanRaceTest, ManyLinksResolveEachToItsOwnTarget) {
+  struct Expected {
+    std::string link, resolved;
+    uint8_t state;
+  };
+  std::vector<Expected> expected;
+  for (int i = 0; i < 150; ++i) {
+    const std::string n = std::to_string(i);
+    makeDirs(t + "/d" + n + "/deeper");
+    makeDirs(dir.file("elsewhere/e" + n));
+    std::string target = t + "/d" + n + "/deeper", resolved = target;
+    uint8_t state = LinkInside;
+    if (i % 3 == 1) {
+      target = resolved = dir.file("elsewhere/e" + n);
+      state = LinkOutside;
+    } else if (i % 3 == 2) {
+      target = "d" + n + "/deeper";  // relative to the link's directory
+    }
+    ASSERT_EQ(symlink(target.c_str(), (t + "/l" + n).c_str()), 0);
+    expected.push_back({"/l" + n, resolved, state});
+  }
+  HookLog log;
+  fullScan(log);
+  std::vector<Expected> found;
+  walkTree(dirTree.rootList, [&](const DirNodeRef &node, const std::string &path) {
+    if (node->isLink())
+      found.push_back({path.substr(t.size()), node->resolvedPath(), node->linkState});
+    return true;
+  });
+  auto byName = [](const Expected &a, const Expected &b) { return a.link < b.link; };
+  std::sort(expected.begin(), expected.end(), byName);
+  std::sort(found.begin(), found.end(), byName);
+  ASSERT_EQ(found.size(), expected.size());
+  for (size_t i = 0; i < found.size(); ++i) {
+    EXPECT_EQ(found[i].link, expected[i].link);
+    EXPECT_EQ(found[i].resolved, expected[i].resolved) << found[i].link;
+    EXPECT_EQ(found[i].state, expected[i].state) << found[i].link;
+  }
+}
+
 TEST_F(ScanRaceTest, ADirectoryRemovedDuringAScanIsReported) {
   HookLog log;
   log.onDirectory = [&](const std::string &path) {
