@@ -213,7 +213,13 @@ class Prober {
     slices_ = count_ < kShareFrom ? 1 : kSlices;
     sliceSize_ = (count_ + slices_ - 1) / slices_;
     std::thread helper;
-    const bool shared = slices_ > 1 && startHelperThread(helper, [this] { probe(); });
+    // A helper that fails (no memory) leaves its directories to the walk.
+    const bool shared = slices_ > 1 && startHelperThread(helper, [this] {
+                          try {
+                            probe();
+                          } catch (...) {
+                          }
+                        });
     probe();
     if (shared) helper.join();
     settle();
@@ -288,6 +294,13 @@ class Prober {
     size_t begin, end;
     if (!claim(begin, end)) return;
     std::vector<Frame> stack{{&top_, fd_, false, 0}};
+    struct Closer {
+      std::vector<Frame> &stack;
+      ~Closer() {
+        for (size_t i = 1; i < stack.size(); ++i)
+          if (stack[i].fd >= 0) close(stack[i].fd);
+      }
+    } closer{stack};
     size_t index = 0;
     while (!stack.empty()) {
       if (index >= end && !claim(begin, end)) break;
@@ -329,8 +342,6 @@ class Prober {
       }
       stack.push_back({&child, fd, fd < 0, 0});
     }
-    for (size_t i = 1; i < stack.size(); ++i)
-      if (stack[i].fd >= 0) close(stack[i].fd);
   }
 
   // Marks the subtrees whose directories are all unchanged.
@@ -954,8 +965,12 @@ void resolveLinksBelow(DirNodeList &roots) {
       resolveLink(*links[i].node, links[i].path, roots);
   };
   std::thread helper;
+  // A helper that fails (no memory) leaves the links it did not take.
   const bool shared = links.size() >= 64 && startHelperThread(helper, [&] {
-                        if (unshare(CLONE_FS) == 0) resolveSome();
+                        try {
+                          if (unshare(CLONE_FS) == 0) resolveSome();
+                        } catch (...) {
+                        }
                       });
   resolveSome();
   if (shared) helper.join();

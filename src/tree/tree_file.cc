@@ -34,6 +34,7 @@
 #include <deque>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -111,31 +112,41 @@ class GzSink {
   };
 
   // Raw deflate of one chunk; runs in either thread, touching the job alone.
+  // Never throws: a helper thread must report its failure, not die of it.
   static bool compress(Job &job) {
     z_stream z{};
     if (deflateInit2(&z, 1, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
     bool ok = job.dictionary.empty() ||
               deflateSetDictionary(&z, reinterpret_cast<const Bytef *>(job.dictionary.data()),
                                    static_cast<uInt>(job.dictionary.size())) == Z_OK;
-    z.next_in = reinterpret_cast<Bytef *>(&job.input[0]);
-    z.avail_in = static_cast<uInt>(job.input.size());
-    // A tree compresses to well under half; the buffer grows if not.
-    job.output.resize(job.input.size() / 2 + 1024);
-    while (ok) {
-      z.next_out = reinterpret_cast<Bytef *>(&job.output[z.total_out]);
-      z.avail_out = static_cast<uInt>(job.output.size() - z.total_out);
-      const int result = deflate(&z, job.last ? Z_FINISH : Z_SYNC_FLUSH);
-      if (job.last ? result == Z_STREAM_END : z.avail_in == 0 && z.avail_out > 0) break;
-      ok = result == Z_OK || result == Z_BUF_ERROR;
-      job.output.resize(job.output.size() * 2);
+    try {
+      ok = ok && deflateAll(z, job);
+    } catch (const std::bad_alloc &) {
+      ok = false;
     }
-    job.output.resize(z.total_out);
     deflateEnd(&z);
     job.crc = crc32(0, reinterpret_cast<const Bytef *>(job.input.data()),
                     static_cast<uInt>(job.input.size()));
     job.length = job.input.size();
     std::string().swap(job.input);  // memory: only the output waits now
     return ok;
+  }
+
+  static bool deflateAll(z_stream &z, Job &job) {
+    z.next_in = reinterpret_cast<Bytef *>(&job.input[0]);
+    z.avail_in = static_cast<uInt>(job.input.size());
+    // A tree compresses to well under half; the buffer grows if not.
+    job.output.resize(job.input.size() / 2 + 1024);
+    for (;;) {
+      z.next_out = reinterpret_cast<Bytef *>(&job.output[z.total_out]);
+      z.avail_out = static_cast<uInt>(job.output.size() - z.total_out);
+      const int result = deflate(&z, job.last ? Z_FINISH : Z_SYNC_FLUSH);
+      if (job.last ? result == Z_STREAM_END : z.avail_in == 0 && z.avail_out > 0) break;
+      if (result != Z_OK && result != Z_BUF_ERROR) return false;
+      job.output.resize(job.output.size() * 2);
+    }
+    job.output.resize(z.total_out);
+    return true;
   }
 
   void submit(bool last) {
