@@ -424,16 +424,16 @@ def main():
     if args.only in ("jump", "browse"):
         return 0
     t_full, t_find = interleaved(full, find, env, args.runs)
-    print("full scan   vok -rfq %.3f s   find -type d %.3f s   ratio %.2fx (target <= 0.75x)"
+    print("full scan   vok -rfq %.3f s   find -type d %.3f s   ratio %.3fx (target <= 0.75x)"
           % (t_full, t_find, t_full / t_find))
     if shutil.which("bfs"):
         t_full3, t_bfs = interleaved(full, ["bfs", tree, "-type", "d"], env, args.runs)
-        print("full scan   vok -rfq %.3f s   bfs -type d  %.3f s   ratio %.2fx (target <= 1.1x)"
+        print("full scan   vok -rfq %.3f s   bfs -type d  %.3f s   ratio %.3fx (target <= 1.1x)"
               % (t_full3, t_bfs, t_full3 / t_bfs))
     else:
         print("full scan against bfs: not measured, bfs is not installed")
     t_smart, t_full2 = interleaved(smart, full, env, args.runs)
-    print("smart scan  vok -rq  %.3f s   vok -rfq     %.3f s   ratio %.2fx (target <= 0.2x)"
+    print("smart scan  vok -rq  %.3f s   vok -rfq     %.3f s   ratio %.3fx (target <= 0.2x)"
           % (t_smart, t_full2, t_smart / t_full2))
 
     calls = syscalls(full, env, work)

@@ -196,9 +196,9 @@ class ChildIndex {
 
 // A smart update spends nearly all its time probing known directories, one
 // system call each, and these probes do not depend on one another. So
-// before the walk, two threads probe the known tree at once, each a half of
-// it in walk order, and mark the subtrees in which every directory is
-// unchanged. The walk then passes those without a system call. The probes
+// before the walk, two threads probe the known tree at once, taking turns
+// at slices of it in walk order, and mark the subtrees in which every
+// directory is unchanged. The walk then passes those without a system call. The probes
 // only leave marks: everything the walk decides, reports and changes stays
 // its own, and a mark spares it only a probe it would have made a moment
 // later.
