@@ -17,3 +17,14 @@ bool startHelperThread(std::thread &thread, std::function<void()> work) {
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   return started;
 }
+
+void stopHelperThread(std::thread &thread, std::mutex &mutex, bool &stopping,
+                      std::condition_variable &wake) {
+  if (!thread.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    stopping = true;
+  }
+  wake.notify_all();
+  thread.join();
+}

@@ -222,15 +222,7 @@ class GzSink {
     }
   }
 
-  void stop() {
-    if (!helper_.joinable()) return;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stopping_ = true;
-    }
-    wake_.notify_one();
-    helper_.join();
-  }
+  void stop() { stopHelperThread(helper_, mutex_, stopping_, wake_); }
 
   void put(const char *data, size_t size) {
     while (size > 0) {
@@ -472,15 +464,7 @@ class ThreadedGzSource : public ByteSource {
     return true;
   }
 
-  void stop() {
-    if (!worker_.joinable()) return;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stopping_ = true;
-      changed_.notify_all();
-    }
-    worker_.join();
-  }
+  void stop() { stopHelperThread(worker_, mutex_, stopping_, changed_); }
 
   gzFile gz_;
   std::thread worker_;
