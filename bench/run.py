@@ -5,8 +5,8 @@ same saved tree (also on a model of 1 000 000 directories), and the
 full-screen display.
 
 Runs each measurement interleaved with its reference (A B A B ...) and prints
-medians and ratios measured in the same run, so the figures compare on any
-machine. Usage: bench/run.py [--vok build/vok] [--dirs 100000] [--runs 5]
+medians and ratios measured in the same run (the median of the ratios of
+adjacent runs), so the figures compare on any machine. Usage: bench/run.py [--vok build/vok] [--dirs 100000] [--runs 5]
 [--only scan|jump|browse]. Everything is made below bench/out/ (or --work),
 never in the home directory.
 
@@ -144,11 +144,15 @@ def timed(cmd, env):
 
 
 def interleaved(a, b, env, runs):
+    """Medians of a and of b, and the median of the ratios a/b of adjacent
+    runs: the machine's speed may drift during a run (a shared virtual
+    machine's does), and each pair of runs sees nearly the same speed."""
     ta, tb = [], []
     for _ in range(runs):
         ta.append(timed(a, env))
         tb.append(timed(b, env))
-    return statistics.median(ta), statistics.median(tb)
+    ratios = [x / y for x, y in zip(ta, tb)]
+    return statistics.median(ta), statistics.median(tb), statistics.median(ratios)
 
 
 def syscalls(cmd, env, work):
@@ -178,10 +182,9 @@ def jumps(vok, env, runs, label, number=""):
              ("no match (approximate search)", [vok, "zqxjzqxjzqxj", "1"], 2.5),
              ("directory part a/b", [vok, "uniqparentdir/uniqtargetdir"] + extra, 1.5)]
     for name, cmd, target in cases:
-        t_jump, t_gz = interleaved(cmd, gunzip, env, runs)
+        t_jump, t_gz, ratio = interleaved(cmd, gunzip, env, runs)
         print("jump on the %s, %-30s %.1f ms   gzip -dc %.1f ms   ratio %.2fx "
-              "(target <= %.1fx)" % (label, name, t_jump * 1000, t_gz * 1000, t_jump / t_gz,
-                                     target))
+              "(target <= %.1fx)" % (label, name, t_jump * 1000, t_gz * 1000, ratio, target))
 
 
 class Pane:
@@ -423,18 +426,19 @@ def main():
         browse_group(vok, work, env, made + 1, args.model_dirs, args.runs)
     if args.only in ("jump", "browse"):
         return 0
-    t_full, t_find = interleaved(full, find, env, args.runs)
+    t_full, t_find, ratio = interleaved(full, find, env, args.runs)
     print("full scan   vok -rfq %.3f s   find -type d %.3f s   ratio %.3fx (target <= 0.75x)"
-          % (t_full, t_find, t_full / t_find))
+          % (t_full, t_find, ratio))
     if shutil.which("bfs"):
-        t_full3, t_bfs = interleaved(full, ["bfs", tree, "-type", "d"], env, args.runs)
+        t_full3, t_bfs, ratio = interleaved(full, ["bfs", tree, "-type", "d"], env,
+                                            args.runs)
         print("full scan   vok -rfq %.3f s   bfs -type d  %.3f s   ratio %.3fx (target <= 1.1x)"
-              % (t_full3, t_bfs, t_full3 / t_bfs))
+              % (t_full3, t_bfs, ratio))
     else:
         print("full scan against bfs: not measured, bfs is not installed")
-    t_smart, t_full2 = interleaved(smart, full, env, args.runs)
+    t_smart, t_full2, ratio = interleaved(smart, full, env, args.runs)
     print("smart scan  vok -rq  %.3f s   vok -rfq     %.3f s   ratio %.3fx (target <= 0.2x)"
-          % (t_smart, t_full2, t_smart / t_full2))
+          % (t_smart, t_full2, ratio))
 
     calls = syscalls(full, env, work)
     print("system calls of a full scan: %d, %.2f per directory (target <= 5.5)"
