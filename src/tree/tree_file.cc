@@ -80,9 +80,15 @@ class GzSink {
   GzSink(const GzSink &) = delete;
   GzSink &operator=(const GzSink &) = delete;
 
+  // Chunks are cut at exactly kChunk bytes, so that no buffer holds more.
   void write(const char *data, size_t size) {
-    filling_.append(data, size);
-    if (filling_.size() >= kChunk) submit(false);
+    while (size > 0) {
+      const size_t taken = std::min(size, kChunk - filling_.size());
+      filling_.append(data, taken);
+      data += taken;
+      size -= taken;
+      if (filling_.size() == kChunk) submit(false);
+    }
   }
 
   void finish() {
@@ -115,7 +121,9 @@ class GzSink {
   // Never throws: a helper thread must report its failure, not die of it.
   static bool compress(Job &job) {
     z_stream z{};
-    if (deflateInit2(&z, 1, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
+    // Two streams run at once: a hash of half the usual size keeps the
+    // save's peak memory near that of one stream, for a little more time.
+    if (deflateInit2(&z, 1, Z_DEFLATED, -15, 7, Z_DEFAULT_STRATEGY) != Z_OK) return false;
     bool ok = job.dictionary.empty() ||
               deflateSetDictionary(&z, reinterpret_cast<const Bytef *>(job.dictionary.data()),
                                    static_cast<uInt>(job.dictionary.size())) == Z_OK;
@@ -156,7 +164,7 @@ class GzSink {
     if (!previousTail_.empty()) job->dictionary.swap(previousTail_);
     previousTail_.assign(job->input, job->input.size() - std::min(job->input.size(), kWindow),
                          std::string::npos);
-    filling_.reserve(kChunk + (1u << 16));
+    filling_.reserve(kChunk);
     {
       std::lock_guard<std::mutex> lock(mutex_);
       jobs_.push_back(std::move(job));
