@@ -198,10 +198,10 @@ class ChildIndex {
 // system call each, and these probes do not depend on one another. So
 // before the walk, two threads probe the known tree at once, taking turns
 // at slices of it in walk order, and mark the subtrees in which every
-// directory is unchanged. The walk then passes those without a system call. The probes
-// only leave marks: everything the walk decides, reports and changes stays
-// its own, and a mark spares it only a probe it would have made a moment
-// later.
+// directory is unchanged. The walk then passes those without a system
+// call. The probes only leave marks: everything the walk decides, reports
+// and changes stays its own, and a mark spares it only a probe it would
+// have made a moment later.
 class Prober {
  public:
   // `top` is the node being updated and `fd` its directory (kept open by
@@ -431,6 +431,7 @@ class Walker {
   void updateNode(DirNode &node, int fd, const struct stat &status, int at,
                   const char *name);
   void keepUnchanged(DirNode &node);
+  static std::vector<Item> knownItems(const DirNode &node);
   void list(DirNode &node, int fd, const struct stat &status, bool relisting);
   void push(DirNode &node, int fd, const struct stat &status, std::vector<Item> items,
             bool relisted, DirNodeList added);
@@ -659,10 +660,7 @@ void Walker::updateNode(DirNode &node, int fd, const struct stat &status, int at
   }
   // Only links below: nothing to descend to, nothing to open.
   if (dir.fd < 0) return reportChildren(node);
-  std::vector<Item> items;
-  items.reserve(node.children.size());
-  for (const DirNodeRef &child : node.children) items.push_back({child.get(), false});
-  push(node, dir.release(), status, std::move(items), false, {});
+  push(node, dir.release(), status, knownItems(node), false, {});
 }
 
 // What updateNode does for a directory found unchanged, without probing
@@ -676,11 +674,16 @@ void Walker::keepUnchanged(DirNode &node) {
     return;
   }
   if (!hasDirectories(node)) return reportChildren(node);
+  stack_.push_back(
+      {&node, -1, 0, 0, path_.size(), knownItems(node), 0, false, {}, false, true});
+}
+
+// Visits of a known directory's children, each to be updated.
+std::vector<Walker::Item> Walker::knownItems(const DirNode &node) {
   std::vector<Item> items;
   items.reserve(node.children.size());
   for (const DirNodeRef &child : node.children) items.push_back({child.get(), false});
-  stack_.push_back({&node, -1, 0, 0, path_.size(), std::move(items), 0, false, {}, false,
-                    true});
+  return items;
 }
 
 void Walker::reportChildren(DirNode &node) {

@@ -178,7 +178,7 @@ class GzSink {
   // waiting job itself or waits until the front one is finished first.
   void settle(bool wait) {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (wait && jobs_.front()->state != Done && jobs_.front()->state != Failed) {
+    if (wait && jobs_.front()->state < Done) {
       Job *own = nullptr;
       for (auto &job : jobs_)
         if (job->state == Waiting) {
@@ -218,7 +218,7 @@ class GzSink {
             job = waiting.get();
             return true;
           }
-        return stopping_;
+        return false;
       });
       if (!job) return;
       job->state = Working;
