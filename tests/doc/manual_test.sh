@@ -29,17 +29,17 @@ long=$(printf '%s\n' "$text" | LC_ALL=C.UTF-8 grep -E '^.{81,}' | head -3)
 
 # Options, from the program's own help texts.
 for option in $({ "$vok" --help; "$vok" --helpinst; } | grep -o -- ' -[-a-zA-Z]\+' | sort -u); do
-  printf '%s\n' "$text" | grep -q -- "$option\b" || fail "option $option is not described"
+  grep -q -- "$option\b" <<<"$text" || fail "option $option is not described"
 done
 # Configuration commands, from the program's displays and the sample file.
 for command in $(grep -o '^#\?[A-Z][A-Za-z]* =' "$src/doc/vok.conf.example" | tr -d '#=' | sort -u); do
-  printf '%s\n' "$text" | grep -q "$command" || fail "command $command is not described"
+  grep -q "$command" <<<"$text" || fail "command $command is not described"
 done
 for variable in VOK_TEMP VOK_CONFIG VOK_DIRTREE VOK_BOOKMARK HOME IFS; do
-  printf '%s\n' "$text" | grep -q "$variable" || fail "variable $variable is not described"
+  grep -q "$variable" <<<"$text" || fail "variable $variable is not described"
 done
 for status in 0 1 2 3 4 5 6 7 8; do
-  printf '%s\n' "$text" | grep -q "^       $status  *[a-z]" || fail "exit status $status is not described"
+  grep -q "^       $status  *[a-z]" <<<"$text" || fail "exit status $status is not described"
 done
 
 [ "$failures" -eq 0 ] || exit 1
