@@ -210,3 +210,22 @@ int lstat(const std::string &path, struct stat *buffer) {
 }
 int system(const std::string &command) { return ::system(command.c_str()); }
 }  // namespace sys
+
+std::string unescapeEntry(const std::string &text) {
+  std::string result;
+  result.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      result += text[i];
+    } else if (i + 1 < text.size() && text[i + 1] == 'x') {
+      auto hex = [&](size_t at) { return at < text.size() ? hexDigitValue(text[at]) : -1; };
+      int high = hex(i + 2), low = hex(i + 3);
+      if (high < 0 || low < 0) throw ErrorRange();
+      result += static_cast<char>(high * 16 + low);
+      i += 3;
+    } else if (i + 1 < text.size()) {
+      result += text[++i];
+    }
+  }
+  return result;
+}

@@ -38,6 +38,11 @@ std::string expandDirName(const std::string &name, bool patternMode,
 // other escape as written. Throws ErrorRange for a malformed "\x".
 std::string unescapePattern(const std::string &text);
 
+// Backslash escapes of start directories and bookmark lines: "\xHH" is a
+// byte, '\' makes any other byte literal, a final '\' is dropped. Throws
+// ErrorRange for a malformed "\x".
+std::string unescapeEntry(const std::string &text);
+
 // The value of a hexadecimal digit (either case), or -1.
 int hexDigitValue(char c);
 

@@ -79,79 +79,75 @@ std::string attributeWords(int32_t bits) {
   return words;
 }
 
-ScreenAttr &slotOf(const ConfigCommand &command) {
-  return sectionProfile().attrs[command.target.slot];
-}
-
 void requireEnd(const CommandLine &command, size_t at) {
   if (skipBlanks(command.line, at, command.length) != command.length)
     command.fail("extra characters");
 }
 
-// --- kind 1: yes/no
-void parseFlag(const char *name, const char *line, size_t from, size_t length,
-               const ConfigCommand &cmd) {
-  CommandLine command{name, line, length};
+// --- Yes/no settings
+void parseFlag(ConfigReader &reader, const CommandLine &command, size_t from,
+               const ConfigCommand &target) {
   size_t at = command.valueStart(from);
   bool value = parseYesNo(command, at);
-  if (!restIsBlank(line, at, length)) command.fail("extra characters");
-  sectionProfile().*cmd.target.flag = value;
+  if (!restIsBlank(command.line, at, command.length)) command.fail("extra characters");
+  reader.sectionProfile().*target.target.flag = value;
 }
-void printFlag(const char *name, const ConfigCommand &cmd) {
-  std::cout << name << ": " << (sectionProfile().*cmd.target.flag ? _("Yes\n") : _("No\n"));
+void printFlag(const ProfileConfig &profile, const ConfigCommand &command) {
+  std::cout << command.name << ": "
+            << (profile.*command.target.flag ? _("Yes\n") : _("No\n"));
 }
 
-// --- kind 2: unsigned number
-void parseNumber(const char *name, const char *line, size_t from, size_t length,
-                 const ConfigCommand &cmd) {
-  CommandLine command{name, line, length};
+// --- Unsigned numbers
+void parseNumber(ConfigReader &reader, const CommandLine &command, size_t from,
+                 const ConfigCommand &target) {
+  const char *line = command.line;
   size_t at = command.valueStart(from);
-  if (at == length) command.fail("non-negative integer required");
-  for (size_t i = at; i < length; ++i)
+  if (at == command.length) command.fail("non-negative integer required");
+  for (size_t i = at; i < command.length; ++i)
     if (line[i] < '0' || line[i] > '9') command.fail("non-negative integer required");
   uint64_t value = 0;
-  for (size_t i = at; i < length; ++i) {
+  for (size_t i = at; i < command.length; ++i) {
     value = value * 10 + static_cast<uint64_t>(line[i] - '0');
     if (value > 4294967295ULL) command.fail("number out of range");
   }
-  sectionProfile().*cmd.target.number = static_cast<uint32_t>(value);
+  reader.sectionProfile().*target.target.number = static_cast<uint32_t>(value);
 }
-void printNumber(const char *name, const ConfigCommand &cmd) {
-  std::cout << name << ": " << sectionProfile().*cmd.target.number << '\n';
+void printNumber(const ProfileConfig &profile, const ConfigCommand &command) {
+  std::cout << command.name << ": " << profile.*command.target.number << '\n';
 }
 
-// --- kinds 3 and 4: one word from a table
+// --- One word of a table: KeyBinding and ShowNewDir
 template <size_t N>
-void parseChoice(const Word (&table)[N], const char *name, const char *line, size_t from,
-                 size_t length, const ConfigCommand &cmd) {
-  CommandLine command{name, line, length};
+void parseChoice(const Word (&table)[N], ConfigReader &reader, const CommandLine &command,
+                 size_t from, const ConfigCommand &target) {
   size_t at = command.valueStart(from);
-  size_t end = wordEnd(line, at, length);
-  const Word *word = findWord(table, line, at, end);
+  size_t end = wordEnd(command.line, at, command.length);
+  const Word *word = findWord(table, command.line, at, end);
   if (!word) command.fail("invalid attribute");
   requireEnd(command, end);
-  sectionProfile().*cmd.target.integer = word->value;
+  reader.sectionProfile().*target.target.integer = word->value;
 }
-void parseKeyBinding(const char *name, const char *line, size_t from, size_t length,
-                     const ConfigCommand &cmd) {
-  parseChoice(kKeyBindingWords, name, line, from, length, cmd);
+void parseKeyBinding(ConfigReader &reader, const CommandLine &command, size_t from,
+                     const ConfigCommand &target) {
+  parseChoice(kKeyBindingWords, reader, command, from, target);
 }
 // Writes the display name of a value 0 to 2 of a word-table setting.
-void printChoice(const char *name, const ConfigCommand &cmd, const char *const (&names)[3]) {
-  int32_t value = sectionProfile().*cmd.target.integer;
-  std::cout << name << ": " << (value >= 0 && value < 3 ? names[value] : "?") << '\n';
+void printChoice(const ProfileConfig &profile, const ConfigCommand &command,
+                 const char *const (&names)[3]) {
+  int32_t value = profile.*command.target.integer;
+  std::cout << command.name << ": " << (value >= 0 && value < 3 ? names[value] : "?") << '\n';
 }
-void printKeyBinding(const char *name, const ConfigCommand &cmd) {
+void printKeyBinding(const ProfileConfig &profile, const ConfigCommand &command) {
   static const char *const kNames[] = {"Default", "vi", "emacs"};
-  printChoice(name, cmd, kNames);
+  printChoice(profile, command, kNames);
 }
-void parseShowNewDir(const char *name, const char *line, size_t from, size_t length,
-                     const ConfigCommand &cmd) {
-  parseChoice(kShowNewDirWords, name, line, from, length, cmd);
+void parseShowNewDir(ConfigReader &reader, const CommandLine &command, size_t from,
+                     const ConfigCommand &target) {
+  parseChoice(kShowNewDirWords, reader, command, from, target);
 }
-void printShowNewDir(const char *name, const ConfigCommand &cmd) {
+void printShowNewDir(const ProfileConfig &profile, const ConfigCommand &command) {
   static const char *const kNames[] = {"No", "Yes", "Multi"};
-  printChoice(name, cmd, kNames);
+  printChoice(profile, command, kNames);
 }
 
 // Reads attribute words from `at`, ORing their bits; "normal" only first and
@@ -173,10 +169,11 @@ size_t readAttributeWords(const CommandLine &command, size_t at, int32_t &bits,
   }
 }
 
-// --- kind 5: colour attribute, [words] FOREGROUND on BACKGROUND
-void parseColorAttr(const char *name, const char *line, size_t from, size_t length,
-                    const ConfigCommand &cmd) {
-  CommandLine command{name, line, length};
+// --- Colour attributes: [words] FOREGROUND on BACKGROUND
+void parseColorAttr(ConfigReader &reader, const CommandLine &command, size_t from,
+                    const ConfigCommand &target) {
+  const char *line = command.line;
+  const size_t length = command.length;
   size_t end;
   int32_t bits = 0;
   int words = 0;
@@ -193,46 +190,44 @@ void parseColorAttr(const char *name, const char *line, size_t from, size_t leng
   const Word *background = findWord(kColorWords, line, at, end);
   if (!background) command.fail("invalid color");
   requireEnd(command, end);
-  ScreenAttr &attr = slotOf(cmd);
+  ScreenAttr &attr = reader.sectionProfile().attrs[target.target.slot];
   attr.foreground = foreground->value;
   attr.background = background->value;
   attr.colorBits = bits;
 }
-void printColorAttr(const char *name, const ConfigCommand &cmd) {
-  const ScreenAttr &attr = slotOf(cmd);
-  std::cout << name << ": " << attributeWords(attr.colorBits) << colorName(attr.foreground)
-            << " on " << colorName(attr.background) << '\n';
+void printColorAttr(const ProfileConfig &profile, const ConfigCommand &command) {
+  const ScreenAttr &attr = profile.attrs[command.target.slot];
+  std::cout << command.name << ": " << attributeWords(attr.colorBits)
+            << colorName(attr.foreground) << " on " << colorName(attr.background) << '\n';
 }
 
-// --- kind 6: monochrome attribute, a list of attribute words
-void parseMonoAttr(const char *name, const char *line, size_t from, size_t length,
-                   const ConfigCommand &cmd) {
-  CommandLine command{name, line, length};
+// --- Monochrome attributes: a list of attribute words
+void parseMonoAttr(ConfigReader &reader, const CommandLine &command, size_t from,
+                   const ConfigCommand &target) {
   size_t end;
   int32_t bits = 0;
   int words = 0;
   size_t at = readAttributeWords(command, command.valueStart(from), bits, words, end);
-  if (at != length || words == 0) command.fail("invalid attribute");
-  slotOf(cmd).monoBits = bits;
+  if (at != command.length || words == 0) command.fail("invalid attribute");
+  reader.sectionProfile().attrs[target.target.slot].monoBits = bits;
 }
-void printMonoAttr(const char *name, const ConfigCommand &cmd) {
-  int32_t bits = slotOf(cmd).monoBits;
-  std::cout << name << ": " << (bits ? attributeWords(bits) : "normal") << '\n';
+void printMonoAttr(const ProfileConfig &profile, const ConfigCommand &command) {
+  int32_t bits = profile.attrs[command.target.slot].monoBits;
+  std::cout << command.name << ": " << (bits ? attributeWords(bits) : "normal") << '\n';
 }
 
-// --- kind 7: background colour
-void parseBackground(const char *name, const char *line, size_t from, size_t length,
-                     const ConfigCommand &cmd) {
-  CommandLine command{name, line, length};
+// --- The background colour
+void parseBackground(ConfigReader &reader, const CommandLine &command, size_t from,
+                     const ConfigCommand &target) {
   size_t at = command.valueStart(from);
-  size_t end = wordEnd(line, at, length);
-  const Word *color = findWord(kColorWords, 8, line, at, end);
+  size_t end = wordEnd(command.line, at, command.length);
+  const Word *color = findWord(kColorWords, 8, command.line, at, end);
   if (!color) command.fail("invalid color");
   requireEnd(command, end);
-  sectionProfile().*cmd.target.integer = color->value;
+  reader.sectionProfile().*target.target.integer = color->value;
 }
-void printBackground(const char *name, const ConfigCommand &cmd) {
-  std::cout << name << ": " << colorName(sectionProfile().*cmd.target.integer) << " \n";
+void printBackground(const ProfileConfig &profile, const ConfigCommand &command) {
+  std::cout << command.name << ": " << colorName(profile.*command.target.integer) << " \n";
 }
 
 const ConfigValueType flagType{parseFlag, printFlag};

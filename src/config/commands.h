@@ -9,14 +9,26 @@
 #include "config/profile.h"
 
 struct ConfigCommand;
+class ConfigReader;
 
-// Stores the value of `line` (which starts after the name at `from`) into the
-// current section's profile, or reports the error through
+// The line being parsed, for the value parsers' error reports.
+struct CommandLine {
+  const char *name;  // as spelled in the table
+  const char *line;
+  size_t length;
+  // Reports the (untranslated) message as a value error and throws.
+  [[noreturn]] void fail(const char *message) const;
+  // The position after '=' and the blanks around it; "`=' required" if none.
+  size_t valueStart(size_t from) const;
+};
+
+// Stores the value of the line (which starts after the name at `from`) into
+// the reader's current section, or reports the error through
 // reportCommandError, which throws ErrorSyntaxIgnored and stores nothing.
-using ParseFn = void (*)(const char *name, const char *line, size_t from,
-                         size_t length, const ConfigCommand &command);
-// Writes "Name: value" of the current section's profile to standard output.
-using PrintFn = void (*)(const char *name, const ConfigCommand &command);
+using ParseFn = void (*)(ConfigReader &reader, const CommandLine &command, size_t from,
+                         const ConfigCommand &target);
+// Writes "Name: value" of the profile to standard output.
+using PrintFn = void (*)(const ProfileConfig &profile, const ConfigCommand &command);
 
 struct ConfigValueType {
   ParseFn parse;
@@ -42,17 +54,6 @@ struct ConfigCommand {
 
 extern const ConfigCommand configCommands[];
 extern const size_t configCommandCount;
-
-// The line being parsed, for the value parsers' error reports.
-struct CommandLine {
-  const char *name;  // as spelled in the table
-  const char *line;
-  size_t length;
-  // Reports the (untranslated) message as a value error and throws.
-  [[noreturn]] void fail(const char *message) const;
-  // The position after '=' and the blanks around it; "`=' required" if none.
-  size_t valueStart(size_t from) const;
-};
 
 // Reads "yes" or "no" (any case) at `at` and moves past it; reports "only YES
 // or NO is allowed" otherwise.

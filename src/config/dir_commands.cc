@@ -14,7 +14,6 @@
 #include "config/commands.h"
 #include "config/reader.h"
 #include "config/scan_text.h"
-#include "base/globals.h"
 
 namespace {
 
@@ -62,7 +61,7 @@ std::string expand(const CommandLine &command, const QuotedEntry &entry) {
 
 // The directory's path with links resolved, when the program can enter it;
 // the text unchanged otherwise. The working directory is put back.
-std::string physicalPath(const std::string &text) {
+std::string physicalPath(const std::string &text, const std::string &currentDir) {
   if (currentDir.empty()) return text;
   int back = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (back < 0) return text;
@@ -98,18 +97,19 @@ void refuseRoot(const CommandLine &command, const std::string &text) {
   if (text == "/") command.fail("cannot skip root directory");
 }
 
-void parseSkipEntry(const char *name, const char *line, size_t from, size_t length,
-                    const ConfigCommand &cmd) {
-  CommandLine command{name, line, length};
+void parseSkipEntry(ConfigReader &reader, const CommandLine &command, size_t from,
+                    const ConfigCommand &target) {
+  const char *line = command.line;
+  const size_t length = command.length;
   QuotedEntry entry = readQuoted(command, from, true, false);
   refuseRoot(command, entry.raw);
   std::string text = expand(command, entry);
   // "//", "/." or a home directory of "/" only become the root once expanded;
   // skipping it would leave nothing to scan.
   refuseRoot(command, text);
-  text = physicalPath(text);
+  text = physicalPath(text, reader.currentDir());
   refuseRoot(command, text);
-  ProfileConfig &profile = sectionProfile();
+  ProfileConfig &profile = reader.sectionProfile();
   bool globDot = profile.GlobDot, globPath = profile.GlobPath;
   readOptions(command, entry.after, [&](size_t at) {
     size_t end = wordEnd(line, at, length);
@@ -124,26 +124,27 @@ void parseSkipEntry(const char *name, const char *line, size_t from, size_t leng
   });
   auto created = std::make_shared<const DirConfig>(text, entry.isRegex, globDot, globPath);
   if (entry.isRegex && !created->compiled()) command.fail("invalid regular expression");
-  addDirEntry(profile.*cmd.target.dirs, DirConfigRef(created));
+  addDirEntry(profile.*target.target.dirs, DirConfigRef(created));
 }
 
-void parseDirEntry(const char *name, const char *line, size_t from, size_t length,
-                   const ConfigCommand &cmd) {
-  CommandLine command{name, line, length};
+void parseDirEntry(ConfigReader &reader, const CommandLine &command, size_t from,
+                   const ConfigCommand &target) {
   QuotedEntry entry = readQuoted(command, from, false, false);
-  if (!restIsBlank(line, entry.after, length)) command.fail("extra characters");
+  if (!restIsBlank(command.line, entry.after, command.length))
+    command.fail("extra characters");
   std::string text = expand(command, entry);
-  ProfileConfig &profile = sectionProfile();
-  addDirEntry(profile.*cmd.target.dirs,
+  ProfileConfig &profile = reader.sectionProfile();
+  addDirEntry(profile.*target.target.dirs,
               DirConfigRef(std::make_shared<const DirConfig>(text, false, profile.GlobDot,
                                                              profile.GlobPath)));
 }
 
-void parseMountEntry(const char *name, const char *line, size_t from, size_t length,
-                     const ConfigCommand &cmd) {
-  CommandLine command{name, line, length};
+void parseMountEntry(ConfigReader &reader, const CommandLine &command, size_t from,
+                     const ConfigCommand &target) {
+  const char *line = command.line;
+  const size_t length = command.length;
   QuotedEntry entry = readQuoted(command, from, false, false);
-  std::string text = physicalPath(expand(command, entry));
+  std::string text = physicalPath(expand(command, entry), reader.currentDir());
   std::vector<int> options;
   readOptions(command, entry.after, [&](size_t at) {
     static const char *const kWords[] = {"Skip", "All", "Tree"};
@@ -156,7 +157,7 @@ void parseMountEntry(const char *name, const char *line, size_t from, size_t len
     }
     command.fail("invalid option");
   });
-  addDirEntry(sectionProfile().*cmd.target.mounts,
+  addDirEntry(reader.sectionProfile().*target.target.mounts,
               MountDirConfigRef(std::make_shared<const MountDirConfig>(text, options)));
 }
 
@@ -179,14 +180,14 @@ void clearEntries(const CommandLine &command, size_t from, List &list) {
              list.end());
 }
 
-void parseClear(const char *name, const char *line, size_t from, size_t length,
-                const ConfigCommand &cmd) {
-  clearEntries(CommandLine{name, line, length}, from, sectionProfile().*cmd.target.dirs);
+void parseClear(ConfigReader &reader, const CommandLine &command, size_t from,
+                const ConfigCommand &target) {
+  clearEntries(command, from, reader.sectionProfile().*target.target.dirs);
 }
 
-void parseClearMount(const char *name, const char *line, size_t from, size_t length,
-                     const ConfigCommand &cmd) {
-  clearEntries(CommandLine{name, line, length}, from, sectionProfile().*cmd.target.mounts);
+void parseClearMount(ConfigReader &reader, const CommandLine &command, size_t from,
+                     const ConfigCommand &target) {
+  clearEntries(command, from, reader.sectionProfile().*target.target.mounts);
 }
 
 // Lists print one entry a line, lined up under the first one.
@@ -202,13 +203,13 @@ void printList(const char *name, const List &list, Suffix suffix) {
   if (first) std::cout << '\n';
 }
 
-void printDirList(const char *name, const ConfigCommand &cmd) {
-  printList(name, sectionProfile().*cmd.target.dirs,
+void printDirList(const ProfileConfig &profile, const ConfigCommand &command) {
+  printList(command.name, profile.*command.target.dirs,
             [](const DirConfig &) { return std::string(); });
 }
 
-void printSkipList(const char *name, const ConfigCommand &cmd) {
-  printList(name, sectionProfile().*cmd.target.dirs, [](const DirConfig &entry) {
+void printSkipList(const ProfileConfig &profile, const ConfigCommand &command) {
+  printList(command.name, profile.*command.target.dirs, [](const DirConfig &entry) {
     if (entry.isRegex) return std::string("   [ Regex ]");
     if (!entry.globDot && !entry.globPath) return std::string();
     return std::string("   [") + (entry.globDot ? " GlobDot" : "") +
@@ -216,8 +217,8 @@ void printSkipList(const char *name, const ConfigCommand &cmd) {
   });
 }
 
-void printMountList(const char *name, const ConfigCommand &cmd) {
-  printList(name, sectionProfile().*cmd.target.mounts, [](const MountDirConfig &entry) {
+void printMountList(const ProfileConfig &profile, const ConfigCommand &command) {
+  printList(command.name, profile.*command.target.mounts, [](const MountDirConfig &entry) {
     static const char *const kWords[] = {" Skip", " All", " Tree"};
     std::string text = entry.options.empty() ? "" : " ";
     for (int code : entry.options) text += kWords[code];

@@ -2,7 +2,6 @@
 
 #include <fnmatch.h>
 
-#include "config/reader.h"
 
 namespace {
 std::string anchored(const std::string &text) {
@@ -38,21 +37,21 @@ bool matchesEntry(const DirConfig &entry, const std::string &path) {
   return fnmatch(entry.text.c_str(), path.c_str(), flags) == 0;
 }
 
-bool matchesSkipDir(const std::string &path) {
+bool matchesSkipDir(const DirList &skipDirs, const std::string &path) {
   if (path == "/proc" || path == "/dev") return true;
-  for (const DirConfigRef &entry : activeConfig.SkipDir)
+  for (const DirConfigRef &entry : skipDirs)
     if (matchesEntry(*entry, path)) return true;
   return false;
 }
 
-bool isStartDir(const std::string &path) {
-  for (const DirConfigRef &entry : activeConfig.StartDir)
+bool isStartDir(const DirList &startDirs, const std::string &path) {
+  for (const DirConfigRef &entry : startDirs)
     if (entry->text == path) return true;
   return false;
 }
 
-bool matchesMountDir(const std::string &path) {
-  for (const MountDirConfigRef &entry : activeConfig.MountDir)
+bool matchesMountDir(const MountDirList &mountDirs, const std::string &path) {
+  for (const MountDirConfigRef &entry : mountDirs)
     if (matchesEntry(*entry, path)) return true;
   return false;
 }

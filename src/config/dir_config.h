@@ -54,10 +54,11 @@ using MountDirList = std::vector<MountDirConfigRef>;
 // or fnmatch with FNM_PERIOD unless globDot and FNM_PATHNAME unless globPath.
 bool matchesEntry(const DirConfig &entry, const std::string &path);
 
-// Tests against the lists of the active configuration.
-bool matchesSkipDir(const std::string &path);  // also "/proc" and "/dev"
-bool isStartDir(const std::string &path);
-bool matchesMountDir(const std::string &path);
+// The tests scans and lookups make against a profile's lists.
+// "/proc" and "/dev" are always skipped.
+bool matchesSkipDir(const DirList &skipDirs, const std::string &path);
+bool isStartDir(const DirList &startDirs, const std::string &path);
+bool matchesMountDir(const MountDirList &mountDirs, const std::string &path);
 
 // Adds an entry: a new text is appended; the same text with the same flags
 // keeps the old entry in its place; different flags move it to the end.

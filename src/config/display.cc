@@ -4,24 +4,27 @@
 
 #include "base/message.h"
 #include "config/commands.h"
-#include "config/reader.h"
-#include "base/globals.h"
 
 namespace {
-void showCommands(bool attributes) {
-  printProfileLine();
-  currentSection = selectedProfile;
+void showCommands(const ProfileConfig &profile, const std::string &profileName,
+                  bool attributes) {
+  printProfileLine(profileName);
   for (size_t i = 0; i < configCommandCount; ++i) {
     const ConfigCommand &command = configCommands[i];
     if (command.type->print && command.isAttribute == attributes)
-      command.type->print(command.name, command);
+      command.type->print(profile, command);
   }
 }
 }  // namespace
 
-void printProfileLine() {
-  MessageFormat(std::cout, _("Profile: %$\n")).arg(selectedProfile);
+void printProfileLine(const std::string &profileName) {
+  MessageFormat(std::cout, _("Profile: %$\n")).arg(profileName);
 }
 
-void showConfig() { showCommands(false); }
-void showConfigAttr() { showCommands(true); }
+void showConfig(const ProfileConfig &profile, const std::string &profileName) {
+  showCommands(profile, profileName, false);
+}
+
+void showConfigAttr(const ProfileConfig &profile, const std::string &profileName) {
+  showCommands(profile, profileName, true);
+}

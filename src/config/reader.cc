@@ -18,19 +18,8 @@
 #include "base/paths.h"
 #include "config/commands.h"
 #include "config/scan_text.h"
-#include "base/globals.h"
-
-ProfileTable profileTable;
-const ProfileConfig builtinDefaults;
-ProfileConfig activeConfig;
-std::string currentSection = "*";
-bool noGraphicChars = false;
-bool noScrollBars = false;
-uint32_t mouseScrollRate = 2;
 
 namespace {
-
-bool loaded = false;
 
 struct FileCloser {
   void operator()(FILE *file) const { fclose(file); }
@@ -75,8 +64,44 @@ bool validProfileName(const std::string &name) {
   return true;
 }
 
+
+const ConfigCommand *findCommand(const char *line, size_t at, size_t length) {
+  const ConfigCommand *best = nullptr;
+  size_t bestLength = 0;
+  for (size_t i = 0; i < configCommandCount; ++i) {
+    const ConfigCommand &command = configCommands[i];
+    size_t n = strlen(command.name);
+    if (n > bestLength && startsWithWord(line, at, length, command.name)) {
+      best = &command;
+      bestLength = n;
+    }
+  }
+  return best;
+}
+
+
+// Waits for Enter; the end of input or a read error ends the wait too, so a
+// run with standard input closed cannot hang here.
+void pauseAfterErrors() {
+  std::cout.flush();
+  std::cerr << _("Error found, press Enter key to continue...\n");
+  std::cerr.flush();
+  for (int c; (c = getchar()) != EOF && c != '\n';) {}
+}
+
+}  // namespace
+
+ConfigReader::ConfigReader(ProfileTable &profiles, std::string currentDir)
+    : profiles_(profiles), currentDir_(std::move(currentDir)) {}
+
+ProfileConfig &ConfigReader::sectionProfile() {
+  auto found = profiles_.find(section_);
+  if (found == profiles_.end()) found = profiles_.emplace(section_, ProfileConfig()).first;
+  return found->second;
+}
+
 // Returns false when the header was bad (reported and to be counted).
-bool readSectionHeader(const char *line, size_t open, size_t length) {
+bool ConfigReader::readSectionHeader(const char *line, size_t open, size_t length) {
   size_t close;
   try {
     close = findChar(']', line, open + 1, length);
@@ -96,29 +121,14 @@ bool readSectionHeader(const char *line, size_t open, size_t length) {
     printIgnoredLine(line, length);
     return false;
   }
-  currentSection = name;
-  if (name != "*" && !profileTable.count(name))
-    profileTable.emplace(name, profileTable.at("*"));
+  section_ = name;
+  if (name != "*" && !profiles_.count(name)) profiles_.emplace(name, profiles_.at("*"));
   return true;
-}
-
-const ConfigCommand *findCommand(const char *line, size_t at, size_t length) {
-  const ConfigCommand *best = nullptr;
-  size_t bestLength = 0;
-  for (size_t i = 0; i < configCommandCount; ++i) {
-    const ConfigCommand &command = configCommands[i];
-    size_t n = strlen(command.name);
-    if (n > bestLength && startsWithWord(line, at, length, command.name)) {
-      best = &command;
-      bestLength = n;
-    }
-  }
-  return best;
 }
 
 // Returns false when the line held a bad value (to be counted). Throws
 // ErrorGenericSyntax for an unknown command.
-bool readCommandLine(const char *line, size_t at, size_t length) {
+bool ConfigReader::readCommandLine(const char *line, size_t at, size_t length) {
   const ConfigCommand *command = findCommand(line, at, length);
   if (!command) {
     reportToError(_(": unrecognized command:\n"));
@@ -126,29 +136,12 @@ bool readCommandLine(const char *line, size_t at, size_t length) {
     throw ErrorGenericSyntax(_("Error found, program aborted"));
   }
   try {
-    command->type->parse(command->name, line, at + strlen(command->name), length, *command);
+    const CommandLine text{command->name, line, length};
+    command->type->parse(*this, text, at + strlen(command->name), *command);
   } catch (const ErrorSyntaxIgnored &) {
     return false;
   }
   return true;
-}
-
-// Waits for Enter; the end of input or a read error ends the wait too, so a
-// run with standard input closed cannot hang here.
-void pauseAfterErrors() {
-  std::cout.flush();
-  std::cerr << _("Error found, press Enter key to continue...\n");
-  std::cerr.flush();
-  for (int c; (c = getchar()) != EOF && c != '\n';) {}
-}
-
-}  // namespace
-
-ProfileConfig &sectionProfile() {
-  auto found = profileTable.find(currentSection);
-  if (found == profileTable.end())
-    found = profileTable.emplace(currentSection, builtinDefaults).first;
-  return found->second;
 }
 
 void printIgnoredLine(const char *line, size_t length) {
@@ -192,10 +185,10 @@ int readConfigLine(FILE *file, Buffer &line) {
   }
 }
 
-void readConfigFile(const std::string &name, bool quiet, bool strict) {
+void ConfigReader::readFile(const std::string &name, bool quiet, bool strict) {
   FileHandle file(sys::fopen(name, "r"));
   if (!file) return;
-  currentSection = "*";
+  section_ = "*";
   if (strict) checkStrictFile(name, file.get());
   if (!quiet)
     MessageFormat(std::cout, _("%$: loading configuration from %$\n"))
@@ -216,20 +209,15 @@ void readConfigFile(const std::string &name, bool quiet, bool strict) {
   if (errors > 0) pauseAfterErrors();
 }
 
-void loadConfiguration(bool quiet) {
-  if (loaded) return;
-  loaded = true;
-  profileTable["*"] = builtinDefaults;
-  readConfigFile(systemConfigFile, quiet, false);
-  readConfigFile(configFile, quiet, configFileStrict);
-  auto selected = profileTable.find(selectedProfile);
-  if (selected != profileTable.end()) {
-    activeConfig = selected->second;
-  } else {
-    activeConfig = profileTable.at("*");
-    profileTable.emplace(selectedProfile, activeConfig);
-  }
-  noGraphicChars = !activeConfig.GraphicChar;
-  noScrollBars = !activeConfig.ScrollBar;
-  mouseScrollRate = activeConfig.MouseScrollRate;
+void loadConfiguration(Configuration &config, const RunNames &names, bool quiet) {
+  if (config.loaded) return;
+  config.loaded = true;
+  config.profiles["*"] = ProfileConfig();
+  ConfigReader reader(config.profiles, names.currentDir);
+  reader.readFile(systemConfigFile, quiet, false);
+  reader.readFile(names.configFile, quiet, names.configFileStrict);
+  auto selected = config.profiles.find(names.selectedProfile);
+  if (selected == config.profiles.end())
+    selected = config.profiles.emplace(names.selectedProfile, config.profiles.at("*")).first;
+  config.active = selected->second;
 }

@@ -8,31 +8,52 @@
 #include <string>
 
 #include "base/buffer.h"
+#include "base/run_names.h"
 #include "config/profile.h"
 
 using ProfileTable = std::map<std::string, ProfileConfig>;  // bytewise order
 
-extern ProfileTable profileTable;
-extern ProfileConfig activeConfig;
-extern const ProfileConfig builtinDefaults;
-// The profile that commands are stored into while a file is read.
-extern std::string currentSection;
-// Derived from the active configuration once loading is done.
-extern bool noGraphicChars;
-extern bool noScrollBars;
-extern uint32_t mouseScrollRate;
+// The configuration of a run, loaded on demand at most once.
+struct Configuration {
+  ProfileTable profiles;  // "*" and every profile the files name
+  ProfileConfig active;   // the selected profile's settings
+  bool loaded = false;
+};
 
 // The system-wide file; fixed for the shipped program.
 extern const char *const systemConfigFile;
 
-// Loads both files once per run; later calls return at once. With quiet
+// Loads both files and activates names.selectedProfile (which is added to
+// the table when the files lack it); later calls return at once. With quiet
 // clear, one "loading configuration" line is printed per file read.
-void loadConfiguration(bool quiet);
+void loadConfiguration(Configuration &config, const RunNames &names, bool quiet);
 
-// Reads one file into the profile table. A file that cannot be opened is
-// skipped silently. With strict set the file must be a regular file with
-// one link that did not change between lookup and open (ErrorGenericFile).
-void readConfigFile(const std::string &name, bool quiet, bool strict);
+// Reads configuration files into a profile table; the command kinds store
+// their values through it.
+class ConfigReader {
+ public:
+  // The table must hold "*". currentDir is the directory the program started
+  // in, "" when unknown; directories the files name are resolved from it.
+  ConfigReader(ProfileTable &profiles, std::string currentDir);
+
+  // A file that cannot be opened is skipped silently. With strict set the
+  // file must be a regular file with one link that did not change between
+  // lookup and open (ErrorGenericFile). An unknown command throws
+  // ErrorGenericSyntax; bad values and headers are reported and skipped.
+  void readFile(const std::string &name, bool quiet, bool strict);
+
+  // The profile of the current section, created with the defaults if missing.
+  ProfileConfig &sectionProfile();
+  const std::string &currentDir() const { return currentDir_; }
+
+ private:
+  bool readSectionHeader(const char *line, size_t open, size_t length);
+  bool readCommandLine(const char *line, size_t at, size_t length);
+
+  ProfileTable &profiles_;
+  std::string section_ = "*";
+  const std::string currentDir_;
+};
 
 // Reads one logical line into line (comments removed, tabs made spaces, CRs
 // dropped). Returns 0 at a newline and -1 at the end of the file.
@@ -44,8 +65,5 @@ void printIgnoredLine(const char *line, size_t length);
 // Reports a value error of a command and throws ErrorSyntaxIgnored.
 [[noreturn]] void reportCommandError(const char *message, const char *command,
                                      const char *line, size_t length);
-
-// The profile of the current section, created with the defaults if missing.
-ProfileConfig &sectionProfile();
 
 #endif

@@ -9,15 +9,17 @@
 #include <vector>
 
 #include "base/errors.h"
-#include "base/globals.h"
 #include "base/message.h"
 #include "base/paths.h"
 #include "config/display.h"
 #include "config/reader.h"
-#include "driver/actions.h"
 #include "driver/info.h"
 #include "driver/shell.h"
-#include "tree/dir_tree.h"
+#include "scan/scan_commands.h"
+#include "select/bookmarks.h"
+#include "select/jump.h"
+#include "select/new_dir_file.h"
+#include "select/views.h"
 
 namespace {
 
@@ -44,28 +46,31 @@ void secureEnvironment() {
 // A file an environment variable names, made absolute against the directory
 // the program started in: scans, lookups and link resolution move the
 // working directory, and a relative name would land wherever they ended.
-std::string fileFromEnvironment(const char *variable, const std::string &otherwise) {
+std::string fileFromEnvironment(const RunNames &names, const char *variable,
+                                const std::string &otherwise) {
   const char *value = envValue(variable);
   if (!value) return otherwise;
-  if (value[0] == '/' || currentDir.empty()) return value;
-  return currentDir + (currentDir.back() == '/' ? "" : "/") + value;
+  const std::string &current = names.currentDir;
+  if (value[0] == '/' || current.empty()) return value;
+  return current + (current.back() == '/' ? "" : "/") + value;
 }
 
-void setupStartNames() {
-  selectedProfile = "vok";
-  currentDir = getCurrentDir();
-  homeDir = expandDirName("~", false, false);
-  if (homeDir.empty() || homeDir.back() != '/') homeDir += '/';
-  newDirFile = fileFromEnvironment("VOK_TEMP", homeDir + ".vok.newdir");
-  configFile = fileFromEnvironment("VOK_CONFIG", homeDir + ".vok.conf");
-  configFileStrict = envValue("VOK_CONFIG") != nullptr;
+void setupStartNames(RunNames &names) {
+  names.selectedProfile = "vok";
+  names.currentDir = getCurrentDir();
+  names.homeDir = expandDirName("~", false, false);
+  if (names.homeDir.empty() || names.homeDir.back() != '/') names.homeDir += '/';
+  names.newDirFile = fileFromEnvironment(names, "VOK_TEMP", names.homeDir + ".vok.newdir");
+  names.configFile = fileFromEnvironment(names, "VOK_CONFIG", names.homeDir + ".vok.conf");
+  names.configFileStrict = envValue("VOK_CONFIG") != nullptr;
 }
 
-// The q and Q letters of a rescan option override the configuration.
-void setScanQuiet(bool quiet) {
-  activeConfig.QuietFullScan = quiet;
-  activeConfig.QuietSmartScan = quiet;
-  activeConfig.QuietPartialScan = quiet;
+// Derives treeFile and bookmarkFile, which depend on the selected profile.
+void setupFileNames(RunNames &names) {
+  names.treeFile = fileFromEnvironment(
+      names, "VOK_DIRTREE", names.homeDir + ".vok.save." + names.selectedProfile + ".gz");
+  names.bookmarkFile = fileFromEnvironment(
+      names, "VOK_BOOKMARK", names.homeDir + ".vok.bookmark." + names.selectedProfile);
 }
 
 // State gathered by the options that do not end the run.
@@ -74,21 +79,23 @@ struct OptionState {
   bool mountScan = true;
   bool fullMode = false;
   bool rescan = false;
+  QuietOverride quiet = QuietOverride::None;
   std::vector<std::string> partialList;
 };
 
 // Reads the letters after "-r" in argv[i]; returns how many following
 // arguments they consumed (0 or 1).
-int readRescanSpecifiers(int argc, char **argv, int i, OptionState &state) {
+int readRescanSpecifiers(const RunState &run, int argc, char **argv, int i,
+                         OptionState &state) {
   const int r = argc - i;
   bool sawPartial = false;
   for (const char *letter = argv[i] + 2; *letter; ++letter) {
     switch (*letter) {
       case 'q':
-        setScanQuiet(true);
+        state.quiet = QuietOverride::Quiet;
         break;
       case 'Q':
-        setScanQuiet(false);
+        state.quiet = QuietOverride::Verbose;
         break;
       case 'f':
         state.fullMode = true;
@@ -98,7 +105,7 @@ int readRescanSpecifiers(int argc, char **argv, int i, OptionState &state) {
         if (sawPartial) commandLineError(_("`-rpp' not allowed"));
         if (argv[i + 1][0] == '\0')
           commandLineError(_("argument for `-rp' cannot be empty"));
-        if (currentDir.empty() && !state.partialList.empty())
+        if (run.currentDir.empty() && !state.partialList.empty())
           commandLineError(
               _("multiple `-rp' not allowed when current "
                 "directory cannot be determined"));
@@ -112,7 +119,7 @@ int readRescanSpecifiers(int argc, char **argv, int i, OptionState &state) {
   return sawPartial ? 1 : 0;
 }
 
-void jumpWithNumber(const char *pattern, const char *numberText,
+void jumpWithNumber(RunState &run, const char *pattern, const char *numberText,
                     const OptionState &state) {
   const char *invalid = _("invalid match number");
   uint32_t number;
@@ -123,25 +130,25 @@ void jumpWithNumber(const char *pattern, const char *numberText,
   }
   if (number == 0) commandLineError(invalid);
   try {
-    jumpByPattern(pattern, state.wholeTree, state.mountScan, number);
+    jumpByPattern(run, pattern, state.wholeTree, state.mountScan, number);
   } catch (const ErrorRange &) {
     commandLineError(invalid);
   }
 }
 
-void runPattern(int argc, char **argv, int i, const OptionState &state) {
+void runPattern(RunState &run, int argc, char **argv, int i, const OptionState &state) {
   const int r = argc - i;
-  setupFileNames();
+  setupFileNames(run);
   if (r == 1 && !state.rescan)
-    jumpByPattern(argv[i], state.wholeTree, state.mountScan, 0);
+    jumpByPattern(run, argv[i], state.wholeTree, state.mountScan, 0);
   else if (r == 2 && !state.rescan)
-    jumpWithNumber(argv[i], argv[i + 1], state);
+    jumpWithNumber(run, argv[i], argv[i + 1], state);
   else
     commandLineError(_("too many arguments"));
 }
 
 // The installation options: "-ia" and friends, with or without a directory.
-bool runInstallOption(const std::string &arg, int r, char **argv, int i) {
+bool runInstallOption(RunState &run, const std::string &arg, int r, char **argv, int i) {
   static const struct {
     const char *plain, *withDir;
     ShellKind kind;
@@ -156,15 +163,15 @@ bool runInstallOption(const std::string &arg, int r, char **argv, int i) {
   };
   for (const auto &option : kInstall) {
     if (arg == option.plain) {
-      loadConfiguration(true);
+      loadConfiguration(run.config, run, true);
       if (r != 1) commandLineError(_(option.argumentError));
-      printAliasLines(option.kind, nullptr);
+      printAliasLines(run.config.profiles, option.kind, nullptr);
       return true;
     }
     if (arg == option.withDir) {
-      loadConfiguration(true);
+      loadConfiguration(run.config, run, true);
       if (r != 2) commandLineError(_(option.dirError));
-      printAliasLines(option.kind, argv[i + 1]);
+      printAliasLines(run.config.profiles, option.kind, argv[i + 1]);
       return true;
     }
   }
@@ -174,7 +181,7 @@ bool runInstallOption(const std::string &arg, int r, char **argv, int i) {
 }
 
 // Options that print something and end the run; false when arg is none.
-bool runInformationOption(const std::string &arg) {
+bool runInformationOption(RunState &run, const std::string &arg) {
   if (arg == "-h" || arg == "--help") {
     printUsage();
   } else if (arg == "--helpinst") {
@@ -184,14 +191,14 @@ bool runInformationOption(const std::string &arg) {
   } else if (arg == "--features") {
     printFeatures();
   } else if (arg == "--profiles") {
-    loadConfiguration(false);
-    printProfiles();
+    loadConfiguration(run.config, run, false);
+    printProfiles(run.config.profiles);
   } else if (arg == "--config") {
-    loadConfiguration(false);
-    showConfig();
+    loadConfiguration(run.config, run, false);
+    showConfig(run.config.profiles.at(run.selectedProfile), run.selectedProfile);
   } else if (arg == "--configattr") {
-    loadConfiguration(false);
-    showConfigAttr();
+    loadConfiguration(run.config, run, false);
+    showConfigAttr(run.config.profiles.at(run.selectedProfile), run.selectedProfile);
   } else {
     return false;
   }
@@ -199,78 +206,92 @@ bool runInformationOption(const std::string &arg) {
 }
 
 // Options that show a tree or edit bookmarks and end the run.
-bool runTreeOrBookmarkOption(const std::string &arg, int argc, char **argv, int i,
-                             const OptionState &state) {
+bool runTreeOrBookmarkOption(RunState &run, const std::string &arg, int argc, char **argv,
+                             int i, const OptionState &state) {
   const int r = argc - i;
   const std::string next = r >= 2 ? argv[i + 1] : "";
   if (arg == "-b") {
-    setupFileNames();
+    setupFileNames(run);
     if (r > 2) commandLineError(_("too many arguments for `-b'"));
-    listBookmarksCommand(next);
+    listBookmarksCommand(run, next);
   } else if (arg == "-ba") {
-    setupFileNames();
-    addBookmarksCommand(argc, argv, i + 1);
+    setupFileNames(run);
+    addBookmarksCommand(run, argc, argv, i + 1);
   } else if (arg == "-br") {
-    setupFileNames();
-    removeBookmarksCommand(argc, argv, i + 1);
+    setupFileNames(run);
+    removeBookmarksCommand(run, argc, argv, i + 1);
   } else if (arg == "-t" || arg == "-tr") {
     const bool rescanFirst = arg == "-tr";
-    if (rescanFirst) loadConfiguration(false);
-    setupFileNames();
+    if (rescanFirst) loadConfiguration(run.config, run, false);
+    setupFileNames(run);
     if (r > 2)
       commandLineError(rescanFirst ? _("too many arguments for `-tr'")
                                    : _("too many arguments for `-t'"));
-    loadTree(true);
-    showDirectoryTree(next, state.mountScan, rescanFirst);
+    loadTree(run);
+    showDirectoryTree(run, next, state.mountScan, rescanFirst);
   } else if (arg == "-T") {
-    setupFileNames();
+    setupFileNames(run);
     if (r > 1) commandLineError(_("argument not allowed for `-T'"));
-    loadTree(true);
-    showWholeTree(state.mountScan, false);
+    loadTree(run);
+    showWholeTree(run, state.mountScan, false);
   } else {
     return false;
   }
   return true;
 }
 
-void runOptions(int argc, char **argv) {
+void runOptions(RunState &run, int argc, char **argv) {
   OptionState state;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const int r = argc - i;
-    if (runInformationOption(arg) || runInstallOption(arg, r, argv, i)) return;
+    if (runInformationOption(run, arg) || runInstallOption(run, arg, r, argv, i)) return;
     if (arg == "-p") {
       if (i != 1) commandLineError(_("`-p' must be the first option used"));
       if (r < 2) commandLineError(_("one argument required for `-p'"));
       if (strcmp(argv[2], "*") == 0)
         commandLineError(_("`*' profile not allowed in command line"));
-      selectedProfile = argv[2];
+      run.selectedProfile = argv[2];
       ++i;
       continue;
     }
-    if (runTreeOrBookmarkOption(arg, argc, argv, i, state)) return;
+    if (runTreeOrBookmarkOption(run, arg, argc, argv, i, state)) return;
     if (arg == "-B") {
       state.wholeTree = true;
     } else if (arg == "-M") {
       state.mountScan = false;
     } else if (arg.compare(0, 2, "-r") == 0) {
-      loadConfiguration(false);
-      i += readRescanSpecifiers(argc, argv, i, state);
+      loadConfiguration(run.config, run, false);
+      i += readRescanSpecifiers(run, argc, argv, i, state);
       state.rescan = true;
     } else if (arg[0] == '-') {
       commandLineError(_("unknown option"));
     } else {
-      runPattern(argc, argv, i, state);
+      runPattern(run, argc, argv, i, state);
       return;
     }
   }
-  setupFileNames();
+  setupFileNames(run);
   if (!state.rescan)
-    jumpByPattern("", state.wholeTree, state.mountScan, 0);
+    jumpByPattern(run, "", state.wholeTree, state.mountScan, 0);
   else if (state.partialList.empty())
-    rescanTree(state.fullMode);
+    rescanTree(run, state.fullMode, state.quiet);
   else
-    rescanParts(state.partialList, state.fullMode);
+    rescanParts(run, state.partialList, state.fullMode, state.quiet);
+}
+
+// Start-up, then the one action the command line asks for.
+void runDriver(RunState &run, int argc, char **argv) {
+  secureEnvironment();
+  setupStartNames(run);
+  // The shell stays where it is unless an action chooses a directory.
+  writeNewDirFile(run.newDirFile, ".");
+  if (argc <= 1) {
+    setupFileNames(run);
+    jumpByPattern(run, "", false, true, 0);
+    return;
+  }
+  runOptions(run, argc, argv);
 }
 
 void reportFailure(const char *message) {
@@ -281,30 +302,11 @@ void reportFailure(const char *message) {
 
 }  // namespace
 
-void setupFileNames() {
-  treeFile = fileFromEnvironment("VOK_DIRTREE",
-                                 homeDir + ".vok.save." + selectedProfile + ".gz");
-  bookmarkFile =
-      fileFromEnvironment("VOK_BOOKMARK", homeDir + ".vok.bookmark." + selectedProfile);
-}
-
-void runDriver(int argc, char **argv) {
-  secureEnvironment();
-  setupStartNames();
-  // The shell stays where it is unless an action chooses a directory.
-  writeNewDirFile(".");
-  if (argc <= 1) {
-    setupFileNames();
-    jumpByPattern("", false, true, 0);
-    return;
-  }
-  runOptions(argc, argv);
-}
-
 int runMain(int argc, char **argv) {
+  RunState run;
   try {
-    runDriver(argc, argv);
-    keepTreeUntilExit();
+    runDriver(run, argc, argv);
+    keepTreeUntilExit(run.tree);
     // Output that never arrived (a full disk, a closed pipe) must not be
     // reported as success to a script that captured it.
     if (!std::cout.flush()) throw ErrorGenericFile(_("error writing to standard output"));

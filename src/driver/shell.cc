@@ -7,16 +7,16 @@
 #include "config/reader.h"
 #include "driver/info.h"
 
-void printProfiles() {
+void printProfiles(const ProfileTable &profiles) {
   printBanner();
   std::cout << _("Profiles:\n");
-  for (const auto &profile : profileTable) std::cout << "     " << profile.first << '\n';
+  for (const auto &profile : profiles) std::cout << "     " << profile.first << '\n';
   std::cout << '\n';
 }
 
-void printAliasLines(ShellKind kind, const char *dir) {
+void printAliasLines(const ProfileTable &profiles, ShellKind kind, const char *dir) {
   const std::string script = std::string(dir ? dir : "/usr/bin") + "/vokscr";
-  for (const auto &profile : profileTable) {
+  for (const auto &profile : profiles) {
     const std::string &p = profile.first;
     if (p == "*") continue;
     switch (kind) {

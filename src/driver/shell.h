@@ -3,10 +3,12 @@
 #ifndef VOK_DRIVER_SHELL_H
 #define VOK_DRIVER_SHELL_H
 
+#include "config/reader.h"
+
 enum class ShellKind { Alias, CshAlias, Function };
 
-void printProfiles();
+void printProfiles(const ProfileTable &profiles);
 // dir is the directory of vokscr exactly as typed, or nullptr for /usr/bin.
-void printAliasLines(ShellKind kind, const char *dir);
+void printAliasLines(const ProfileTable &profiles, ShellKind kind, const char *dir);
 
 #endif

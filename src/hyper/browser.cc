@@ -3,10 +3,8 @@
 #include <cstdio>
 
 #include "base/errors.h"
-#include "config/reader.h"
-#include "hyper/drawers.h"
 #include "hyper/find_window.h"
-#include "term/frame.h"
+#include "hyper/screen_frame.h"
 #include "term/terminal.h"
 
 namespace {
@@ -14,37 +12,41 @@ namespace {
 // Everything between taking the terminal and giving it back. The windows
 // and managers are locals, destroyed in reverse order of construction, so
 // an error on the way leaves nothing of them behind.
-void runDisplay(HyperDocument &document, const std::string &anchorName) {
+std::optional<std::string> runDisplay(HyperDocument &document, const std::string &anchorName,
+                                      const ProfileConfig &config) {
   if (COLS < 50 || LINES < 10) throw ErrorScreenTooSmall();
-  fillGraphicGlyphs(activeConfig.GraphicChar);
-  ScreenFrame frame;
+  fillGraphicGlyphs(config.GraphicChar);
+  ScreenFrame frame(config);
   frame.status.setText(" ");
   frame.show();
-  zqHyperWindowWithFind window(frame.screen, document, frame.title, frame.status,
-                               frame.hbar, frame.vbar, anchorName,
-                               static_cast<int>(lineCount), static_cast<int>(widestLine));
+  zqHyperWindowWithFind window(frame.screen, document, frame.title, frame.status, frame.hbar,
+                               frame.vbar, anchorName);
   frame.attach(window, window);
   frame.screen.pushInputWindow(&window);
   frame.screen.refreshAll();
   window.run();
+  return window.chosenDirectory;
 }
 
 }  // namespace
 
-void browse(HyperDraw &drawer, const std::string &anchorName) {
+std::optional<std::string> browse(HyperDraw &drawer, const std::string &anchorName,
+                                  const ProfileConfig &config) {
   HyperDocument document(drawer);
-  startCurses(true);
+  CursesSession session(true);
   try {
-    runDisplay(document, anchorName);
+    return runDisplay(document, anchorName, config);
+  } catch (const DisplayInterrupted &) {
+    clear();
+    refresh();
+    return std::nullopt;
   } catch (...) {
-    if (terminalState.started && !terminalState.redirected) {
+    if (session.started() && !session.redirected()) {
       move(LINES - 1, 0);
       refresh();
     }
     fputs("\n\n", stdout);
     fflush(stdout);
-    endCurses();
     throw;
   }
-  endCurses();
 }

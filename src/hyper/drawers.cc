@@ -7,14 +7,7 @@
 #include "base/message.h"
 #include "term/glyphs.h"
 
-long lineCount = 0;
-long widestLine = 0;
-
 namespace {
-
-struct Tags {
-  std::string unreadable, skipped, outside, added, notFound;
-} tags;
 
 // Control bytes that would break the row keep their cell as "?".
 const std::string &sanitised(const std::string &name, std::string &buffer) {
@@ -73,8 +66,8 @@ class TreePass {
 
 void TreePass::endLine() {
   doc_.addChar(pad_, '\n');
-  widestLine = std::max(widestLine, d_.lineWidth);
-  ++lineCount;
+  d_.widestLine = std::max(d_.widestLine, d_.lineWidth);
+  ++d_.lineCount;
   d_.lineWidth = 0;
 }
 
@@ -135,11 +128,11 @@ void TreePass::linkNode(const DirNode &node) {
   text(" ");
   name(node.linkText());
   if (node.linkState == LinkInside && node.linkAccess != AccessOk)
-    text(tags.unreadable);
+    text(d_.tags.unreadable);
   else if (node.linkState == LinkOutside)
-    text(tags.outside);
+    text(d_.tags.outside);
   else if (node.linkState == LinkNotFound)
-    text(tags.notFound);
+    text(d_.tags.notFound);
   if (link) {
     doc_.endItalic(pad_);
     doc_.endLink(pad_);
@@ -167,10 +160,10 @@ long TreePass::node(const DirNode &node, long parentIndent) {
     indent += static_cast<long>(t.size());
   };
   if (node.skipState == SkipAdded)
-    tag(tags.added);
+    tag(d_.tags.added);
   else if (node.skipState != SkipNone)
-    tag(tags.skipped);
-  if (node.unreadableState != ReadOk) tag(tags.unreadable);
+    tag(d_.tags.skipped);
+  if (node.unreadableState != ReadOk) tag(d_.tags.unreadable);
   return node.children.empty() ? -1 : indent;
 }
 
@@ -209,16 +202,15 @@ void TreePass::run() {
 
 }  // namespace
 
-void prepareTags() {
-  tags.unreadable = _(" [unreadable]");
-  tags.skipped = _(" [skipped]");
-  tags.outside = _(" [outside tree]");
-  tags.added = _(" [*]");
-  tags.notFound = _(" [not found]");
-}
+StateTags::StateTags()
+    : unreadable(_(" [unreadable]")),
+      skipped(_(" [skipped]")),
+      outside(_(" [outside tree]")),
+      added(_(" [*]")),
+      notFound(_(" [not found]")) {}
 
-std::string lastScanText() {
-  const time_t when = static_cast<time_t>(dirTree.lastScanTime);
+std::string lastScanText(int64_t scanTime) {
+  const time_t when = static_cast<time_t>(scanTime);
   struct tm local;
   if (!localtime_r(&when, &local)) return "";
   return formatTime(_("%b %e  %H:%M"), local);
@@ -230,7 +222,7 @@ void HyperTreeDraw::draw(HyperDocument &doc, HyperPad *pad) {
   if (pad) {
     doc.beginDraw(pad);
     doc.setTitle(formatTitle(_("%$ %$   Last scan: %$"),
-                             {programName, versionString, lastScanText()}));
+                             {programName, versionString, lastScanText(scanTime)}));
   }
   TreePass(*this, doc, pad).run();
   if (!pad)
@@ -238,10 +230,10 @@ void HyperTreeDraw::draw(HyperDocument &doc, HyperPad *pad) {
                 static_cast<int>(std::min<long>(widestLine, INT32_MAX)));
 }
 
-HyperListDraw::HyperListDraw(const std::vector<std::string> *entries) : entries(entries) {
-  digits = 0;
-  for (size_t n = entries->size(); n > 0; n /= 10) ++digits;
-  for (const std::string &entry : *entries) widest = std::max(widest, entry.size());
+HyperListDraw::HyperListDraw(const std::vector<std::string> &listEntries, int64_t lastScanTime)
+    : digits(0), entries(&listEntries), scanTime(lastScanTime) {
+  for (size_t n = listEntries.size(); n > 0; n /= 10) ++digits;
+  for (const std::string &entry : listEntries) widest = std::max(widest, entry.size());
 }
 
 void HyperListDraw::draw(HyperDocument &doc, HyperPad *pad) {
@@ -254,7 +246,7 @@ void HyperListDraw::draw(HyperDocument &doc, HyperPad *pad) {
   doc.beginDraw(pad);
   doc.setTitle(formatTitle(
       _("%$ %$   Found: %$   Last scan: %$"),
-      {programName, versionString, std::to_string(entries->size()), lastScanText()}));
+      {programName, versionString, std::to_string(entries->size()), lastScanText(scanTime)}));
   std::string buffer;
   for (size_t k = 1; k <= entries->size(); ++k) {
     const std::string &entry = (*entries)[k - 1];

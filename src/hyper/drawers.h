@@ -4,27 +4,33 @@
 #ifndef VOK_HYPER_DRAWERS_H
 #define VOK_HYPER_DRAWERS_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "hyper/document.h"
 #include "tree/dir_tree.h"
 
-// Lines drawn and the longest line of the last tree drawn in this process.
-extern long lineCount;
-extern long widestLine;
-
-// Looks up the state tags (" [unreadable]", " [*]", ...) in the catalogue;
-// called before each display.
-void prepareTags();
+// The texts that follow a directory's name for its state, looked up in the
+// catalogue when a drawer is made.
+struct StateTags {
+  StateTags();
+  std::string unreadable, skipped, outside, added, notFound;
+};
 
 class HyperTreeDraw : public HyperDraw {
  public:
-  // The roots are not owned and must outlive the drawer.
-  explicit HyperTreeDraw(const DirNodeList *roots) : roots(roots) {}
+  // The roots are not owned and must outlive the drawer; the scan time goes
+  // into the title.
+  HyperTreeDraw(const DirNodeList &treeRoots, int64_t lastScanTime)
+      : roots(&treeRoots), scanTime(lastScanTime) {}
   void draw(HyperDocument &document, HyperPad *pad) override;
 
   const DirNodeList *roots;
+  int64_t scanTime;
+  StateTags tags;
+  long lineCount = 0;           // lines drawn
+  long widestLine = 0;          // the longest line
   std::vector<long> verticals;  // columns of the continuing vertical lines
   long lineWidth = 0;
 };
@@ -32,15 +38,16 @@ class HyperTreeDraw : public HyperDraw {
 class HyperListDraw : public HyperDraw {
  public:
   // The entries are not owned and must outlive the drawer.
-  explicit HyperListDraw(const std::vector<std::string> *entries);
+  HyperListDraw(const std::vector<std::string> &listEntries, int64_t lastScanTime);
   void draw(HyperDocument &document, HyperPad *pad) override;
 
   long digits;
   size_t widest = 0;
   const std::vector<std::string> *entries;
+  int64_t scanTime;
 };
 
-// The title's date of the last scan, "" when it cannot be shown.
-std::string lastScanText();
+// The title's date of a scan, "" when it cannot be shown.
+std::string lastScanText(int64_t scanTime);
 
 #endif

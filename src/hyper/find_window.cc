@@ -2,11 +2,9 @@
 
 #include <cctype>
 
-#include "config/reader.h"
-#include "base/globals.h"
+#include "term/keys.h"
 
 namespace {
-constexpr int kCtrlC = 3, kCtrlR = 18, kCtrlS = 19;
 
 bool alphanumeric(int key) { return key >= 0 && key <= 255 && isalnum(key); }
 }  // namespace
@@ -18,7 +16,7 @@ void zqHyperWindowWithFind::enterFind(int key) {
 }
 
 void zqHyperWindowWithFind::processKey(int key) {
-  switch (activeConfig.KeyBinding) {
+  switch (manager->settings.keySet) {
     case kKeysVi:
       if (key == '/' || key == '?') {
         titleLine->setRepeatCount(static_cast<int>(count));
@@ -50,7 +48,7 @@ void zqHyperWindowWithFind::processKey(int key) {
 }
 
 HyperLink zqHyperWindowWithFind::followLink(HyperLink &link) {
-  writeNewDirFile(link.target);
+  chosenDirectory = link.target;
   return {"", "", -1, -1, -1, -1, QuitLink};
 }
 
@@ -114,17 +112,17 @@ void zqHyperWindowWithFind::search(const std::string &text, size_t from, int ste
 
 void zqHyperWindowWithFind::find(const std::string &text, bool backward) {
   if (text.empty() || document->linkCount() == 0) return;
-  search(text, current, backward ? -1 : 1, document->linkCount());
+  search(text, view.current, backward ? -1 : 1, document->linkCount());
 }
 
 void zqHyperWindowWithFind::findNext(const std::string &text) {
   const size_t count = document->linkCount();
   if (count == 0) return;
-  search(text, current + 1, 1, count - 1);
+  search(text, view.current + 1, 1, count - 1);
 }
 
 void zqHyperWindowWithFind::findPrev(const std::string &text) {
   const size_t count = document->linkCount();
   if (count == 0) return;
-  search(text, current + count - 1, -1, count - 1);
+  search(text, view.current + count - 1, -1, count - 1);
 }

@@ -1,13 +1,15 @@
 // The hypertext window of the interactive browser: find mode (typing a
 // search text on the title line moves the highlight to the links that
-// match it) and a selection that writes the chosen directory for the shell
-// and ends the display.
+// match it) and a selection that keeps the chosen directory and ends the
+// display.
 #ifndef VOK_HYPER_FIND_WINDOW_H
 #define VOK_HYPER_FIND_WINDOW_H
 
+#include <optional>
 #include <string>
 
 #include "base/pattern.h"
+#include "hyper/find_line.h"
 #include "hyper/hyper_window.h"
 
 // A search text with its meaning as a pattern, made once per search.
@@ -30,14 +32,13 @@ class zqHyperWindowWithFind : public HyperWindow, public SomethingWithFind {
   zqHyperWindowWithFind(NCScreenManager &manager, HyperDocument &document,
                         StatusWindowBase &titleLine, StatusWindowBase &statusLine,
                         ScrollBarBase &hbar, ScrollBarBase &vbar,
-                        const std::string &anchorName, int knownRows, int knownCols)
+                        const std::string &anchorName)
       : HyperWindow(manager, kHyperWindow, document, titleLine, statusLine, hbar, vbar,
-                    anchorName, knownRows, knownCols) {}
+                    anchorName) {}
 
   // The keys that enter find mode in each key set, then the window's own.
   void processKey(int key) override;
-  // Writes the link's target into the new-directory file and ends the loop.
-  // Throws ErrorGenericFile when the file cannot be written.
+  // Keeps the link's target as the chosen directory and ends the loop.
   HyperLink followLink(HyperLink &link) override;
 
   bool linksMode() override { return true; }
@@ -46,6 +47,8 @@ class zqHyperWindowWithFind : public HyperWindow, public SomethingWithFind {
   void findNext(const std::string &text) override;
   void select() override { HyperWindow::select(); }
   void passKey(int key) override;
+
+  std::optional<std::string> chosenDirectory;
 
  private:
   void enterFind(int key);

@@ -1,37 +1,16 @@
 #include "hyper/hyper_window.h"
 
 #include <algorithm>
-#include <climits>
-#include <cstdlib>
 
 #include "base/errors.h"
 #include "base/message.h"
-#include "config/reader.h"
+#include "hyper/hyper_keys.h"
 #include "term/draw.h"
 #include "term/glyphs.h"
 
 namespace {
 
-constexpr int kCtrlB = 2, kCtrlC = 3, kCtrlD = 4, kCtrlE = 5, kCtrlF = 6, kCtrlN = 14,
-              kCtrlP = 16, kCtrlU = 21, kCtrlV = 22, kCtrlY = 25, kCtrlA = 1,
-              kEscape = 27;
-
 attr_t attrOf(int slot) { return displayAttributes.slot[slot]; }
-
-// Reading-order comparisons of a document position with a link's cells.
-bool beforeStart(const LinkCells &l, long row, long col) {
-  return row < l.startRow || (row == l.startRow && col < l.startCol);
-}
-bool afterEnd(const LinkCells &l, long row, long col) {
-  return row > l.endRow || (row == l.endRow && col > l.endCol);
-}
-bool inside(const LinkCells &l, long row, long col) {
-  return !beforeStart(l, row, col) && !afterEnd(l, row, col);
-}
-
-// The link's width as the movement rules measure it: its last column less
-// its first.
-int span(const LinkCells &l) { return l.endCol - l.startCol; }
 
 // The highlight's attribute for a cell's: link colours become their
 // highlighted forms; other cells keep the last one given.
@@ -52,29 +31,31 @@ int highlightSlot(int slot, int &last) {
   return last;
 }
 
+[[noreturn]] void noLinks() {
+  throw ErrorGenericSyntax(
+      _("no <A HREF=...> tags present\nDo not use the `-c' option for this file"));
+}
+
 }  // namespace
 
-HyperWindow::HyperWindow(NCScreenManager &manager, int id, HyperDocument &document,
-                         StatusWindowBase &titleLine, StatusWindowBase &statusLine,
-                         ScrollBarBase &hbar, ScrollBarBase &vbar,
-                         const std::string &anchorName, int knownRows, int knownCols)
-    : NCWindowBase(manager, id),
-      marker(manager),
-      document(&document),
-      titleLine(&titleLine),
-      statusLine(&statusLine),
-      hbar(&hbar),
-      vbar(&vbar),
+HyperWindow::HyperWindow(NCScreenManager &screen, int windowId, HyperDocument &doc,
+                         StatusWindowBase &title, StatusWindowBase &status,
+                         ScrollBarBase &horizontal, ScrollBarBase &vertical,
+                         const std::string &anchor)
+    : NCWindowBase(screen, windowId),
+      marker(screen),
+      document(&doc),
+      titleLine(&title),
+      statusLine(&status),
+      hbar(&horizontal),
+      vbar(&vertical),
       followResult{"", "", -1, -1, -1, -1, NoLink},
-      anchorName(anchorName) {
+      anchorName(anchor) {
   computeGeometry();
-  if (knownRows > 0 && knownCols > 0)
-    document.restoreSize(knownRows, knownCols, LINES - 2, COLS - 2);
-  else
-    document.render(nullptr, LINES - 2, COLS - 2);
+  doc.render(nullptr, LINES - 2, COLS - 2);
   HyperWindow::create();
-  document.render(pad_.get(), LINES - 2, COLS - 2);
-  titleLine.setText(document.title);
+  doc.render(pad_.get(), LINES - 2, COLS - 2);
+  title.setText(doc.title);
   jumpToAnchor(true);
 }
 
@@ -89,11 +70,10 @@ void HyperWindow::create() {
   // May lay every window out again, this one included (which, without its
   // rows, only takes its new rectangle).
   manager->setLayoutMode(needH + 2 * needV);
-  hbar->setTotal(std::max(document->cols, cols()));
-  hbar->setVisible(cols());
-  vbar->setTotal(std::max(document->rows, rows()));
-  vbar->setVisible(rows());
-  padWidth = document->cols;
+  hbar->setTotal(std::max(document->cols, rect.width));
+  hbar->setVisible(rect.width);
+  vbar->setTotal(std::max(document->rows, rect.height));
+  vbar->setVisible(rect.height);
   pad_ = std::make_unique<HyperPad>(document->rows);
   if (!shown()) return;
   makeWindow();
@@ -106,17 +86,15 @@ void HyperWindow::create() {
 void HyperWindow::resize() {
   computeGeometry();
   if (!pad_) return;
-  const size_t index = current;
+  const size_t index = view.current;
   chosenLink.reset();
   highlighted = -1;
   document->render(nullptr, LINES - 2, COLS - 2);
   create();
   document->render(pad_.get(), LINES - 2, COLS - 2);
-  if (document->linkCount() == 0)
-    throw ErrorGenericSyntax(
-        _("no <A HREF=...> tags present\nDo not use the `-c' option for this file"));
-  current = std::min(index, document->linkCount() - 1);
-  showCentred();
+  if (document->linkCount() == 0) noLinks();
+  sized().current = std::min(index, document->linkCount() - 1);
+  showCentred(view, *document);
   finish();
 }
 
@@ -126,10 +104,11 @@ void HyperWindow::refresh() {
 
 void HyperWindow::placeCursor() {
   if (!win) return;
-  wmove(win, rows() - 1, cols() - 1);
+  wmove(win, rect.height - 1, rect.width - 1);
   wnoutrefresh(win);
 }
 
+// The session that started the display gives the terminal back.
 void HyperWindow::run() {
   manager->eventLoop();
   releaseWindow();
@@ -137,30 +116,33 @@ void HyperWindow::run() {
   clear();
   ::refresh();
   cursorState.restoreCursor();
-  endCurses();
   anchorName.clear();
 }
 
-HyperLink HyperWindow::followLink(HyperLink &) {
-  return {"", "", -1, -1, -1, -1, NoLink};
+HyperLink HyperWindow::followLink(HyperLink &) { return {"", "", -1, -1, -1, -1, NoLink}; }
+
+Viewport &HyperWindow::sized() {
+  view.rows = rect.height;
+  view.cols = rect.width;
+  view.docRows = document->rows;
+  view.docCols = document->cols;
+  return view;
 }
 
 // ---- positioning ----
 
 void HyperWindow::jumpToAnchor(bool hideCursor) {
-  cursorRow = cursorCol = top = left = 0;
-  current = 0;
-  const size_t count = document->linkCount();
-  if (count == 0)
-    throw ErrorGenericSyntax(
-        _("no <A HREF=...> tags present\nDo not use the `-c' option for this file"));
+  Viewport &v = sized();
+  v.cursorRow = v.cursorCol = v.top = v.left = 0;
+  v.current = 0;
+  const size_t links = document->linkCount();
+  if (links == 0) noLinks();
   if (!anchorName.empty()) {
     const long anchor = document->findAnchor(anchorName);
-    if (anchor < 0)
-      throw ErrorGenericSyntax(_("cannot find <A NAME=\"%$\">"), anchorName);
+    if (anchor < 0) throw ErrorGenericSyntax(_("cannot find <A NAME=\"%$\">"), anchorName);
     const AnchorCell &at = document->anchorCell(static_cast<size_t>(anchor));
     // Links lie in reading order: the first one not starting before it.
-    size_t low = 0, high = count - 1;
+    size_t low = 0, high = links - 1;
     while (low < high) {
       const size_t middle = (low + high) / 2;
       const LinkCells &l = document->cells(middle);
@@ -169,97 +151,38 @@ void HyperWindow::jumpToAnchor(bool hideCursor) {
       else
         high = middle;
     }
-    current = low;
+    v.current = low;
   }
-  showCentred();
+  showCentred(v, *document);
   if (hideCursor) cursorState.hideCursor();
   finish();
-}
-
-void HyperWindow::showCentred() {
-  const LinkCells &l = document->cells(current);
-  top = std::clamp((l.startRow + l.endRow) / 2 - (rows() - 1) / 2, 0, maxTop());
-  left = std::clamp((l.startCol + l.endCol) / 2 - (cols() - 1) / 2, 0, maxLeft());
-  if (span(l) + 1 >= cols()) left = l.startCol;
-  cursorRow = l.startRow - top;
-  cursorCol = l.startCol - left;
-}
-
-void HyperWindow::horizontalRule() {
-  const LinkCells &l = document->cells(current);
-  const int w = span(l);
-  const bool narrower = w + 1 < cols();
-  int shift = 0;
-  if (cursorCol >= 0 && cursorCol + w >= cols())
-    shift = narrower ? cursorCol + w - cols() + 1 : cursorCol;
-  else if (cursorCol < 0 && narrower)
-    shift = cursorCol;
-  else if (cursorCol < 0 && cursorCol + w < cols() - 1)
-    // A wide link that ends inside the window shows its end in the last
-    // column, as a narrower one would.
-    shift = cursorCol + w - (cols() - 1);
-  left += shift;
-  cursorCol -= shift;
-}
-
-void HyperWindow::moveTo(size_t link, bool forward) {
-  const LinkCells &from = document->cells(current), &to = document->cells(link);
-  cursorRow += to.startRow - from.startRow;
-  cursorCol += to.startCol - from.startCol;
-  current = link;
-  if (!forward && cursorRow < 0) {
-    top += cursorRow;
-    cursorRow = 0;
-  }
-  const int end = cursorRow + to.endRow - to.startRow;
-  if (forward && end >= rows()) {
-    top += end - (rows() - 1);
-    cursorRow -= end - (rows() - 1);
-  }
-  horizontalRule();
-}
-
-void HyperWindow::madeVisible(bool afterPageDown) {
-  const LinkCells &l = document->cells(current);
-  if (l.endRow - top >= rows()) top = l.endRow - rows() + 1;
-  if (l.startRow < top) top = l.startRow;
-  if (afterPageDown && top > maxTop()) top = maxTop();
-  cursorRow = l.startRow - top;
-  cursorCol = l.startCol - left;
-  const int w = span(l);
-  int shift = 0;
-  if (cursorCol < 0)
-    shift = cursorCol;
-  else if (cursorCol + w >= cols())
-    shift = w + 1 < cols() ? cursorCol + w - cols() + 1 : cursorCol;
-  left += shift;
-  cursorCol -= shift;
 }
 
 // ---- the highlight ----
 
 bool HyperWindow::highlightInside(size_t link) const {
-  return inside(document->cells(link), top + cursorRow, left + cursorCol);
+  return inside(document->cells(link), view.top + view.cursorRow, view.left + view.cursorCol);
 }
 
 long HyperWindow::linkAtHighlight() {
-  const long row = top + cursorRow, col = left + cursorCol;
-  const size_t count = document->linkCount();
-  size_t i = current;
+  const long row = view.top + view.cursorRow, col = view.left + view.cursorCol;
+  const size_t links = document->linkCount();
+  size_t i = view.current;
   if (beforeStart(document->cells(i), row, col)) {
     while (i > 0 && beforeStart(document->cells(i), row, col)) --i;
   } else {
-    while (i + 1 < count && afterEnd(document->cells(i), row, col)) ++i;
+    while (i + 1 < links && afterEnd(document->cells(i), row, col)) ++i;
   }
-  current = i;
+  view.current = i;
   return inside(document->cells(i), row, col) ? static_cast<long>(i) : -1;
 }
 
 void HyperWindow::redraw() {
-  hbar->setPosition(left);
-  vbar->setPosition(top);
-  for (int r = 0; r < rows(); ++r) {
-    const bool more = document->rowLength(top + r) > left + cols();
+  sized();
+  hbar->setPosition(view.left);
+  vbar->setPosition(view.top);
+  for (int r = 0; r < rect.height; ++r) {
+    const bool more = document->rowLength(view.top + r) > view.left + rect.width;
     marker.setMark(r, more ? '+' | attrOf(kAttrMore) : ' ' | attrOf(kAttrNormal));
   }
   marker.refresh();
@@ -267,9 +190,8 @@ void HyperWindow::redraw() {
   paint();
   refresh();
   // The window's rows go out with the status line's update.
-  statusLine->setText(highlighted >= 0
-                          ? document->target(static_cast<size_t>(highlighted))
-                          : std::string());
+  statusLine->setText(highlighted >= 0 ? document->target(static_cast<size_t>(highlighted))
+                                       : std::string());
 }
 
 void HyperWindow::finish() {
@@ -297,257 +219,126 @@ std::vector<HyperWindow::HighlightRow> HyperWindow::highlightRows() const {
   return result;
 }
 
+void HyperWindow::paintRow(int r, const std::vector<HighlightRow> &lit,
+                           std::vector<chtype> &line) {
+  const long row = view.top + r;
+  const int left = view.left, cols = rect.width;
+  std::fill(line.begin(), line.end(), ' ' | attrOf(kAttrNormal));
+  const HighlightRow *bright = nullptr;
+  for (const HighlightRow &h : lit)
+    if (h.row == row) bright = &h;
+  pad_->forCells(static_cast<int>(row), left, [&](const HyperPad::Cell &cell) {
+    if (cell.column >= left + cols) return false;
+    int slot = cell.attr;
+    if (bright) {
+      const long at = cell.column - bright->from;
+      if (at >= 0 && at < static_cast<long>(bright->slots.size()))
+        slot = bright->slots[static_cast<size_t>(at)];
+    }
+    const chtype shown = cell.glyph ? GraphicCharTable[cell.byte].glyph : printableByte(cell.byte);
+    line[static_cast<size_t>(cell.column - left)] = shown | attrOf(slot);
+    return true;
+  });
+  mvwaddchnstr(win, r, 0, line.data(), cols);
+}
+
 void HyperWindow::paint() {
   if (!win || !pad_) return;
   const std::vector<HighlightRow> lit = highlightRows();
-  std::vector<chtype> line(static_cast<size_t>(cols()));
-  for (int r = 0; r < rows(); ++r) {
-    const long row = top + r;
-    std::fill(line.begin(), line.end(), ' ' | attrOf(kAttrNormal));
-    const HighlightRow *bright = nullptr;
-    for (const HighlightRow &h : lit)
-      if (h.row == row) bright = &h;
-    pad_->forCells(static_cast<int>(row), left, [&](const HyperPad::Cell &cell) {
-      if (cell.column >= left + cols()) return false;
-      int slot = cell.attr;
-      if (bright) {
-        const long at = cell.column - bright->from;
-        if (at >= 0 && at < static_cast<long>(bright->slots.size()))
-          slot = bright->slots[at];
-      }
-      const chtype shown =
-          cell.glyph ? GraphicCharTable[cell.byte].glyph : printableByte(cell.byte);
-      line[static_cast<size_t>(cell.column - left)] = shown | attrOf(slot);
+  std::vector<chtype> line(static_cast<size_t>(rect.width));
+  for (int r = 0; r < rect.height; ++r) paintRow(r, lit, line);
+}
+
+// ---- movements ----
+
+bool HyperWindow::step(Step kind, long lines) {
+  Viewport &v = sized();
+  switch (kind) {
+    case Step::Down:
+    case Step::Up: {
+      const long target = verticalTarget(v, *document, kind == Step::Down);
+      if (target < 0) return false;
+      moveTo(v, *document, static_cast<size_t>(target), kind == Step::Down);
       return true;
-    });
-    mvwaddchnstr(win, r, 0, line.data(), cols());
-  }
-}
-
-// ---- vertical movement ----
-
-namespace {
-// How much of b lies under or over a, in columns; 0 when nothing does.
-long overlap(const LinkCells &a, const LinkCells &b, int cols) {
-  const bool oneA = a.startRow == a.endRow, oneB = b.startRow == b.endRow;
-  if (oneA == oneB) {
-    const long common = std::min(a.endCol, b.endCol) - std::max(a.startCol, b.startCol);
-    return std::max(0L, oneA ? common + 1 : common + cols + 2);
-  }
-  const LinkCells &single = oneA ? a : b, &multi = oneA ? b : a;
-  if (single.startCol <= multi.endCol) return multi.endCol - single.startCol + 1;
-  if (multi.startCol <= single.endCol) return single.endCol - multi.startCol + 1;
-  return 0;
-}
-}  // namespace
-
-long HyperWindow::verticalTarget(bool downward) const {
-  const long count = static_cast<long>(document->linkCount());
-  const long step = downward ? 1 : -1;
-  const LinkCells &from = document->cells(current);
-  long i = static_cast<long>(current) + step;
-  while (i >= 0 && i < count && document->cells(i).startRow == from.startRow) i += step;
-  long best = -1, bestOverlap = 0, bestDistance = LONG_MAX;
-  int bestRow = -1;
-  for (; i >= 0 && i < count; i += step) {
-    const LinkCells &c = document->cells(static_cast<size_t>(i));
-    const long o = overlap(from, c, cols());
-    if (o > 0) {
-      if (bestRow < 0) {
-        best = i, bestOverlap = o, bestRow = c.startRow;
-      } else if (c.startRow == bestRow) {
-        if (o > bestOverlap) best = i, bestOverlap = o;
-      } else if (o > bestOverlap) {
-        break;
-      }
-    } else if (bestRow >= 0) {
-      break;
-    } else {
-      const long distance = std::min(std::labs(from.startCol - c.endCol),
-                                     std::labs(from.endCol - c.startCol));
-      if (distance < bestDistance) best = i, bestDistance = distance;
     }
+    case Step::Next:
+      if (v.current + 1 >= document->linkCount()) return false;
+      moveTo(v, *document, v.current + 1, true);
+      return true;
+    case Step::Previous:
+      if (v.current == 0) return false;
+      moveTo(v, *document, v.current - 1, false);
+      return true;
+    case Step::PageDown:
+      return stepPageDown(v, *document, lines);
+    case Step::PageUp:
+      break;
   }
-  return best;
+  return stepPageUp(v, *document, lines);
 }
 
-bool HyperWindow::stepVertically(bool downward) {
-  const long target = verticalTarget(downward);
-  if (target < 0) return false;
-  moveTo(static_cast<size_t>(target), downward);
-  return true;
+void HyperWindow::move(Step kind, long lines) {
+  if (step(kind, lines)) finish();
 }
 
-// ---- the other movements ----
-
-bool HyperWindow::stepLink(bool forward) {
-  if (forward ? current + 1 >= document->linkCount() : current == 0) return false;
-  moveTo(forward ? current + 1 : current - 1, forward);
-  return true;
+void HyperWindow::repeat(Step kind, long times, long lines) {
+  for (long i = 0; i < times && step(kind, lines); ++i) {
+  }
+  finish();
 }
 
 void HyperWindow::firstLink() {
-  if (current != 0) {
-    current = 0;
-    top = left = 0;
-    cursorRow = document->cells(0).startRow;
-    cursorCol = document->cells(0).startCol;
-    horizontalRule();
-  }
+  ::firstLink(sized(), *document);
   finish();
 }
 
 void HyperWindow::lastLink() {
-  const size_t last = document->linkCount() - 1;
-  if (current != last) {
-    current = last;
-    top = maxTop();
-    left = 0;
-    const LinkCells &l = document->cells(last);
-    cursorRow = l.startRow - top;
-    cursorCol = l.startCol;
-    if (cursorRow < 0) {
-      top += cursorRow;
-      cursorRow = 0;
-    }
-    horizontalRule();
-  }
+  ::lastLink(sized(), *document);
   finish();
 }
 
 void HyperWindow::lineEdge(bool end) {
-  const int row = document->cells(current).startRow;
-  size_t i = current;
-  if (end) {
-    while (i + 1 < document->linkCount() && document->cells(i + 1).startRow == row) ++i;
-  } else {
-    while (i > 0 && document->cells(i - 1).startRow == row) --i;
-  }
-  moveTo(i, end);
+  ::lineEdge(sized(), *document, end);
   finish();
 }
 
-bool HyperWindow::stepPageDown(long lines) {
-  const size_t last = document->linkCount() - 1;
-  if (current == last) return false;
-  const long wanted = document->cells(current).startRow + lines;
-  size_t i = current + 1;
-  while (i < last && document->cells(i).startRow < wanted) ++i;
-  if (i < last) {
-    top = static_cast<int>(std::min<long>(top + lines, maxTop()));
-  } else {
-    i = last;
-    top = maxTop();
-  }
-  current = i;
-  madeVisible(true);
-  return true;
-}
-
-bool HyperWindow::stepPageUp(long lines) {
-  if (current == 0) return false;
-  const long wanted = document->cells(current).startRow - lines;
-  size_t i = current - 1;
-  while (i > 0 && document->cells(i).startRow > wanted) --i;
-  if (i > 0)
-    top = top - lines < 1 ? 0 : static_cast<int>(top - lines);
-  else
-    top = 0;
-  current = i;
-  madeVisible(false);
-  return true;
-}
-
 void HyperWindow::pan(bool rightward) {
-  const LinkCells &l = document->cells(current);
-  const int w = span(l);
-  const bool oneRow = l.startRow == l.endRow, narrower = w + 1 < cols();
-  const bool roomRight = left + cols() < std::max(document->cols, cols());
-  bool can;
-  if (rightward)
-    can = !oneRow    ? roomRight
-          : narrower ? cursorCol > 0 && roomRight
-                     : cursorCol + w > cols() - 1;
-  else
-    can = !oneRow    ? left > 0
-          : narrower ? left > 0 && cursorCol + w != cols() - 1
-                     : cursorCol < 0;
-  if (can) {
-    left += rightward ? 1 : -1;
-    cursorCol += rightward ? -1 : 1;
-  }
+  ::pan(sized(), *document, rightward);
   finish();
 }
 
 void HyperWindow::centre() {
-  if (highlightInside(current)) {
-    const LinkCells &l = document->cells(current);
-    const int row = top + cursorRow;
-    top = std::clamp((l.startRow + l.endRow) / 2 - (rows() - 1) / 2, 0, maxTop());
-    cursorRow = row - top;
-  }
+  ::centre(sized(), *document);
   finish();
 }
 
-// vi ^E: the view moves on while the highlighted link keeps its row; when
-// the link would leave the top of the window, the highlight moves on to the
-// first link that stays in it.
 void HyperWindow::scrollForward(long lines) {
-  long newTop = top + lines;
-  const LinkCells &l = document->cells(current);
-  if (l.startRow < newTop) {
-    size_t i = current + 1;
-    while (i < document->linkCount() && document->cells(i).startRow < newTop) ++i;
-    if (i < document->linkCount()) {
-      moveTo(i, true);
-      const LinkCells &to = document->cells(i);
-      if (to.endRow >= newTop + rows()) newTop = to.endRow - rows() + 1;
-    } else {
-      newTop = l.startRow;
-    }
-  }
-  top = static_cast<int>(newTop);
-  cursorRow = document->cells(current).startRow - top;
+  ::scrollForward(sized(), *document, lines);
   finish();
 }
 
-// vi ^Y: the mirror image; the view never goes above the document.
 void HyperWindow::scrollBack(long lines) {
-  long newTop = std::max(0L, top - lines);
-  const LinkCells &l = document->cells(current);
-  if (l.endRow >= newTop + rows()) {
-    long i = static_cast<long>(current) - 1;
-    while (i >= 0 && document->cells(static_cast<size_t>(i)).endRow >= newTop + rows())
-      --i;
-    if (i >= 0) {
-      moveTo(static_cast<size_t>(i), false);
-      newTop = std::min<long>(newTop, document->cells(static_cast<size_t>(i)).startRow);
-    } else {
-      newTop = l.endRow - rows() + 1;
-    }
-  }
-  top = static_cast<int>(newTop);
-  cursorRow = document->cells(current).startRow - top;
+  ::scrollBack(sized(), *document, lines);
   finish();
 }
 
 void HyperWindow::showMatch(size_t link) {
-  const LinkCells &l = document->cells(link);
-  if (l.startRow < top || l.endRow >= top + rows())
-    top = (l.startRow + l.endRow) / 2 - (rows() - 1) / 2;
-  top = std::clamp(top, 0, maxTop());
-  cursorRow = l.startRow - top;
-  cursorCol = l.startCol - left;
-  current = link;
-  horizontalRule();
+  ::showMatch(sized(), *document, link);
   finish();
 }
+
+void HyperWindow::nextStatusPage() {
+  statusLine->nextPage();
+  finish();
+}
+
+void HyperWindow::repaint() { manager->redrawAll(); }
 
 // ---- selecting ----
 
 void HyperWindow::select() {
-  if (document->linkCount() == 0 || !highlightInside(current)) return;
-  chosenLink = std::make_unique<HyperLink>(document->link(current));
+  if (document->linkCount() == 0 || !highlightInside(view.current)) return;
+  chosenLink = std::make_unique<HyperLink>(document->link(view.current));
   if (chosenLink->kind == RefLink) {
     followResult = followLink(*chosenLink);
     while (followResult.kind == RefLink) followResult = followLink(followResult);
@@ -578,25 +369,25 @@ void HyperWindow::select() {
 }
 
 void HyperWindow::processMouse(MEVENT &event) {
-  const mmask_t acting = BUTTON1_RELEASED | BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED |
-                         BUTTON1_TRIPLE_CLICKED;
+  const mmask_t acting =
+      BUTTON1_RELEASED | BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED | BUTTON1_TRIPLE_CLICKED;
   if (!(event.bstate & acting) || document->linkCount() == 0) return;
-  const long row = top + event.y - rect.top, col = left + event.x - rect.left;
-  const size_t count = document->linkCount();
-  if (inside(document->cells(current), row, col)) {
+  const long row = view.top + event.y - rect.top, col = view.left + event.x - rect.left;
+  const size_t links = document->linkCount();
+  if (inside(document->cells(view.current), row, col)) {
     select();
     return;
   }
-  size_t i = current;
+  size_t i = view.current;
   if (beforeStart(document->cells(i), row, col)) {
     while (i > 0 && beforeStart(document->cells(i), row, col)) --i;
   } else {
-    while (i + 1 < count && afterEnd(document->cells(i), row, col)) ++i;
+    while (i + 1 < links && afterEnd(document->cells(i), row, col)) ++i;
   }
   if (!inside(document->cells(i), row, col)) return;
-  current = i;
-  cursorRow = event.y - rect.top;
-  cursorCol = event.x - rect.left;
+  view.current = i;
+  view.cursorRow = event.y - rect.top;
+  view.cursorCol = event.x - rect.left;
   processKey('\r');
   // What the click selected may not have ended the display.
   if (manager->inputWindow) finish();
@@ -605,73 +396,12 @@ void HyperWindow::processMouse(MEVENT &event) {
 // ---- keys ----
 
 void HyperWindow::processKey(int key) {
-  if (commonKey(key)) return;
-  const int keySet = activeConfig.KeyBinding;
+  if (KeyAction action = commonKeyAction(key)) return action(*this, 0);
+  const int keySet = manager->settings.keySet;
   if (keySet == kKeysVi)
     viKey(key);
   else if (keySet == kKeysEmacs)
     emacsKey(key);
-}
-
-bool HyperWindow::commonKey(int key) {
-  switch (key) {
-    case '\n':
-    case '\r':
-    case ' ':
-      select();
-      break;
-    case kCtrlC:
-    case KEY_F(10):
-      endLoop();
-      break;
-    case KEY_DOWN:
-    case KEY_SF:
-      down();
-      break;
-    case KEY_UP:
-    case KEY_SR:
-      up();
-      break;
-    case KEY_LEFT:
-      previousLink();
-      break;
-    case KEY_RIGHT:
-      nextLink();
-      break;
-    case KEY_HOME:
-      firstLink();
-      break;
-    case KEY_END:
-      lastLink();
-      break;
-    case KEY_NPAGE:
-      pageDown(rows() - 1);
-      break;
-    case KEY_PPAGE:
-      pageUp(rows() - 1);
-      break;
-    case ',':
-    case KEY_SLEFT:
-      pan(false);
-      break;
-    case '.':
-    case KEY_SRIGHT:
-      pan(true);
-      break;
-    case KEY_B2:
-      centre();
-      break;
-    case KEY_F(9):
-      statusLine->nextPage();
-      finish();
-      break;
-    case KEY_F(8):
-      manager->redrawAll();
-      break;
-    default:
-      return false;
-  }
-  return true;
 }
 
 void HyperWindow::resetVi() {
@@ -679,98 +409,28 @@ void HyperWindow::resetVi() {
   countActive = gPending = zPending = false;
 }
 
-// A counted movement stops early where it can go no further.
-void HyperWindow::repeat(long times, bool (HyperWindow::*step)(long), long argument) {
-  for (long i = 0; i < times && (this->*step)(argument); ++i) {
-  }
-  finish();
-}
-
+// A count before a key repeats it; "gg" and "ZZ" wait for their second key.
 void HyperWindow::viKey(int key) {
-  if (key >= '1' && key <= '9') {
+  if ((key >= '1' && key <= '9') || (key == '0' && countActive)) {
     count = countActive ? std::min(10 * count + (key - '0'), 99999999L) : key - '0';
     countActive = true;
     return;
   }
-  if (key == '0' && countActive) {
-    count = std::min(10 * count, 99999999L);
-    return;
-  }
-  const long n = count;
-  const int half = rows() / 2 - 1;
-  bool g = false, z = false;
-  switch (key) {
-    case '0':
-    case '^':
-      lineEdge(false);
-      break;
-    case '$':
-      lineEdge(true);
-      break;
-    case 'j':
-    case '+':
-    case '_':
-      repeat(n, &HyperWindow::stepDown, 0);
-      break;
-    case 'k':
-    case '-':
-      repeat(n, &HyperWindow::stepUp, 0);
-      break;
-    case 'l':
-    case 'w':
-    case 'W':
-      repeat(n, &HyperWindow::stepNext, 0);
-      break;
-    case 'h':
-    case 'b':
-    case 'B':
-      repeat(n, &HyperWindow::stepPrevious, 0);
-      break;
-    case kCtrlF:
-      repeat(n, &HyperWindow::stepPageDown, rows() - 1);
-      break;
-    case kCtrlB:
-      repeat(n, &HyperWindow::stepPageUp, rows() - 1);
-      break;
-    case kCtrlD:
-      pageDown(countActive ? n : half);
-      break;
-    case kCtrlU:
-      pageUp(countActive ? n : half);
-      break;
-    case kCtrlE:
-      scrollForward(n);
-      break;
-    case kCtrlY:
-      scrollBack(n);
-      break;
-    case 'G':
-      lastLink();
-      break;
-    case 'g':
-      if (gPending)
-        firstLink();
-      else
-        g = true;
-      break;
-    case 'Z':
-      if (zPending)
-        endLoop();
-      else
-        z = true;
-      break;
-    case 'q':
-    case 'Q':
-      endLoop();
-      break;
-    default:
-      break;
+  const long typed = countActive ? count : 0;
+  const bool g = key == 'g' && !gPending, z = key == 'Z' && !zPending;
+  if (key == 'g' && gPending) {
+    firstLink();
+  } else if (key == 'Z' && zPending) {
+    quit();
+  } else if (KeyAction action = viKeyAction(key)) {
+    action(*this, typed);
   }
   resetVi();
   gPending = g;
   zPending = z;
 }
 
+// ESC makes the next key a meta key; a second ESC takes it back.
 void HyperWindow::emacsKey(int key) {
   if (key == kEscape) {
     metaPending = !metaPending;
@@ -778,35 +438,6 @@ void HyperWindow::emacsKey(int key) {
   }
   const bool meta = metaPending;
   metaPending = false;
-  if (meta) {
-    if (key == 'b') previousLink();
-    if (key == 'f') nextLink();
-    if (key == 'v') pageUp(rows() - 1);
-    return;
-  }
-  switch (key) {
-    case kCtrlA:
-      lineEdge(false);
-      break;
-    case kCtrlE:
-      lineEdge(true);
-      break;
-    case kCtrlN:
-      down();
-      break;
-    case kCtrlP:
-      up();
-      break;
-    case kCtrlV:
-      pageDown(rows() - 1);
-      break;
-    case kCtrlB:
-      previousLink();
-      break;
-    case kCtrlF:
-      nextLink();
-      break;
-    default:
-      break;
-  }
+  if (KeyAction action = meta ? emacsMetaKeyAction(key) : emacsKeyAction(key))
+    action(*this, 0);
 }

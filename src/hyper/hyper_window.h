@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "hyper/document.h"
+#include "hyper/viewport.h"
 #include "term/bars.h"
 #include "term/status.h"
 #include "term/window.h"
@@ -18,14 +19,11 @@
 class HyperWindow : public NCWindowBase {
  public:
   // Lays the document out, shows its title and highlights the first link
-  // at or after the anchor (the first link when it is empty). With known
-  // rows and columns both positive, that size is taken instead of measuring.
-  // Throws ErrorGenericSyntax when the document has no links or lacks the
-  // anchor.
+  // at or after the anchor (the first link when it is empty). Throws
+  // ErrorGenericSyntax when the document has no links or lacks the anchor.
   HyperWindow(NCScreenManager &manager, int id, HyperDocument &document,
               StatusWindowBase &titleLine, StatusWindowBase &statusLine,
-              ScrollBarBase &hbar, ScrollBarBase &vbar, const std::string &anchorName,
-              int knownRows, int knownCols);
+              ScrollBarBase &hbar, ScrollBarBase &vbar, const std::string &anchorName);
 
   void resize() override;
   void refresh() override;
@@ -37,34 +35,26 @@ class HyperWindow : public NCWindowBase {
   // What selecting a link leads to; this base follows nothing.
   virtual HyperLink followLink(HyperLink &link);
 
-  // Movements, each ending with the highlight redrawn (where one moves).
-  void down() {
-    if (stepVertically(true)) finish();
-  }
-  void up() {
-    if (stepVertically(false)) finish();
-  }
-  void previousLink() {
-    if (stepLink(false)) finish();
-  }
-  void nextLink() {
-    if (stepLink(true)) finish();
-  }
+  // The movements of the keys, each ending with the screen updated.
+  enum class Step { Down, Up, Next, Previous, PageDown, PageUp };
+  // One step; the screen is updated only when something moved.
+  void move(Step step, long lines = 0);
+  // A counted movement (vi): stops early where it can go no further.
+  void repeat(Step step, long times, long lines = 0);
   void firstLink();
   void lastLink();
   void lineEdge(bool end);  // the first or last link starting on the row
-  void pageDown(long lines) {
-    if (stepPageDown(lines)) finish();
-  }
-  void pageUp(long lines) {
-    if (stepPageUp(lines)) finish();
-  }
   void pan(bool rightward);
   void centre();
   void scrollForward(long lines);  // vi ^E
   void scrollBack(long lines);     // vi ^Y
+  void nextStatusPage();
+  void repaint();
   // Acts on the current link when the highlight lies in it.
   void select();
+  // Ends the display without a choice.
+  void quit() { endLoop(); }
+  int pageLines() const { return rect.height - 1; }
 
   // Makes a link current as a search match shows it, then redraws.
   void showMatch(size_t link);
@@ -79,14 +69,12 @@ class HyperWindow : public NCWindowBase {
   StatusWindowBase *titleLine;
   StatusWindowBase *statusLine;
   ScrollBarBase *hbar, *vbar;
-  int padWidth = 0;
   HyperLink followResult;
   std::unique_ptr<HyperLink> chosenLink;  // the link acted on when the loop ended
   long highlighted = -1;
-  size_t current = 0;
-  int cursorRow = 0, cursorCol = 0;
-  int top = 0, left = 0;
+  Viewport view;
   std::string anchorName;
+  // Key state between keys: vi's count and pending g or Z, emacs's ESC.
   bool gPending = false, zPending = false, countActive = false;
   long count = 1;
   bool metaPending = false;
@@ -96,7 +84,6 @@ class HyperWindow : public NCWindowBase {
   // Throws ErrorGenericSyntax when there are no links or no such anchor.
   void jumpToAnchor(bool hideCursor);
   void endLoop() { manager->pushInputWindow(nullptr); }
-  bool commonKey(int key);
   void viKey(int key);
   void emacsKey(int key);
   void resetVi();
@@ -108,37 +95,16 @@ class HyperWindow : public NCWindowBase {
     std::vector<uint8_t> slots;  // the highlighted attribute of each cell
   };
 
-  int rows() const { return rect.height; }
-  int cols() const { return rect.width; }
-  int maxTop() const { return std::max(document->rows, rows()) - rows(); }
-  int maxLeft() const { return std::max(document->cols, cols()) - cols(); }
-
-  // The movements without the redraw; false when nothing moved.
-  bool stepVertically(bool downward);
-  bool stepLink(bool forward);
-  bool stepPageDown(long lines);
-  bool stepPageUp(long lines);
-  bool stepDown(long) { return stepVertically(true); }
-  bool stepUp(long) { return stepVertically(false); }
-  bool stepNext(long) { return stepLink(true); }
-  bool stepPrevious(long) { return stepLink(false); }
-  void repeat(long times, bool (HyperWindow::*step)(long), long argument);
-  long verticalTarget(bool downward) const;
-
-  // The rule that shows a new current link, moving down (or forward) or up
-  // (or back), and its horizontal part alone.
-  void moveTo(size_t link, bool forward);
-  void horizontalRule();
-  // After a page movement: the link shown with the least scrolling.
-  void madeVisible(bool afterPageDown);
-  void showCentred();
-
+  // The viewport with the window's and the document's present sizes.
+  Viewport &sized();
+  bool step(Step step, long lines);
   bool highlightInside(size_t link) const;
-  // The link holding the highlight position, searched from `current`, which
-  // follows the search; -1 when the position lies between links.
+  // The link holding the highlight position, searched from the current one,
+  // which follows the search; -1 when the position lies between links.
   long linkAtHighlight();
   std::vector<HighlightRow> highlightRows() const;
   void paint();
+  void paintRow(int r, const std::vector<HighlightRow> &lit, std::vector<chtype> &line);
 
   std::unique_ptr<HyperPad> pad_;
 };

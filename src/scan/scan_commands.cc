@@ -4,19 +4,42 @@
 
 #include "base/errors.h"
 #include "base/message.h"
-#include "base/globals.h"
-#include "config/reader.h"
 #include "scan/scan_log.h"
 #include "scan/scanner.h"
-#include "tree/dir_tree.h"
+#include "tree/lookup.h"
 #include "tree/tree_file.h"
 
-void loadTree(bool quiet) {
-  loadConfiguration(quiet);
-  auto notice = [](const char *format) {
-    MessageFormat(std::cout, format).arg(programName).arg(treeFile);
+namespace {
+
+ScanOptions optionsFor(const RunState &run, ScanMode mode, QuietOverride quiet) {
+  return scanOptions(run.config.active, mode, quiet, run.treeFile);
+}
+
+void scanMountDir(DirTree &tree, const ScanOptions &options, const std::string &path) {
+  MessageFormat(std::cout, _("scanning MountDir: %$\n")).arg(path);
+  MountCommandScanLog log(true);
+  if (findPath(tree.rootList, path).node)
+    Scanner(tree, options, log).scanOneDirectory(path, true);
+}
+
+// True when the options ask for a scan now.
+bool wantsScan(const std::vector<int> &options, bool forPattern) {
+  for (int option : options) {
+    if (option == kMountAll) return true;
+    if (option == kMountTree && !forPattern) return true;
+    if (option == kMountSkip) return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+void loadTree(RunState &run, QuietOverride quiet) {
+  loadConfiguration(run.config, run, true);
+  auto notice = [&run](const char *format) {
+    MessageFormat(std::cout, format).arg(programName).arg(run.treeFile);
   };
-  switch (readTreeFile()) {
+  switch (readTreeFile(run.treeFile, run.tree)) {
     case TreeFileState::Loaded:
       return;
     case TreeFileState::Missing:
@@ -30,82 +53,74 @@ void loadTree(bool quiet) {
       MessageFormat(std::cerr, _("%$: %$ is not compatible with current of version of vok, "
                                  "file will be rebuilt\n"))
           .arg(programName)
-          .arg(treeFile);
+          .arg(run.treeFile);
       break;
   }
-  rebuildTree();
-  if (readTreeFile() != TreeFileState::Loaded)
-    throw ErrorGenericFile(_("cannot read file %$"), treeFile);
+  rebuildTree(run, quiet);
+  if (readTreeFile(run.treeFile, run.tree) != TreeFileState::Loaded)
+    throw ErrorGenericFile(_("cannot read file %$"), run.treeFile);
 }
 
-void rebuildTree() {
-  ScanCommandScanLog log(activeConfig.QuietFullScan);
-  fullScan(log);
+void rebuildTree(RunState &run, QuietOverride quiet) {
+  const ScanOptions options = optionsFor(run, ScanMode::Full, quiet);
+  ScanCommandScanLog log(options.quiet);
+  Scanner(run.tree, options, log).fullScan();
 }
 
-void rescanTree(bool fullMode) {
-  ScanCommandScanLog log(fullMode ? activeConfig.QuietFullScan : activeConfig.QuietSmartScan);
-  if (fullMode)
-    fullScan(log);
-  else
-    smartScan(log);
+void rescanTree(RunState &run, bool fullMode, QuietOverride quiet) {
+  if (fullMode) return rebuildTree(run, quiet);
+  const int64_t start = scanClock();
+  const ScanOptions options = optionsFor(run, ScanMode::Smart, quiet);
+  ScanCommandScanLog log(options.quiet);
+  loadTree(run, quiet);
+  Scanner(run.tree, options, log).smartScan(start);
 }
 
-void rescanParts(const std::vector<std::string> &dirs, bool fullMode) {
-  ScanCommandScanLog log(activeConfig.QuietPartialScan);
-  partialScan(log, dirs, fullMode);
+void rescanParts(RunState &run, const std::vector<std::string> &dirs, bool fullMode,
+                 QuietOverride quiet) {
+  const int64_t start = scanClock();
+  const ScanOptions options = optionsFor(run, ScanMode::Partial, quiet);
+  ScanCommandScanLog log(options.quiet);
+  loadTree(run, quiet);
+  Scanner(run.tree, options, log).partialScan(dirs, fullMode, run.currentDir, start);
 }
 
-void scanForTreeCommand(const std::string &dir, bool fullMode) {
-  TreeCommandScanLog log(activeConfig.QuietPartialScan);
-  if (lookupPath(dir, false, false, false).node) {
-    scanOneDirectory(log, dir, fullMode);
-    resolveLinks(log);
-    saveTree();
+ScanOptions displayScanOptions(const RunState &run) {
+  return optionsFor(run, ScanMode::Partial, QuietOverride::None);
+}
+
+void scanForTreeCommand(RunState &run, const std::string &dir, bool fullMode,
+                        ScanOptions &options) {
+  TreeCommandScanLog log(options.quiet);
+  if (findPath(run.tree.rootList, dir).node) {
+    Scanner scanner(run.tree, options, log);
+    scanner.scanOneDirectory(dir, fullMode);
+    scanner.resolveLinks();
+    saveTree(run.treeFile, run.tree);
     return;
   }
   // Outside the saved tree nothing below the directory is to be skipped.
-  dirTree.rootList.clear();
-  activeConfig.SkipDir.clear();
-  scanRoot(log, dir, false);
-  resolveLinks(log);
+  run.tree.rootList.clear();
+  options.skipDirs.clear();
+  Scanner scanner(run.tree, options, log);
+  scanner.scanRoot(dir, false);
+  scanner.resolveLinks();
 }
 
-void scanMountDir(const std::string &path) {
-  MessageFormat(std::cout, _("scanning MountDir: %$\n")).arg(path);
-  MountCommandScanLog log(true);
-  if (lookupPath(path, false, false, false).node) scanOneDirectory(log, path, true);
-}
-
-namespace {
-// True when the options ask for a scan now.
-bool wantsScan(const std::vector<int> &options, bool forPattern) {
-  for (int option : options) {
-    if (option == kMountAll) return true;
-    if (option == kMountTree && !forPattern) return true;
-    if (option == kMountSkip) return false;
-  }
-  return false;
-}
-}  // namespace
-
-void scanMountDirs(bool forPattern, const std::string &prefix) {
-  const MountDirList entries = activeConfig.MountDir;
-  for (const MountDirConfigRef &entry : entries) {
-    DirLocation found = lookupPath(entry->text, false, true, true);
+void scanMountDirs(RunState &run, const ScanOptions &options, bool forPattern,
+                   const std::string &prefix) {
+  LookupFlags create;
+  create.createRoot = create.createBelow = true;
+  create.order = options.order;
+  // The mount directory must not exclude itself while it is read.
+  ScanOptions reading = options;
+  reading.mountDirs.clear();
+  for (const MountDirConfigRef &entry : options.mountDirs) {
+    DirLocation found = lookupPath(run.tree.rootList, entry->text, create);
     if (!found.node) continue;
     found.node->clearChildren();
     if (!prefix.empty() && entry->text.compare(0, prefix.size(), prefix) != 0) continue;
     found.node->skipState = SkipNone;
-    // The mount directory must not exclude itself while it is read.
-    MountDirList saved;
-    saved.swap(activeConfig.MountDir);
-    try {
-      if (wantsScan(entry->options, forPattern)) scanMountDir(entry->text);
-    } catch (...) {
-      activeConfig.MountDir.swap(saved);
-      throw;
-    }
-    activeConfig.MountDir.swap(saved);
+    if (wantsScan(entry->options, forPattern)) scanMountDir(run.tree, reading, entry->text);
   }
 }

@@ -1,25 +1,38 @@
-// The entry points through which the rest of the program starts scans.
+// The entry points through which the rest of the program loads the tree and
+// starts scans: each makes the options and the reporter of its scan from the
+// run's configuration.
 #ifndef VOK_SCAN_SCAN_COMMANDS_H
 #define VOK_SCAN_SCAN_COMMANDS_H
 
 #include <string>
 #include <vector>
 
-// Loads the configuration, then the saved tree, rebuilding the file by a
-// full scan when it is missing, empty or of another format. Damaged records
-// and read failures throw ErrorGenericFile.
-void loadTree(bool quiet);
+#include "scan/scan_options.h"
+#include "tree/run_state.h"
+
+// Loads the configuration (quietly), then the saved tree, rebuilding the
+// file by a full scan when it is missing, empty or of another format.
+// Damaged records and read failures throw ErrorGenericFile.
+void loadTree(RunState &run, QuietOverride quiet = QuietOverride::None);
 // Full scan of a missing or incompatible tree file.
-void rebuildTree();
-// -r (smart) and -rf (full).
-void rescanTree(bool fullMode);
-// -rp DIR ...
-void rescanParts(const std::vector<std::string> &dirs, bool fullMode);
-// Before showing one directory's tree: update it when it is in the tree,
-// else scan it alone into a temporary tree that is not saved.
-void scanForTreeCommand(const std::string &dir, bool fullMode);
-void scanMountDir(const std::string &path);
-// The MountDir entries whose options ask for it, before a display or search.
-void scanMountDirs(bool forPattern, const std::string &prefix);
+void rebuildTree(RunState &run, QuietOverride quiet);
+// -r (smart) and -rf (full); the configuration is loaded.
+void rescanTree(RunState &run, bool fullMode, QuietOverride quiet);
+// -rp DIR ...; the configuration is loaded.
+void rescanParts(RunState &run, const std::vector<std::string> &dirs, bool fullMode,
+                 QuietOverride quiet);
+
+// The options of the scans before a display or a search.
+ScanOptions displayScanOptions(const RunState &run);
+// Before showing one directory's tree (a full path): update it when it is in
+// the tree, else scan it alone into a temporary tree that is not saved; then
+// nothing below it is skipped by SkipDir, for the rest of the display, so
+// the options lose their skip list.
+void scanForTreeCommand(RunState &run, const std::string &dir, bool fullMode,
+                        ScanOptions &options);
+// The MountDir entries whose options ask for it, before a display or search;
+// with a prefix, only the entries below it.
+void scanMountDirs(RunState &run, const ScanOptions &options, bool forPattern,
+                   const std::string &prefix);
 
 #endif

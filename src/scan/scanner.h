@@ -1,38 +1,64 @@
-// The scan engine: fills and updates dirTree from the file system. The walk
-// opens each directory relative to its parent and does not depend on the
-// working directory; the lookups of partial scans and link resolution
-// still change it and leave it wherever they ended.
+// The scan engine: fills and updates a tree from the file system, in three
+// modes, and reads single directories for the tree display and the mount
+// scans. The walk opens each directory relative to its parent; the lookups
+// of partial scans and link resolution change the working directory and
+// leave it wherever they ended.
 #ifndef VOK_SCAN_SCANNER_H
 #define VOK_SCAN_SCANNER_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "scan/scan_log.h"
+#include "scan/scan_options.h"
 #include "tree/dir_tree.h"
 
-// Set by every completed full or smart scan (and so by a rebuild).
-extern bool treeScanned;
+// Seconds since the epoch, as scan times are kept.
+int64_t scanClock();
 
-void fullScan(ScanLog &log);
-void smartScan(ScanLog &log);
-void partialScan(ScanLog &log, const std::vector<std::string> &dirs, bool full);
+class Scanner {
+ public:
+  // The tree, the options and the reporter must outlive the scanner.
+  Scanner(DirTree &tree, const ScanOptions &options, ScanLog &log);
 
-// Updates the tree below one directory. Throws ErrorGenericCommandLine when
-// the directory cannot be entered, named, or lies outside the tree.
-void scanOneDirectory(ScanLog &log, const std::string &dir, bool full);
-// Adds path as a root and reads it; mark sets its scanMark to MarkSeen.
-void scanRoot(ScanLog &log, const std::string &path, bool mark);
+  // Builds the tree anew from the start directories, resolves links, saves
+  // it and reports the time; sets tree.treeScanned.
+  void fullScan();
+  // Updates the loaded tree, reading again only directories that changed,
+  // then as fullScan. Does nothing but take the time when the load itself
+  // rebuilt the tree. The time reported runs from startTime, taken before
+  // the caller loaded the tree.
+  void smartScan(int64_t startTime);
+  // Updates the tree below each directory, then resolves links, saves and
+  // reports. Between directories the working directory goes back to
+  // currentDir (unless it is ""), so relative names mean what was typed.
+  void partialScan(const std::vector<std::string> &dirs, bool full,
+                   const std::string &currentDir, int64_t startTime);
 
-void resolveLinks(ScanLog &log);
-void resolveLinksBelow(DirNodeList &roots);
+  // Updates (or with `full` reads anew) the tree below one directory; links
+  // are not resolved and nothing is saved. Does nothing once the tree was
+  // scanned in this run. Throws ErrorGenericCommandLine when the directory
+  // cannot be entered, named, or lies outside the tree.
+  void scanOneDirectory(const std::string &dir, bool full);
+  // Adds path as a root and reads it; mark sets its scanMark to MarkSeen.
+  void scanRoot(const std::string &path, bool mark);
+  // Reports the phase and resolves every link of the tree.
+  void resolveLinks();
 
-// Backslash escapes of start directories and bookmark lines: "\xHH" is a
-// byte, '\' makes any other byte literal, a final '\' is dropped. Throws
-// ErrorRange for a malformed "\x".
-std::string unescapeEntry(const std::string &text);
+ private:
+  void confirmRoot(const std::string &path);
+  bool scanAt(DirNode &node, const std::string &path, bool full);
+  void updateRoot(DirNode &root);
+  void cannotEnter(DirNode &node, const std::string &name, int error);
+  std::vector<std::string> startPaths() const;
 
-// SkipDir, MountDir, "/proc" or "/dev".
-bool isExcluded(const std::string &path);
+  DirTree &tree_;
+  const ScanOptions &options_;
+  ScanLog &log_;
+  // The start of the scan before this one: what changed since counts as
+  // changed. A smart scan reads it from the tree before it starts anew.
+  int64_t previousScanStart_;
+};
 
 #endif

@@ -8,19 +8,12 @@
 #include <memory>
 
 #include "base/errors.h"
-#include "base/globals.h"
 #include "base/message.h"
 #include "base/paths.h"
 #include "base/safe_file.h"
 #include "scan/scan_commands.h"
-#include "scan/scanner.h"
-#include "select/jump.h"
-#include "select/pattern.h"
 #include "select/views.h"
-#include "tree/dir_tree.h"
-#include "tree/tree_file.h"
-
-std::vector<std::string> bookmarkList;
+#include "tree/lookup.h"
 
 namespace {
 
@@ -29,16 +22,45 @@ void warn(const char *format, const std::string &path) {
   MessageFormat(std::cerr, format).arg(programName).arg(path);
 }
 
-bool inTree(const std::string &path) {
-  return lookupPath(path, false, false, false).node != nullptr;
+bool inTree(const DirNodeList &roots, const std::string &path) {
+  return findPath(roots, path).node != nullptr;
 }
 
-// Adds or removes each directory argument (or the current directory).
+// The bookmark commands' edits: each checks the directory against the tree
+// and reports on standard error what it cannot do.
+using Edit = void (*)(BookmarkList &list, const DirNodeList &roots, const std::string &path);
+
+void addBookmark(BookmarkList &list, const DirNodeList &roots, const std::string &path) {
+  const std::string name = expandDirName(path, false, false);
+  if (!inTree(roots, name)) {
+    warn(_("%$: cannot find %$ in saved directory tree\n"), name);
+    return;
+  }
+  for (const std::string &entry : list) {
+    if (entry == name) {
+      warn(_("%$: directory %$ already bookmarked\n"), name);
+      return;
+    }
+  }
+  list.push_back(name);
+}
+
+void removeBookmark(BookmarkList &list, const DirNodeList &roots, const std::string &path) {
+  const std::string name = expandDirName(path, false, false);
+  if (!inTree(roots, name))
+    warn(_("%$: cannot find %$ in saved directory tree\n        Directory ignored\n"), name);
+  BookmarkList kept;
+  for (std::string &entry : list)
+    if (entry != name) kept.push_back(std::move(entry));
+  list.swap(kept);
+}
+
+// Applies the edit to each directory argument (or the current directory).
 // False when there was nothing to do: the file is then not rewritten.
-bool forEachArgument(int argc, char **argv, int first,
-                     void (*apply)(const std::string &, bool)) {
+bool forEachArgument(RunState &run, BookmarkList &list, int argc, char **argv, int first,
+                     Edit edit) {
   if (first >= argc) {
-    if (currentDir.empty()) {
+    if (run.currentDir.empty()) {
       std::cout.flush();
       MessageFormat(std::cerr, _("%$: cannot determine current directory\n"
                                  "        Directory ignored"))
@@ -46,13 +68,13 @@ bool forEachArgument(int argc, char **argv, int first,
       std::cerr << '\n';
       return false;
     }
-    apply(currentDir, true);
+    edit(list, run.tree.rootList, run.currentDir);
     return true;
   }
   for (int i = first; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg.empty()) continue;
-    if (arg[0] != '/' && arg[0] != '~' && currentDir.empty()) {
+    if (arg[0] != '/' && arg[0] != '~' && run.currentDir.empty()) {
       std::cout.flush();
       MessageFormat(std::cerr, _("%$: cannot determine current directory for path %$\n"
                                  "        Directory ignored"))
@@ -61,9 +83,15 @@ bool forEachArgument(int argc, char **argv, int first,
       std::cerr << '\n';
       continue;
     }
-    apply(makeAbsolute(arg, currentDir), true);
+    edit(list, run.tree.rootList, makeAbsolute(arg, run.currentDir));
   }
   return true;
+}
+
+void editBookmarks(RunState &run, int argc, char **argv, int first, Edit edit) {
+  loadTree(run);
+  BookmarkList list = readBookmarks(run.bookmarkFile);
+  if (forEachArgument(run, list, argc, argv, first, edit)) writeBookmarks(run.bookmarkFile, list);
 }
 
 }  // namespace
@@ -87,15 +115,15 @@ std::string escapeBookmark(const std::string &path) {
   return line;
 }
 
-void readBookmarks() {
-  bookmarkList.clear();
-  std::unique_ptr<FILE, int (*)(FILE *)> file(sys::fopen(bookmarkFile, "r"), fclose);
-  if (!file) return;
+BookmarkList readBookmarks(const std::string &file) {
+  BookmarkList list;
+  std::unique_ptr<FILE, int (*)(FILE *)> in(sys::fopen(file, "r"), fclose);
+  if (!in) return list;
   std::string line;
   int c;
   auto takeLine = [&] {
     try {
-      addBookmark(unescapeEntry(line), false);
+      list.push_back(expandDirName(unescapeEntry(line), false, false));
     } catch (const ErrorRange &) {
     } catch (const ErrorGenericSyntax &) {
       // A damaged line (a relative path, say) must not disable every
@@ -103,92 +131,62 @@ void readBookmarks() {
     }
     line.clear();
   };
-  while ((c = getc(file.get())) != EOF) {
+  while ((c = getc(in.get())) != EOF) {
     if (c == '\n')
       takeLine();
     else
       line += static_cast<char>(c);
   }
-  if (ferror(file.get()))
-    throw ErrorGenericFile(_("error reading file %$"), bookmarkFile);
+  if (ferror(in.get())) throw ErrorGenericFile(_("error reading file %$"), file);
   if (!line.empty()) takeLine();
+  return list;
 }
 
-void writeBookmarks() {
-  SafeFileWriter file(bookmarkFile);
-  if (!file.ok()) throw ErrorGenericFile(_("cannot create file %$"), bookmarkFile);
+void writeBookmarks(const std::string &file, const BookmarkList &list) {
+  SafeFileWriter out(file);
+  if (!out.ok()) throw ErrorGenericFile(_("cannot create file %$"), file);
   std::string text;
-  for (const std::string &entry : bookmarkList) text += escapeBookmark(entry) + '\n';
+  for (const std::string &entry : list) text += escapeBookmark(entry) + '\n';
   size_t done = 0;
   while (done < text.size()) {
-    ssize_t n = write(file.fd(), text.data() + done, text.size() - done);
-    if (n <= 0) throw ErrorGenericFile(_("error writing file %$"), bookmarkFile);
+    ssize_t n = write(out.fd(), text.data() + done, text.size() - done);
+    if (n <= 0) throw ErrorGenericFile(_("error writing file %$"), file);
     done += static_cast<size_t>(n);
   }
-  if (!file.commit()) throw ErrorGenericFile(_("error writing file %$"), bookmarkFile);
+  if (!out.commit()) throw ErrorGenericFile(_("error writing file %$"), file);
 }
 
-void addBookmark(const std::string &path, bool verify) {
-  const std::string name = expandDirName(path, false, false);
-  if (verify) {
-    if (!inTree(name)) {
-      warn(_("%$: cannot find %$ in saved directory tree\n"), name);
-      return;
-    }
-    for (const std::string &entry : bookmarkList) {
-      if (entry == name) {
-        warn(_("%$: directory %$ already bookmarked\n"), name);
-        return;
-      }
-    }
-  }
-  bookmarkList.push_back(name);
-}
-
-void removeBookmark(const std::string &path, bool verify) {
-  const std::string name = expandDirName(path, false, false);
-  if (verify && !inTree(name))
-    warn(_("%$: cannot find %$ in saved directory tree\n        Directory ignored\n"),
-         name);
-  std::vector<std::string> kept;
-  for (std::string &entry : bookmarkList)
-    if (entry != name) kept.push_back(std::move(entry));
-  bookmarkList.swap(kept);
-}
-
-void addBookmarksCommand(int argc, char **argv, int first) {
-  loadTree(true);
-  readBookmarks();
-  if (forEachArgument(argc, argv, first, addBookmark)) writeBookmarks();
-}
-
-void removeBookmarksCommand(int argc, char **argv, int first) {
-  loadTree(true);
-  readBookmarks();
-  if (forEachArgument(argc, argv, first, removeBookmark)) writeBookmarks();
-}
-
-MatchList matchingBookmarks(const std::string &literal, const PatternRef &expression) {
+MatchList matchingBookmarks(const BookmarkList &list, const DirNodeList &roots,
+                            const std::string &literal, const PatternRef &expression) {
   MatchList matches;
-  for (const std::string &path : bookmarkList) {
-    if (!literalInLastComponent(literal, path) || !matchesPattern(expression, path))
-      continue;
-    DirLocation found = lookupPath(path, false, false, false);
+  for (const std::string &path : list) {
+    if (!literalInLastComponent(literal, path) || !matchesPattern(expression, path)) continue;
+    DirLocation found = findPath(roots, path);
     if (found.node) matches.push_back({path, found.node, false, 0});
   }
   return matches;
 }
 
-void listBookmarksCommand(const std::string &pattern) {
-  loadTree(true);
-  readBookmarks();
-  MatchList matches = pattern.empty() ? matchingBookmarks("", nullptr)
-                                      : matchingBookmarks(patternLiteral(pattern),
-                                                          compilePattern(pattern));
+void addBookmarksCommand(RunState &run, int argc, char **argv, int first) {
+  editBookmarks(run, argc, argv, first, addBookmark);
+}
+
+void removeBookmarksCommand(RunState &run, int argc, char **argv, int first) {
+  editBookmarks(run, argc, argv, first, removeBookmark);
+}
+
+void listBookmarksCommand(RunState &run, const std::string &pattern) {
+  loadTree(run);
+  const BookmarkList list = readBookmarks(run.bookmarkFile);
+  MatchList matches =
+      pattern.empty()
+          ? matchingBookmarks(list, run.tree.rootList, "", nullptr)
+          : matchingBookmarks(list, run.tree.rootList, patternLiteral(pattern),
+                              compilePattern(pattern));
   if (matches.empty()) {
     std::cout.flush();
     MessageFormat(std::cerr, _("%$: no bookmarks found\n")).arg(programName);
     return;
   }
-  showMatchList(matches);
+  showMatchList(run, matches);
 }

@@ -6,26 +6,30 @@
 #include <string>
 #include <vector>
 
-extern std::vector<std::string> bookmarkList;
+#include "select/search.h"
+#include "tree/run_state.h"
+
+using BookmarkList = std::vector<std::string>;
 
 // '\'', '"', '`' and '\' get a backslash; other non-graphic bytes below
 // 0x80 become "\xHH".
 std::string escapeBookmark(const std::string &path);
 
-// Replaces bookmarkList with the file's lines. A missing file is an empty
-// list; a line with a bad escape or that is no absolute directory name is
-// skipped; a last line without a newline counts.
-void readBookmarks();
+// The file's lines. A missing file is an empty list; a line with a bad
+// escape or that is no absolute directory name is skipped; a last line
+// without a newline counts. Throws ErrorGenericFile when reading fails.
+BookmarkList readBookmarks(const std::string &file);
 // Rewrites the file safely. Throws ErrorGenericFile.
-void writeBookmarks();
+void writeBookmarks(const std::string &file, const BookmarkList &list);
 
-// With verify, the path must be in the tree (and not yet bookmarked, when
-// adding); problems are reported on standard error.
-void addBookmark(const std::string &path, bool verify);
-void removeBookmark(const std::string &path, bool verify);
+// The bookmarks that match, in file order, each found below the roots.
+MatchList matchingBookmarks(const BookmarkList &list, const DirNodeList &roots,
+                            const std::string &literal, const PatternRef &expression);
 
-void listBookmarksCommand(const std::string &pattern);
-void addBookmarksCommand(int argc, char **argv, int first);
-void removeBookmarksCommand(int argc, char **argv, int first);
+// -b [PATTERN], -ba [DIR ...], -br [DIR ...]: the directories are argv[first]
+// and those after it, the current directory when there are none.
+void listBookmarksCommand(RunState &run, const std::string &pattern);
+void addBookmarksCommand(RunState &run, int argc, char **argv, int first);
+void removeBookmarksCommand(RunState &run, int argc, char **argv, int first);
 
 #endif

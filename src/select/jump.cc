@@ -6,15 +6,13 @@
 #include <iostream>
 
 #include "base/errors.h"
-#include "base/globals.h"
 #include "base/message.h"
 #include "base/paths.h"
-#include "config/reader.h"
 #include "scan/scan_commands.h"
-#include "scan/scanner.h"
 #include "select/bookmarks.h"
+#include "select/new_dir_file.h"
 #include "select/views.h"
-#include "tree/tree_file.h"
+#include "tree/lookup.h"
 
 namespace {
 
@@ -37,21 +35,42 @@ void removeMarkers(MatchList &list) {
   list.swap(kept);
 }
 
-MatchList collectMatches(const std::string &literal, const PatternRef &expression,
+MatchList collectMatches(const RunState &run, const BookmarkList &bookmarks,
+                         const std::string &literal, const PatternRef &expression,
                          bool wholeTree) {
+  const DirNodeList &roots = run.tree.rootList;
   MatchList list;
-  if (!wholeTree) list = matchingBookmarks(literal, expression);
+  if (!wholeTree) list = matchingBookmarks(bookmarks, roots, literal, expression);
   if (list.empty()) {
-    searchTree(list, literal, expression, true);
+    searchTree(list, roots, literal, expression, run.currentDir, run.config.active.FuzzySize);
     return list;
   }
-  if (list.size() > 1 && !currentDir.empty()) {
+  if (list.size() > 1 && !run.currentDir.empty()) {
     for (const DirMatch &match : list)
-      if (match.path == currentDir) return list;
-    DirLocation current = lookupPath(currentDir, false, false, false);
-    if (current.node) list.insert(list.begin(), {currentDir, current.node, true, 0});
+      if (match.path == run.currentDir) return list;
+    DirLocation current = findPath(roots, run.currentDir);
+    if (current.node) list.insert(list.begin(), {run.currentDir, current.node, true, 0});
   }
   return list;
+}
+
+// The current directory joins the roots (as a root or below one), so that
+// the display can highlight it and a search can mark it.
+void addCurrentDir(const RunState &run, DirNodeList &roots) {
+  if (run.currentDir.empty()) return;
+  LookupFlags flags;
+  flags.createRoot = flags.createBelow = true;
+  flags.order = treeOrder(run.config.active);
+  lookupPath(roots, run.currentDir, flags);
+}
+
+// vok alone: the DefaultTree directories, or the whole tree.
+void browseFromCurrentDir(RunState &run) {
+  DirNodeList view;
+  for (const DirConfigRef &entry : run.config.active.DefaultTree)
+    addViewRoot(run, entry->text, view);
+  if (!view.empty()) addCurrentDir(run, view);
+  browseTree(run, view.empty() ? run.tree.rootList : view, run.currentDir);
 }
 
 // The cycling choice: the entry after the current directory (or its
@@ -84,8 +103,9 @@ long cycle(const MatchList &list, const std::string &current,
 
 }  // namespace
 
-void chooseMatch(MatchList &list, const std::string &current, const std::string &pattern,
-                 bool marker, unsigned long number) {
+void chooseMatch(RunState &run, MatchList &list, const std::string &pattern, bool marker,
+                 unsigned long number) {
+  const std::string &current = run.currentDir;
   const DirMatch *chosen;
   size_t d;
   if (number > 0) {
@@ -106,8 +126,8 @@ void chooseMatch(MatchList &list, const std::string &current, const std::string 
     noChange();
     return;
   }
-  writeNewDirFile(chosen->path);
-  const int32_t show = activeConfig.ShowNewDir;
+  writeNewDirFile(run.newDirFile, chosen->path);
+  const int32_t show = run.config.active.ShowNewDir;
   if (show == kShowNewDirYes || (show == kShowNewDirMulti && d < list.size())) {
     std::cout << "change to ";
     writeName(std::cout, chosen->path);
@@ -115,31 +135,23 @@ void chooseMatch(MatchList &list, const std::string &current, const std::string 
   }
 }
 
-void jumpByPattern(const std::string &pattern, bool wholeTree, bool mountScan,
+void jumpByPattern(RunState &run, const std::string &pattern, bool wholeTree, bool mountScan,
                    unsigned long number) {
   validatePattern(pattern);
-  loadTree(true);
-  if (mountScan) scanMountDirs(!pattern.empty(), "");
-  if (!currentDir.empty()) lookupPath(currentDir, false, true, true);
-  if (pattern.empty()) {
-    DirNodeList view;
-    for (const DirConfigRef &entry : activeConfig.DefaultTree)
-      addViewRoot(entry->text, view);
-    if (!view.empty() && !currentDir.empty())
-      lookupPath(currentDir, false, true, true, view);
-    browseTree(view.empty() ? dirTree.rootList : view, currentDir);
-    return;
-  }
+  loadTree(run);
+  if (mountScan) scanMountDirs(run, displayScanOptions(run), !pattern.empty(), "");
+  addCurrentDir(run, run.tree.rootList);
+  if (pattern.empty()) return browseFromCurrentDir(run);
   const std::string literal = patternLiteral(pattern);
   const PatternRef expression = compilePattern(pattern);
-  readBookmarks();
-  MatchList list = collectMatches(literal, expression, wholeTree);
+  const BookmarkList bookmarks = readBookmarks(run.bookmarkFile);
+  MatchList list = collectMatches(run, bookmarks, literal, expression, wholeTree);
   const size_t count = list.size(), marker = countMarkers(list) > 0 ? 1 : 0;
-  const size_t threshold = activeConfig.ShowListThreshold;
+  const size_t threshold = run.config.active.ShowListThreshold;
   if ((number == 0 && count > threshold + marker) || number + marker > count) {
     removeMarkers(list);
-    showMatchList(list);
+    showMatchList(run, list);
     return;
   }
-  chooseMatch(list, currentDir, pattern, marker != 0, number);
+  chooseMatch(run, list, pattern, marker != 0, number);
 }

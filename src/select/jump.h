@@ -4,17 +4,17 @@
 
 #include <string>
 
-#include "select/pattern.h"
+#include "select/search.h"
+#include "tree/run_state.h"
 
-void jumpByPattern(const std::string &pattern, bool wholeTree, bool mountScan,
+// With an empty pattern, the interactive browser instead.
+void jumpByPattern(RunState &run, const std::string &pattern, bool wholeTree, bool mountScan,
                    unsigned long number);
 
-// The bookmarks that match, in file order, each found in the tree.
-MatchList matchingBookmarks(const std::string &literal, const PatternRef &expression);
-
 // Picks a match without asking: the NUMBER-th, or with 0 the one after the
-// current directory, skipping directories that vanished.
-void chooseMatch(MatchList &list, const std::string &current, const std::string &pattern,
-                 bool marker, unsigned long number);
+// current directory, skipping directories that vanished; writes it into the
+// new-directory file.
+void chooseMatch(RunState &run, MatchList &list, const std::string &pattern, bool marker,
+                 unsigned long number);
 
 #endif

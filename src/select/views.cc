@@ -1,33 +1,59 @@
 #include "select/views.h"
 
+#include <optional>
+
 #include "base/errors.h"
 #include "base/message.h"
 #include "base/paths.h"
-#include "base/globals.h"
 #include "hyper/browser.h"
 #include "hyper/drawers.h"
+#include "scan/links.h"
 #include "scan/scan_commands.h"
-#include "scan/scanner.h"
+#include "select/new_dir_file.h"
+#include "tree/lookup.h"
 
-void browseTree(const DirNodeList &roots, const std::string &selected) {
-  prepareTags();
-  HyperTreeDraw drawer(&roots);
-  browse(drawer, selected);
+namespace {
+
+void showTree(RunState &run, const DirNodeList &roots, const std::string &selected) {
+  HyperTreeDraw drawer(roots, run.tree.lastScanTime);
+  const std::optional<std::string> chosen = browse(drawer, selected, run.config.active);
+  if (chosen) writeNewDirFile(run.newDirFile, *chosen);
 }
 
-void showMatchList(const MatchList &matches) {
+// The tree of dir alone (with the current directory in it when it lies
+// below), its links resolved within it.
+DirNodeList buildDirectoryView(RunState &run, const std::string &dir) {
+  DirNodeList view;
+  addViewRoot(run, dir, view);
+  if (!run.currentDir.empty()) {
+    LookupFlags flags;
+    flags.createRoot = flags.createBelow = true;
+    flags.order = treeOrder(run.config.active);
+    lookupPath(view, run.currentDir, flags);
+  }
+  resolveLinksBelow(view);
+  return view;
+}
+
+}  // namespace
+
+void browseTree(RunState &run, const DirNodeList &roots, const std::string &selected) {
+  showTree(run, roots, selected);
+}
+
+void showMatchList(RunState &run, const MatchList &matches) {
   std::vector<std::string> entries;
   entries.reserve(matches.size());
   for (const DirMatch &match : matches) entries.push_back(match.path);
-  prepareTags();
-  HyperListDraw drawer(&entries);
-  browse(drawer, "");
+  HyperListDraw drawer(entries, run.tree.lastScanTime);
+  const std::optional<std::string> chosen = browse(drawer, "", run.config.active);
+  if (chosen) writeNewDirFile(run.newDirFile, *chosen);
 }
 
-void addViewRoot(const std::string &dir, DirNodeList &list) {
-  const std::string path = expandDirName(makeAbsolute(dir, currentDir), false, false);
+void addViewRoot(const RunState &run, const std::string &dir, DirNodeList &list) {
+  const std::string path = expandDirName(makeAbsolute(dir, run.currentDir), false, false);
   DirNodeRef root = nodeFromPath(path);
-  DirLocation found = lookupPath(path, false, false, false);
+  DirLocation found = findPath(run.tree.rootList, path);
   if (found.node)
     root->children = found.node->children;
   else
@@ -35,43 +61,26 @@ void addViewRoot(const std::string &dir, DirNodeList &list) {
   list.push_back(root);
 }
 
-DirNodeList buildDirectoryView(const std::string &dir) {
-  DirNodeList view;
-  if (!dir.empty()) {
-    addViewRoot(dir, view);
-    if (!currentDir.empty()) lookupPath(currentDir, false, true, true, view);
-  } else {
-    if (currentDir.empty())
-      throw ErrorGenericCommandLine(_("cannot determine current directory"));
-    addViewRoot(currentDir, view);
-  }
-  resolveLinksBelow(view);
-  return view;
-}
-
-void showDirectoryTree(const std::string &dir, bool mountScan, bool rescanFirst) {
+void showDirectoryTree(RunState &run, const std::string &dir, bool mountScan,
+                       bool rescanFirst) {
   std::string path;
   if (!dir.empty()) {
-    path = expandDirName(makeAbsolute(dir, currentDir), false, false);
+    path = expandDirName(makeAbsolute(dir, run.currentDir), false, false);
   } else {
-    path = currentDir;
-    if (path.empty())
-      throw ErrorGenericCommandLine(_("cannot determine current directory"));
+    path = run.currentDir;
+    if (path.empty()) throw ErrorGenericCommandLine(_("cannot determine current directory"));
   }
-  if (rescanFirst || !lookupPath(path, false, false, false).node)
-    scanForTreeCommand(path, false);
+  ScanOptions options = displayScanOptions(run);
+  if (rescanFirst || !findPath(run.tree.rootList, path).node)
+    scanForTreeCommand(run, path, false, options);
   // The prefix is the directory as the mount entries spell it: absolute.
-  if (mountScan) scanMountDirs(false, dir.empty() ? dir : path);
-  prepareTags();
-  const DirNodeList view = buildDirectoryView(path);
-  HyperTreeDraw drawer(view.empty() ? &dirTree.rootList : &view);
-  browse(drawer, "");
+  if (mountScan) scanMountDirs(run, options, false, dir.empty() ? dir : path);
+  const DirNodeList view = buildDirectoryView(run, path);
+  showTree(run, view.empty() ? run.tree.rootList : view, "");
 }
 
-void showWholeTree(bool mountScan, bool rescanFirst) {
-  if (rescanFirst) rescanTree(false);
-  if (mountScan) scanMountDirs(false, "");
-  prepareTags();
-  HyperTreeDraw drawer(&dirTree.rootList);
-  browse(drawer, "");
+void showWholeTree(RunState &run, bool mountScan, bool rescanFirst) {
+  if (rescanFirst) rescanTree(run, false, QuietOverride::None);
+  if (mountScan) scanMountDirs(run, displayScanOptions(run), false, "");
+  showTree(run, run.tree.rootList, "");
 }

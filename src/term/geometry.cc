@@ -2,7 +2,6 @@
 
 #include <curses.h>
 
-#include "config/reader.h"
 
 namespace {
 WindowRect rectOf(int left, int top, int right, int bottom) {
@@ -51,5 +50,5 @@ void layoutRect(int id, int mode, bool scrollBars, int L, int C, WindowRect &r) 
 }
 
 void zqGeometryManager::computeRect(int id, WindowRect &r) {
-  layoutRect(id, layoutMode, activeConfig.ScrollBar, LINES, COLS, r);
+  layoutRect(id, layoutMode, scrollBars_, LINES, COLS, r);
 }

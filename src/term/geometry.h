@@ -23,9 +23,14 @@ class NCGeometryManagerBase {
 
 class zqGeometryManager : public NCGeometryManagerBase {
  public:
-  explicit zqGeometryManager(int mode = 3) : NCGeometryManagerBase(mode) {}
-  // Uses LINES and COLS and the ScrollBar setting of the active configuration.
+  // Without scroll bars every mode lays the windows out as the plain one.
+  zqGeometryManager(int mode, bool scrollBars)
+      : NCGeometryManagerBase(mode), scrollBars_(scrollBars) {}
+  // Uses LINES and COLS.
   void computeRect(int id, WindowRect &r) override;
+
+ private:
+  const bool scrollBars_;
 };
 
 // The layout table itself: window id in mode on a lines x cols screen; the

@@ -1,26 +1,12 @@
-// The title line (also the find input line) and the status line: one-line
-// windows with pages of text. The status line shows the target of the
-// highlighted link, a hint and key-help pages that a click turns.
+// The title line and the status line: one-line windows with pages of text.
+// The status line shows the target of the highlighted link, a hint and
+// key-help pages that a click turns.
 #ifndef VOK_TERM_STATUS_H
 #define VOK_TERM_STATUS_H
 
 #include <string>
 
-#include "term/find_entry.h"
 #include "term/window.h"
-
-// What find mode searches: the window with the links.
-class SomethingWithFind {
- public:
-  virtual bool linksMode() = 0;
-  virtual void find(const std::string &text, bool backward) = 0;
-  virtual void findPrev(const std::string &text) = 0;
-  virtual void findNext(const std::string &text) = 0;
-  virtual void select() = 0;
-  // Only F9, F10 and ^C are acted on.
-  virtual void passKey(int key) = 0;
-  virtual ~SomethingWithFind() = default;
-};
 
 class StatusWindowBase : public NCPlainWindow {
  public:
@@ -30,6 +16,7 @@ class StatusWindowBase : public NCPlainWindow {
   // Keeps the page: a help page stays up when the text changes.
   virtual void setText(const std::string &s);
   virtual void nextPage();
+  // A vi count typed before a search, for lines that search.
   virtual void setRepeatCount(int) {}
   virtual void drawPage(int page) = 0;  // -1: the current page
 
@@ -61,31 +48,6 @@ class zqStatusWindow : public StatusWindowBase {
   struct NoCreate {};
   zqStatusWindow(NCScreenManager &manager, NoCreate)
       : StatusWindowBase(manager, kTitleLine) {}
-};
-
-// The title line that edits the search text while find mode lasts; it is
-// then the manager's input and cursor window.
-class zqStatusWindowWithFind : public zqStatusWindow {
- public:
-  explicit zqStatusWindowWithFind(NCScreenManager &manager);
-  void processKey(int key) override;
-  void placeCursor() override;
-  void setRepeatCount(int count) override { repeatCount = count; }
-  void drawPage(int page) override;
-
-  FindEntry entry;
-  bool findMode = false;
-  int repeatCount = 1;
-  SomethingWithFind *target = nullptr;
-
- private:
-  void startFind(int key);
-  void findKey(int key);
-  void leave();
-  void accept();
-  void finishVi();
-  void popWindows();
-  void endDisplay();
 };
 
 class zqURLWindow : public StatusWindowBase {

@@ -11,10 +11,16 @@
 #include "base/errors.h"
 #include "term/glyphs.h"
 
-TerminalState terminalState;
 DisplayAttributes displayAttributes;
 
 namespace {
+
+// The session that owns the terminal, for the signal paths, which cannot
+// be handed one.
+CursesSession *activeSession = nullptr;
+void (*resizeCallback)() = nullptr;
+// The terminal modes are set once, by the first window prepared.
+bool modesSet = false;
 
 volatile sig_atomic_t interruptPending = 0;
 volatile sig_atomic_t resizePending = 0;
@@ -36,20 +42,22 @@ void install(int signal, void (*handler)(int)) {
 
 void resizeNow() {
   struct winsize size;
-  if (!terminalState.resizeCallback || ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0)
-    return;
+  if (!resizeCallback || ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) return;
   resizeterm(size.ws_row, size.ws_col);
   wrefresh(curscr);
-  terminalState.resizeCallback();
+  resizeCallback();
+}
+
+void endActiveSession() {
+  if (activeSession) activeSession->end();
 }
 
 }  // namespace
 
-void startCurses(bool throwIfRedirected) {
-  if (terminalState.started) return;
-  terminalState.redirected = !isatty(STDOUT_FILENO) || !isatty(STDIN_FILENO);
-  if (terminalState.redirected && throwIfRedirected) throw ErrorIORedirect();
-  if (!terminalState.redirected) {
+CursesSession::CursesSession(bool throwIfRedirected) {
+  redirected_ = !isatty(STDOUT_FILENO) || !isatty(STDIN_FILENO);
+  if (redirected_ && throwIfRedirected) throw ErrorIORedirect();
+  if (!redirected_) {
     install(SIGINT, onInterrupt);
     install(SIGWINCH, onWindowResize);
     install(SIGTERM, onEndingSignal);
@@ -57,30 +65,18 @@ void startCurses(bool throwIfRedirected) {
     initscr();
     mousemask(ALL_MOUSE_EVENTS, nullptr);
   }
-  terminalState.started = true;
+  started_ = true;
+  activeSession = this;
 }
 
-void prepareWindow(WINDOW *w) {
-  if (terminalState.redirected) return;
-  if (w) keypad(w, TRUE);
-  if (!terminalState.modesSet) {
-    terminalState.modesSet = true;
-    nonl();
-    cbreak();
-    noecho();
-    typeahead(-1);
-    raw();
-    if (has_colors()) start_color();
-  }
-  if (w) intrflush(w, FALSE);
-}
-
-void endCurses() {
-  if (!terminalState.started) return;
-  terminalState.resizeCallback = nullptr;
-  terminalState.started = false;
-  if (terminalState.redirected) return;
-  if (terminalState.modesSet) {
+void CursesSession::end() {
+  if (!started_) return;
+  if (activeSession == this) activeSession = nullptr;
+  resizeCallback = nullptr;
+  started_ = false;
+  if (redirected_) return;
+  if (modesSet) {
+    modesSet = false;
     char name[] = "sgr0";
     char *reset = tigetstr(name);
     if (reset && reset != reinterpret_cast<char *>(-1)) putp(reset);
@@ -92,7 +88,22 @@ void endCurses() {
   endwin();
 }
 
-void setResizeCallback(void (*callback)()) { terminalState.resizeCallback = callback; }
+void prepareWindow(WINDOW *w) {
+  if (activeSession && activeSession->redirected()) return;
+  if (w) keypad(w, TRUE);
+  if (!modesSet) {
+    modesSet = true;
+    nonl();
+    cbreak();
+    noecho();
+    typeahead(-1);
+    raw();
+    if (has_colors()) start_color();
+  }
+  if (w) intrflush(w, FALSE);
+}
+
+void setResizeCallback(void (*callback)()) { resizeCallback = callback; }
 
 bool signalPending() { return interruptPending || resizePending || endingSignal; }
 
@@ -101,25 +112,18 @@ void handlePendingSignals() {
   // would have ended it.
   if (endingSignal) {
     const int signal = endingSignal;
-    endCurses();
+    endActiveSession();
     ::signal(signal, SIG_DFL);
     raise(signal);
     _exit(128 + signal);
   }
   if (interruptPending) {
     interruptPending = 0;
-    if (terminalState.started) {
-      if (!terminalState.redirected) {
-        clear();
-        refresh();
-      }
-      endCurses();
-    }
-    exit(0);
+    throw DisplayInterrupted();
   }
   if (resizePending) {
     resizePending = 0;
-    if (!terminalState.redirected) resizeNow();
+    if (activeSession && !activeSession->redirected()) resizeNow();
   }
 }
 
@@ -129,7 +133,7 @@ bool terminalLost() {
 }
 
 void endOnHangup() {
-  endCurses();
+  endActiveSession();
   signal(SIGHUP, SIG_DFL);
   raise(SIGHUP);
   _exit(128 + SIGHUP);
@@ -185,7 +189,7 @@ void fillGraphicGlyphs(bool graphicChar) {
 void drawGraphicChar(WINDOW *w, int index) { waddch(w, GraphicCharTable[index].glyph); }
 
 void computeDisplayAttributes(const ProfileConfig &config) {
-  const bool colors = !terminalState.redirected && terminalState.started && has_colors();
+  const bool colors = activeSession && !activeSession->redirected() && has_colors();
   for (int k = 0; k < kAttrSlotCount; ++k) {
     const ScreenAttr &attr = config.attrs[k];
     if (colors) {

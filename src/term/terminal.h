@@ -7,42 +7,50 @@
 
 #include "config/profile.h"
 
-struct TerminalState {
-  bool started = false;
-  bool redirected = false;  // stdin or stdout is no terminal: no curses at all
-  bool modesSet = false;
-  void (*resizeCallback)() = nullptr;
-};
-extern TerminalState terminalState;
-
-// Throws ErrorIORedirect (before any curses call) when standard input or
-// output is not a terminal and throwIfRedirected is set. The signal
-// handlers are installed before initscr, so curses keeps its hands off them.
-void startCurses(bool throwIfRedirected);
-void prepareWindow(WINDOW *w);
-// Safe to call when never started or already ended.
-void endCurses();
-void setResizeCallback(void (*callback)());
-
-// Owns the terminal for a scope: whatever leaves it, normally or by an
-// exception, gives the terminal back.
+// Owns the terminal for a scope: whatever leaves it, normally, by an
+// exception or by a signal that ends the program, gives the terminal back.
+// One session at a time.
 class CursesSession {
  public:
-  explicit CursesSession(bool throwIfRedirected) { startCurses(throwIfRedirected); }
-  ~CursesSession() { endCurses(); }
+  // Takes the terminal. When standard input or output is not a terminal it
+  // throws ErrorIORedirect before any curses call if throwIfRedirected is
+  // set, and otherwise goes on with every curses call skipped. The signal
+  // handlers are installed before initscr, so curses keeps its hands off
+  // them.
+  explicit CursesSession(bool throwIfRedirected);
+  ~CursesSession() { end(); }
   CursesSession(const CursesSession &) = delete;
   CursesSession &operator=(const CursesSession &) = delete;
+
+  // Gives the terminal back; safe to call again.
+  void end();
+  bool started() const { return started_; }
+  bool redirected() const { return redirected_; }
+
+ private:
+  bool started_ = false;
+  bool redirected_ = false;  // stdin or stdout is no terminal: no curses at all
 };
 
+// Keypad keys for the window and, the first time, the terminal modes the
+// display needs. Nothing in a session without a terminal.
+void prepareWindow(WINDOW *w);
+void setResizeCallback(void (*callback)());
+
+// An interrupt (SIGINT) while a display runs: the event loop throws this,
+// and the display ends as if the user had quit.
+struct DisplayInterrupted {};
+
 // The handlers only record the signal; the event loop calls this before
-// every read. An interrupt restores the terminal and exits with status 0;
-// a size change resizes curses and calls the resize callback.
+// every read. An interrupt throws DisplayInterrupted; a size change resizes
+// curses and calls the resize callback; SIGTERM and SIGHUP give the
+// terminal back and end the program as the signal would.
 void handlePendingSignals();
 bool signalPending();
 
 // Standard input has hung up (the terminal is gone), so reads fail at once.
 bool terminalLost();
-// Restores what can be restored and ends the process as SIGHUP would.
+// Gives the terminal back and ends the process as SIGHUP would.
 [[noreturn]] void endOnHangup();
 
 void fillGraphicGlyphs(bool graphicChar);

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "base/message.h"
-#include "config/reader.h"
+#include "term/keys.h"
 
 NCScreenManager *NCScreenManager::current = nullptr;
 
@@ -86,7 +86,9 @@ bool repeatMultiClick(NCWindowBase &window, MEVENT &event) {
 
 // ---- the screen manager ----
 
-NCScreenManager::NCScreenManager(NCGeometryManagerBase &geometry) : geometry(&geometry) {
+NCScreenManager::NCScreenManager(NCGeometryManagerBase &geometryManager,
+                                 const DisplaySettings &displaySettings)
+    : geometry(&geometryManager), settings(displaySettings) {
   current = this;
   setResizeCallback([] {
     if (current) current->resizeAll();
@@ -230,7 +232,7 @@ void NCScreenManager::eventLoop() {
   // A read that waits at most the scroll rate, as halfdelay would give, but
   // without its cbreak mode: that would let ^C, ^Z and ^\ raise signals
   // again instead of reaching the windows as keys.
-  const uint32_t rate = activeConfig.MouseScrollRate;
+  const uint32_t rate = settings.mouseScrollRate;
   keyDelay = rate != 0 ? static_cast<int>(std::min<uint32_t>(rate, 255)) * 100 : -1;
   NCWindowBase *held = nullptr;
   MEVENT heldEvent = {};
@@ -252,10 +254,11 @@ void NCScreenManager::eventLoop() {
 
 // ---- the concrete manager ----
 
-zqScreenManager::zqScreenManager(NCGeometryManagerBase &geometry)
-    : NCScreenManager(geometry) {
+zqScreenManager::zqScreenManager(NCGeometryManagerBase &geometryManager,
+                                 const ProfileConfig &config)
+    : NCScreenManager(geometryManager, DisplaySettings::of(config)) {
   prepareWindow(stdscr);
-  computeDisplayAttributes(activeConfig);
+  computeDisplayAttributes(config);
 }
 
 void zqScreenManager::resizeAll() {
@@ -278,7 +281,7 @@ WINDOW *zqScreenManager::keyWindow() {
 }
 
 int zqScreenManager::readKey() {
-  const int keySet = activeConfig.KeyBinding;
+  const int keySet = settings.keySet;
   bool prefix = false;
   for (;;) {
     int key = NCScreenManager::readKey();
@@ -289,12 +292,12 @@ int zqScreenManager::readKey() {
       continue;
     }
     if (key == KEY_RESIZE) continue;
-    if (key == KEY_F(8) || (key == 18 && keySet == kKeysDefault) ||
-        (key == 12 && keySet == kKeysVi)) {
+    if (key == KEY_F(8) || (key == kCtrlR && keySet == kKeysDefault) ||
+        (key == kCtrlL && keySet == kKeysVi)) {
       redrawAll();
       continue;
     }
-    if (key == 6 && keySet == kKeysDefault) {
+    if (key == kCtrlF && keySet == kKeysDefault) {
       prefix = !prefix;
       if (prefixWindow) prefixWindow->showPrefix('F', prefix);
       continue;

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "term/display_settings.h"
 #include "term/geometry.h"
 #include "term/terminal.h"
 
@@ -63,7 +64,7 @@ class NCPlainWindow : public NCWindowBase {
 class NCScreenManager {
  public:
   // Becomes the manager that terminal size changes are forwarded to.
-  explicit NCScreenManager(NCGeometryManagerBase &geometry);
+  NCScreenManager(NCGeometryManagerBase &geometry, const DisplaySettings &settings);
   NCScreenManager(const NCScreenManager &) = delete;
   NCScreenManager &operator=(const NCScreenManager &) = delete;
 
@@ -86,6 +87,7 @@ class NCScreenManager {
   void pushCursorWindow(NCWindowBase *w);
 
   NCGeometryManagerBase *geometry;
+  const DisplaySettings settings;
   NCWindowBase *inputWindow = nullptr;
   NCWindowBase *cursorWindow = nullptr;
   NCWindowBase *prefixWindow = nullptr;
@@ -108,9 +110,8 @@ class NCScreenManager {
 
 class zqScreenManager : public NCScreenManager {
  public:
-  // Prepares stdscr and computes the display attributes from the active
-  // configuration.
-  explicit zqScreenManager(NCGeometryManagerBase &geometry);
+  // Prepares stdscr and computes the display attributes from the profile.
+  zqScreenManager(NCGeometryManagerBase &geometry, const ProfileConfig &config);
   // Below 50 columns or 10 lines only a request to make the screen bigger
   // is shown, and keys are dropped until a resize gives the room back.
   void resizeAll() override;

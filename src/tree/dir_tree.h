@@ -1,6 +1,6 @@
 // The in-memory snapshot of the directory tree: nodes for directories and
-// links to directories (never files), the program-wide list of roots, and
-// the lookup of a node by its full path.
+// links to directories (never files), the list of roots, the order of
+// siblings and the walk over all nodes.
 #ifndef VOK_TREE_DIR_TREE_H
 #define VOK_TREE_DIR_TREE_H
 
@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "tree/node_pool.h"
 
 enum SkipState : uint8_t { SkipNone = 0, SkipSkipped = 1, SkipAdded = 2 };
 enum UnreadableState : uint8_t { ReadOk = 0, ReadCannotEnter = 1, ReadCannotList = 2 };
@@ -28,29 +30,6 @@ inline bool isLinkMode(uint16_t mode) { return (mode & 0xF000) == 0xA000; }
 
 struct DirNode;
 using DirNodeRef = std::shared_ptr<DirNode>;
-
-// Children lists draw their storage from pools of equal slots (up to 32
-// children; longer lists use the heap), which spares a million lists as
-// many calls to malloc and its bookkeeping.
-void *takeListStorage(size_t bytes);
-void giveListStorage(void *storage, size_t bytes);
-template <class T>
-struct ListAllocator {
-  using value_type = T;
-  ListAllocator() = default;
-  template <class U>
-  ListAllocator(const ListAllocator<U> &) {}  // NOLINT: rebinding is implicit
-  T *allocate(size_t n) { return static_cast<T *>(takeListStorage(n * sizeof(T))); }
-  void deallocate(T *p, size_t n) { giveListStorage(p, n * sizeof(T)); }
-  template <class U>
-  bool operator==(const ListAllocator<U> &) const {
-    return true;
-  }
-  template <class U>
-  bool operator!=(const ListAllocator<U> &) const {
-    return false;
-  }
-};
 using DirNodeList = std::vector<DirNodeRef, ListAllocator<DirNodeRef>>;
 
 struct DirNode {
@@ -111,20 +90,22 @@ struct DirNode {
   uint8_t scanHint = 0;
 };
 
-// A new empty node. Nodes come from a pool of large blocks, one
-// allocation each with their shared count: a tree of a million directories
-// costs a million small allocations otherwise, and as many page faults.
+// A new empty node, from the node pool.
 DirNodeRef newDirNode();
 
-// A node for a directory entry; only directories, links and entries of
-// unknown type cost an lstat. Others come back with modes 0.
-DirNodeRef nodeFromEntry(const struct dirent &entry);
+// A node for the directory, link or other file at path (relative names
+// against the working directory), with the status refreshStatus reads.
 DirNodeRef nodeFromPath(const std::string &path);
 
-// The sibling order: bytewise with CaseSensitiveSort, strcasecmp otherwise.
-bool compareNames(const DirNode &a, const DirNode &b);
-// Stable; does nothing unless SortTree is on.
-void sortChildren(DirNodeList &list);
+// The order of siblings, from the SortTree and CaseSensitiveSort settings.
+struct TreeOrder {
+  bool sorted = true;
+  bool caseSensitive = false;
+};
+// Bytewise with caseSensitive, strcasecmp otherwise.
+bool compareNames(const DirNode &a, const DirNode &b, const TreeOrder &order);
+// Stable; does nothing unless the order is sorted.
+void sortChildren(DirNodeList &list, const TreeOrder &order);
 
 // parent's path joined with a child name, as every walk builds full paths.
 std::string childPath(const std::string &parent, const std::string &name);
@@ -160,28 +141,18 @@ void walkTree(const DirNodeList &roots, Visit visit) {
   }
 }
 
-struct DirLocation {
-  DirNodeRef node;
-  std::string path;
-};
-
 struct DirTree {
   DirNodeList rootList;
   int64_t lastScanTime = 0;
+  // Set by every completed full or smart scan of this run: the tree was
+  // just read from the disk in full, and a scan of a part of it would find
+  // nothing new.
+  bool treeScanned = false;
 };
-extern DirTree dirTree;
 
-// Hands the tree to a pointer that is never freed: freeing a million nodes
-// one by one at exit only delays the shell, and the system reclaims them.
-void keepTreeUntilExit();
-
-// Finds the node whose full path is `path` among the roots of `roots`.
-// With createBelow, missing levels below the deepest existing directory are
-// added as SkipAdded nodes and that deepest directory is returned; with
-// createRoot, a path under no root becomes a new root. respectRules keeps
-// both from creating where scans would not go. May change the working
-// directory. Returns an empty location (null node) when nothing is found.
-DirLocation lookupPath(const std::string &path, bool respectRules, bool createRoot,
-                       bool createBelow, DirNodeList &roots = dirTree.rootList);
+// Hands the tree's nodes to a pointer that is never freed: freeing a
+// million nodes one by one at exit only delays the shell, and the system
+// reclaims them.
+void keepTreeUntilExit(DirTree &tree);
 
 #endif

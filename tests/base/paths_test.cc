@@ -158,4 +158,14 @@ TEST(PathsTest, CurrentDirAndLinks) {
   EXPECT_EQ(getCurrentDir(), "");
 }
 
+TEST(UnescapeEntryTest, BackslashesMakeBytesLiteral) {
+  EXPECT_EQ(unescapeEntry("/a\\*b"), "/a*b");
+  EXPECT_EQ(unescapeEntry("/\\x41\\x6a"), "/Aj");
+  EXPECT_EQ(unescapeEntry("/a\\\\b"), "/a\\b");
+  EXPECT_EQ(unescapeEntry("/end\\"), "/end");
+  EXPECT_EQ(unescapeEntry(""), "");
+  for (const char *bad : {"/\\x", "/\\x4", "/\\xZZ", "/\\x4g"})
+    EXPECT_THROW(unescapeEntry(bad), ErrorRange) << bad;
+}
+
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "config/reader.h"
 
 namespace {
 
@@ -59,23 +58,21 @@ TEST(DirConfigTest, AddingKeepsOrMovesEntriesWithTheSameText) {
   EXPECT_EQ(mounts[0]->options, std::vector<int>{kMountSkip});
 }
 
-TEST(DirConfigTest, ActiveListTests) {
-  ProfileConfig saved = activeConfig;
-  activeConfig = ProfileConfig();
-  EXPECT_TRUE(matchesSkipDir("/proc"));
-  EXPECT_TRUE(matchesSkipDir("/dev"));
-  EXPECT_FALSE(matchesSkipDir("/proc/1"));
-  EXPECT_FALSE(matchesSkipDir("/devices"));
-  activeConfig.SkipDir.push_back(std::make_shared<DirConfig>("/proc/*", false, false, false));
-  EXPECT_TRUE(matchesSkipDir("/proc/1"));
-  activeConfig.StartDir.push_back(std::make_shared<DirConfig>("/s*", false, false, false));
-  EXPECT_TRUE(isStartDir("/s*"));
-  EXPECT_FALSE(isStartDir("/src")) << "start directories compare byte for byte";
-  activeConfig.MountDir.push_back(
-      std::make_shared<MountDirConfig>("/mnt/*", std::vector<int>{}));
-  EXPECT_TRUE(matchesMountDir("/mnt/usb"));
-  EXPECT_FALSE(matchesMountDir("/mnt"));
-  activeConfig = saved;
+TEST(DirConfigTest, ListTests) {
+  DirList skip, start;
+  MountDirList mounts;
+  EXPECT_TRUE(matchesSkipDir(skip, "/proc"));
+  EXPECT_TRUE(matchesSkipDir(skip, "/dev"));
+  EXPECT_FALSE(matchesSkipDir(skip, "/proc/1"));
+  EXPECT_FALSE(matchesSkipDir(skip, "/devices"));
+  skip.push_back(std::make_shared<DirConfig>("/proc/*", false, false, false));
+  EXPECT_TRUE(matchesSkipDir(skip, "/proc/1"));
+  start.push_back(std::make_shared<DirConfig>("/s*", false, false, false));
+  EXPECT_TRUE(isStartDir(start, "/s*"));
+  EXPECT_FALSE(isStartDir(start, "/src")) << "start directories compare byte for byte";
+  mounts.push_back(std::make_shared<MountDirConfig>("/mnt/*", std::vector<int>{}));
+  EXPECT_TRUE(matchesMountDir(mounts, "/mnt/usb"));
+  EXPECT_FALSE(matchesMountDir(mounts, "/mnt"));
 }
 
 }  // namespace

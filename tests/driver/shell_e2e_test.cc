@@ -3,16 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "base/globals.h"
 #include "select/bookmarks.h"
 #include "support/run_vok.h"
-#include "tree/dir_tree.h"
-#include "tree/tree_file.h"
+#include "support/saved_tree.h"
 
 namespace {
 
@@ -285,18 +282,9 @@ TEST(HostileNamesTest, ScanJumpAndBookmarkThroughShells) {
     EXPECT_EQ(result.err, "") << args[0];
   }
   // The saved tree gives every name back, and only the directories.
-  gzFile gz = gzopen(vok.dir().file("tree.gz").c_str(), "rb");
-  std::string image(1 << 20, '\0');
-  image.resize(
-      static_cast<size_t>(gzread(gz, &image[0], static_cast<unsigned>(image.size()))));
-  gzclose(gz);
-  decodeTree(image);
-  std::vector<std::string> saved;
-  walkTree(dirTree.rootList, [&](const DirNodeRef &, const std::string &path) {
-    if (path != t) saved.push_back(path);
-    return true;
-  });
-  dirTree.rootList.clear();
+  std::vector<std::string> saved =
+      treePaths(savedTreeOf(vok.dir().file("tree.gz")).rootList);
+  saved.erase(std::remove(saved.begin(), saved.end(), t), saved.end());
   std::vector<std::string> expected = paths;
   std::sort(saved.begin(), saved.end());
   std::sort(expected.begin(), expected.end());
@@ -326,9 +314,8 @@ TEST(HostileNamesTest, ScanJumpAndBookmarkThroughShells) {
   std::vector<std::string> add = {"-ba"};
   add.insert(add.end(), paths.begin(), paths.end());
   ASSERT_EQ(vok.run(add).status, 0);
-  bookmarkFile = vok.dir().file("bookmarks");
-  readBookmarks();
-  EXPECT_TRUE(bookmarkList == paths) << "the bookmarks read back as written";
+  EXPECT_TRUE(readBookmarks(vok.dir().file("bookmarks")) == paths)
+      << "the bookmarks read back as written";
 }
 
 }  // namespace

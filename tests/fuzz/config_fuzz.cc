@@ -2,7 +2,6 @@
 // run takes: the file read into the profile table (errors echoed, the
 // prompt after them answered), each profile activated and shown.
 #include "base/errors.h"
-#include "base/globals.h"
 #include "config/display.h"
 #include "config/reader.h"
 #include "fuzz/fuzz_support.h"
@@ -11,20 +10,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   prepareFuzzing();
   const std::string file =
       scratchFile("config", std::string(reinterpret_cast<const char *>(data), size));
-  profileTable.clear();
-  profileTable["*"] = builtinDefaults;
+  ProfileTable profiles;
+  profiles["*"] = ProfileConfig();
   try {
-    readConfigFile(file, false, false);
+    ConfigReader(profiles, scratchPath("")).readFile(file, false, false);
   } catch (const ErrorBase &) {
     return 0;  // an unknown command ends the run, as it should
   }
-  for (const auto &profile : profileTable) {
-    activeConfig = profile.second;
-    selectedProfile = profile.first;
-    showConfig();
-    showConfigAttr();
+  for (const auto &profile : profiles) {
+    showConfig(profile.second, profile.first);
+    showConfigAttr(profile.second, profile.first);
   }
-  activeConfig = builtinDefaults;
-  selectedProfile = "vok";
   return 0;
 }

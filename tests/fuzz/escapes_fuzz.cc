@@ -2,7 +2,6 @@
 #include "base/errors.h"
 #include "base/paths.h"
 #include "fuzz/fuzz_support.h"
-#include "scan/scanner.h"
 #include "select/bookmarks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

@@ -9,8 +9,6 @@
 #include <iostream>
 #include <streambuf>
 
-#include "base/globals.h"
-#include "config/reader.h"
 
 namespace {
 
@@ -46,18 +44,12 @@ void prepareFuzzing() {
   if (!mkdtemp(&pattern[0])) abort();
   scratchDir = pattern;
   atexit(removeScratch);
-  homeDir = scratchDir + "/";
-  currentDir = scratchDir;
-  configFile = scratchDir + "/config";
-  treeFile = scratchDir + "/tree.gz";
-  bookmarkFile = scratchDir + "/bookmarks";
-  newDirFile = scratchDir + "/newdir";
-  profileTable["*"] = builtinDefaults;
-  activeConfig = builtinDefaults;
 }
 
+std::string scratchPath(const std::string &name) { return scratchDir + "/" + name; }
+
 std::string scratchFile(const std::string &name, const std::string &bytes) {
-  const std::string path = scratchDir + "/" + name;
+  const std::string path = scratchPath(name);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out) abort();

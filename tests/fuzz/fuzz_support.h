@@ -13,10 +13,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
 // Once per process: std::cout and std::cerr discard what they get,
-// standard input reads as empty, the data file names point into a fresh
-// scratch directory (removed at exit) and the built-in defaults are active.
+// standard input reads as empty, and a fresh scratch directory (removed at
+// exit) takes the files the code under test reads.
 void prepareFuzzing();
 
+// The path of a file of that name in the scratch directory.
+std::string scratchPath(const std::string &name);
 // Writes the bytes to a file of that name in the scratch directory.
 std::string scratchFile(const std::string &name, const std::string &bytes);
 

@@ -4,11 +4,9 @@
 #include <algorithm>
 
 #include "base/errors.h"
-#include "base/globals.h"
 #include "base/pattern.h"
-#include "config/reader.h"
 #include "fuzz/fuzz_support.h"
-#include "select/pattern.h"
+#include "select/search.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   prepareFuzzing();
@@ -36,18 +34,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   }
   const std::string literal = patternLiteral(pattern);
   const PatternRef expression = compilePattern(pattern);
-  currentDir = nodes.size() > 1 ? "/r/" + nodes[1]->name : "/r";
-  activeConfig.FuzzySize = 5;
+  const std::string current = nodes.size() > 1 ? "/r/" + nodes[1]->name : "/r";
+  const uint32_t fuzzySize = 5;
   MatchList list;
-  searchTree(list, literal, expression, true, roots);
+  searchTree(list, roots, literal, expression, current, fuzzySize);
   for (const DirMatch &match : list) {
     if (match.isCurrent || match.score != 0) continue;
     if (!literalInLastComponent(literal, match.path) ||
         !matchesPattern(expression, match.path))
       propertyBroken("an exact match does not match", pattern);
   }
-  fuzzySearch(list, literal, roots);
-  if (list.size() > activeConfig.FuzzySize)
+  fuzzySearch(list, roots, literal, fuzzySize);
+  if (list.size() > fuzzySize)
     propertyBroken("too many approximate matches", pattern);
   for (size_t i = 0; i < list.size(); ++i) {
     if (list[i].score != fuzzyScore(literal, list[i].node->name))
@@ -55,7 +53,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (i > 0 && list[i - 1].score > list[i].score)
       propertyBroken("approximate matches out of order", pattern);
   }
-  activeConfig.FuzzySize = builtinDefaults.FuzzySize;
-  currentDir.clear();
   return 0;
 }

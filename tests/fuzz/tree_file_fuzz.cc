@@ -6,15 +6,14 @@
 #include <cstdlib>
 
 #include "base/errors.h"
-#include "base/globals.h"
 #include "fuzz/fuzz_support.h"
 #include "tree/dir_tree.h"
 #include "tree/tree_file.h"
 
 namespace {
 
-void writeCompressed(const std::string &bytes) {
-  gzFile gz = gzopen(treeFile.c_str(), "wb");
+void writeCompressed(const std::string &file, const std::string &bytes) {
+  gzFile gz = gzopen(file.c_str(), "wb");
   if (!gz || (!bytes.empty() &&
               gzwrite(gz, bytes.data(), static_cast<unsigned>(bytes.size())) <= 0))
     abort();
@@ -26,24 +25,25 @@ void writeCompressed(const std::string &bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   prepareFuzzing();
   const std::string bytes(reinterpret_cast<const char *>(data), size);
+  const std::string file = scratchPath("tree.gz");
   for (int form = 0; form < 3; ++form) {
     try {
+      DirTree tree;
       if (form == 0) {
-        decodeTree(bytes);
+        decodeTree(bytes, tree);
       } else {
         if (form == 1)
           scratchFile("tree.gz", bytes);
         else
-          writeCompressed(bytes);
-        if (readTreeFile() != TreeFileState::Loaded) continue;
+          writeCompressed(file, bytes);
+        if (readTreeFile(file, tree) != TreeFileState::Loaded) continue;
       }
-      const std::string image = encodeTree();
-      dirTree.rootList.clear();
-      decodeTree(image);
-      if (encodeTree() != image) propertyBroken("a loaded tree saves differently", bytes);
+      const std::string image = encodeTree(tree);
+      DirTree again;
+      decodeTree(image, again);
+      if (encodeTree(again) != image) propertyBroken("a loaded tree saves differently", bytes);
     } catch (const ErrorBase &) {
     }
-    dirTree.rootList.clear();
   }
   return 0;
 }

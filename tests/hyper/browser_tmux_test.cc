@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "base/globals.h"
 #include "support/run_vok.h"
 #include "support/tmux_screen.h"
 #include "tree/dir_tree.h"
@@ -369,10 +368,9 @@ TEST_F(BrowserTest, ATreeOfTwoHundredThousandDirectories) {
       d->children.push_back(dir("e" + std::to_string(10000 + j)));
     model->children.push_back(d);
   }
-  dirTree.rootList = {model};
-  treeFile = vok.dir().file("tree.gz");
-  saveTree();
-  dirTree.rootList.clear();
+  DirTree tree;
+  tree.rootList = {model};
+  saveTree(vok.dir().file("tree.gz"), tree);
   auto screen = show({"-T"}, 100, 30);
   ASSERT_TRUE(titled(*screen, 28)) << showScreen(screen->capture());
   screen->keys({"End"});

@@ -47,8 +47,6 @@ class DrawersTest : public ::testing::Test {
   void SetUp() override {
     setenv("TZ", "UTC", 1);
     tzset();
-    dirTree.lastScanTime = 0;
-    prepareTags();
   }
 };
 
@@ -56,7 +54,7 @@ class DrawersTest : public ::testing::Test {
 TEST_F(DrawersTest, TreeLinesConnectorsAndLinks) {
   DirNodeList roots = {node(
       "/home/user", {node("doc", {node("old"), node("new")}), node("src"), node("tmp")})};
-  HyperTreeDraw drawer(&roots);
+  HyperTreeDraw drawer(roots, 0);
   HyperDocument doc(drawer);
   Rendered r = render(doc);
   const std::vector<std::string> expected = {
@@ -70,8 +68,8 @@ TEST_F(DrawersTest, TreeLinesConnectorsAndLinks) {
   EXPECT_EQ(r.attrs[2], "nnnnnnnnnnnnnddd");
   EXPECT_EQ(doc.rows, 4);
   EXPECT_EQ(doc.cols, 22);
-  EXPECT_EQ(lineCount, 4);
-  EXPECT_EQ(widestLine, 22);
+  EXPECT_EQ(drawer.lineCount, 4);
+  EXPECT_EQ(drawer.widestLine, 22);
   EXPECT_TRUE(drawer.verticals.empty());
   EXPECT_EQ(doc.title, "vok 0.1.0   Last scan: Jan  1  00:00");
   const char *targets[] = {"/home/user",         "/home/user/doc", "/home/user/doc/old",
@@ -110,7 +108,7 @@ TEST_F(DrawersTest, TagsLinksAndNames) {
        link("innosearch", LinkInside, AccessNoSearch, "/r/added"),
        link("out", LinkOutside, AccessOk, "/elsewhere"),
        link("gone", LinkNotFound, AccessOk, ""), node("tab\tand\nline")})};
-  HyperTreeDraw drawer(&roots);
+  HyperTreeDraw drawer(roots, 0);
   HyperDocument doc(drawer);
   Rendered r = render(doc);
   // (row text after the connector, its link's target or "" for none)
@@ -158,7 +156,7 @@ TEST_F(DrawersTest, ListsNumberTheirEntries) {
     std::vector<std::string> entries;
     for (size_t i = 0; i < count; ++i)
       entries.push_back(i == 1 ? "/long/entry\tname" : "/e" + std::to_string(i));
-    HyperListDraw drawer(&entries);
+    HyperListDraw drawer(entries, 0);
     HyperDocument doc(drawer);
     Rendered r = render(doc);
     const size_t digits = count == 0 ? 0 : count < 10 ? 1 : 2;

@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "base/errors.h"
-#include "config/reader.h"
-#include "base/globals.h"
 #include "hyper/drawers.h"
 #include "hyper/find_window.h"
+#include "hyper/screen_frame.h"
 #include "support/curses_screen.h"
-#include "support/temp_dir.h"
-#include "term/frame.h"
+#include "term/keys.h"
 
 namespace {
 
@@ -49,47 +47,45 @@ class GridDraw : public HyperDraw {
   }
 };
 
-constexpr int kEsc = 27;
-int ctrl(char c) { return c & 0x1f; }
+constexpr int kEsc = kEscape;
+int ctrl(char c) { return ctrlKey(c); }
 
 // The windows of the browser on the 80 x 24 test screen: the grid needs both
 // scroll bars, so the view is 22 lines by 78 columns.
 class HyperWindowTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saved = activeConfig;
-    activeConfig.MouseScrollRate = 0;
-    newDirFile = dir.file("newdir");
-  }
-  void TearDown() override { activeConfig = saved; }
-
+  // A frame for the key set, then the window on it; the old ones go first.
   zqHyperWindowWithFind &open(int keySet = kKeysDefault, const std::string &anchor = "") {
-    activeConfig.KeyBinding = keySet;
-    window = std::make_unique<zqHyperWindowWithFind>(screen, doc, title, status, frame.hbar,
-                                                     frame.vbar, anchor, 0, 0);
-    frame.attach(*window, *window);
-    screen.pushInputWindow(window.get());
+    window.reset();
+    frame.reset();
+    ProfileConfig config;
+    config.MouseScrollRate = 0;
+    config.KeyBinding = keySet;
+    frame = std::make_unique<ScreenFrame>(config);
+    window = std::make_unique<zqHyperWindowWithFind>(frame->screen, doc, frame->title,
+                                                     frame->status, frame->hbar, frame->vbar,
+                                                     anchor);
+    frame->attach(*window, *window);
+    frame->screen.pushInputWindow(window.get());
     return *window;
   }
+  zqScreenManager &screen() { return frame->screen; }
+  zqStatusWindowWithFind &title() { return frame->title; }
+  zqURLWindowWithFind &status() { return frame->status; }
   // Each key goes where the event loop would send it.
   void type(const std::vector<int> &keys) {
     for (int key : keys) {
-      if (!screen.inputWindow) return;
-      screen.inputWindow->processKey(key);
+      if (!screen().inputWindow) return;
+      screen().inputWindow->processKey(key);
     }
   }
-  std::string currentText() const { return doc.text(window->current); }
+  std::string currentText() const { return doc.text(window->view.current); }
 
-  // The windows below need the curses screen when they are made.
+  // The windows need the curses screen when they are made.
   bool screenReady = (useTestScreen(), true);
-  ScopedTempDir dir;
-  ProfileConfig saved;
   GridDraw grid;
   HyperDocument doc{grid};
-  ScreenFrame frame;
-  zqScreenManager &screen = frame.screen;
-  zqStatusWindowWithFind &title = frame.title;
-  zqURLWindowWithFind &status = frame.status;
+  std::unique_ptr<ScreenFrame> frame;
   std::unique_ptr<zqHyperWindowWithFind> window;
 };
 
@@ -245,18 +241,15 @@ const Walk kWalks[] = {
 TEST_F(HyperWindowTest, Walks) {
   for (const Walk &walk : kWalks) {
     SCOPED_TRACE(walk.name);
-    screen.pushInputWindow(nullptr);
-    screen.pushCursorWindow(nullptr);
-    title.findMode = false;
     open(walk.keySet);
     type(walk.keys);
-    if (title.findMode) type({'\t'});
+    if (title().findMode) type({'\t'});
     EXPECT_EQ(currentText(), walk.link == wide().substr(0, 1) ? wide() : walk.link);
-    EXPECT_EQ(window->top, walk.top);
-    EXPECT_EQ(window->left, walk.left);
-    EXPECT_EQ(status.text, doc.target(window->current))
+    EXPECT_EQ(window->view.top, walk.top);
+    EXPECT_EQ(window->view.left, walk.left);
+    EXPECT_EQ(status().text, doc.target(window->view.current))
         << "the status line shows the target";
-    EXPECT_EQ(readFile(newDirFile).size(), 0u) << "nothing was selected";
+    EXPECT_FALSE(window->chosenDirectory) << "nothing was selected";
   }
 }
 
@@ -270,37 +263,36 @@ TEST_F(HyperWindowTest, MarkersFollowTheView) {
   EXPECT_EQ(marks, std::string(8, ' ') + "+" + std::string(13, ' '));
   type({KEY_DOWN, KEY_DOWN, KEY_DOWN, KEY_DOWN});
   for (int i = 0; i < 72; ++i) type({'.'});
-  EXPECT_EQ(window->left, 72);
+  EXPECT_EQ(window->view.left, 72);
   EXPECT_EQ(mvwinch(window->marker.win, 8, 0) & A_CHARTEXT, static_cast<chtype>(' '))
       << "the wide row ends inside the view";
 }
 
 TEST_F(HyperWindowTest, SelectingAndJumping) {
-  writeFile(newDirFile, "");
   open(kKeysDefault, "C051");
   EXPECT_EQ(currentText(), "C051");
-  EXPECT_EQ(window->top, 41) << "the first link is shown centred";
-  EXPECT_EQ(title.text, "the grid");
+  EXPECT_EQ(window->view.top, 41) << "the first link is shown centred";
+  EXPECT_EQ(title().text, "the grid");
   type({KEY_HOME, KEY_RIGHT, KEY_RIGHT, KEY_DOWN, KEY_RIGHT, '\r'});
   EXPECT_EQ(currentText(), "A010") << "J003 jumps to its anchor";
-  EXPECT_NE(screen.inputWindow, nullptr);
+  EXPECT_NE(screen().inputWindow, nullptr);
   type({' '});
-  EXPECT_EQ(readFile(newDirFile), "/grid/A010");
-  EXPECT_EQ(screen.inputWindow, nullptr) << "a selection ends the display";
+  EXPECT_EQ(window->chosenDirectory.value_or(""), "/grid/A010");
+  EXPECT_EQ(screen().inputWindow, nullptr) << "a selection ends the display";
 
   for (std::vector<int> keys : {std::vector<int>{3}, {KEY_F(10)}}) {
     open();
     type(keys);
-    EXPECT_EQ(screen.inputWindow, nullptr);
+    EXPECT_EQ(screen().inputWindow, nullptr);
+    EXPECT_FALSE(window->chosenDirectory);
   }
   open(kKeysVi);
   type({'Z', 'j', 'Z'});
-  EXPECT_NE(screen.inputWindow, nullptr) << "Z j Z is no ZZ";
+  EXPECT_NE(screen().inputWindow, nullptr) << "Z j Z is no ZZ";
   type({'Z'});
-  EXPECT_EQ(screen.inputWindow, nullptr);
+  EXPECT_EQ(screen().inputWindow, nullptr);
 
   // A click selects the link under it; a click between links does nothing.
-  writeFile(newDirFile, "");
   open();
   MEVENT click = {};
   click.bstate = BUTTON1_CLICKED;
@@ -309,8 +301,8 @@ TEST_F(HyperWindowTest, SelectingAndJumping) {
   EXPECT_EQ(currentText(), "A000");
   click.x = 21;
   window->processMouse(click);
-  EXPECT_EQ(readFile(newDirFile), "/grid/C001");
-  EXPECT_EQ(screen.inputWindow, nullptr);
+  EXPECT_EQ(window->chosenDirectory.value_or(""), "/grid/C001");
+  EXPECT_EQ(screen().inputWindow, nullptr);
 
   open();
   type({KEY_DOWN, KEY_DOWN, KEY_RIGHT, KEY_RIGHT, KEY_RIGHT});
@@ -325,11 +317,12 @@ TEST_F(HyperWindowTest, SelectingAndJumping) {
 }
 
 TEST_F(HyperWindowTest, EmptyDocumentsAndResizing) {
+  open();
   std::vector<std::string> none;
-  HyperListDraw empty(&none);
+  HyperListDraw empty(none, 0);
   HyperDocument nothing(empty);
   try {
-    zqHyperWindowWithFind w(screen, nothing, title, status, frame.hbar, frame.vbar, "", 0, 0);
+    zqHyperWindowWithFind w(screen(), nothing, title(), status(), frame->hbar, frame->vbar, "");
     ADD_FAILURE() << "a document without links cannot be shown";
   } catch (const ErrorGenericSyntax &error) {
     EXPECT_STREQ(
@@ -339,14 +332,14 @@ TEST_F(HyperWindowTest, EmptyDocumentsAndResizing) {
 
   open();
   type({KEY_NPAGE, KEY_NPAGE, KEY_DOWN});
-  const size_t before = window->current;
+  const size_t before = window->view.current;
   resizeterm(40, 120);
-  screen.resizeAll();
-  EXPECT_EQ(window->current, before) << "the same link after a resize";
+  screen().resizeAll();
+  EXPECT_EQ(window->view.current, before) << "the same link after a resize";
   EXPECT_EQ(window->rect.height, 38);
-  EXPECT_EQ(window->top, 44 - 18) << "shown centred";
+  EXPECT_EQ(window->view.top, 44 - 18) << "shown centred";
   resizeterm(24, 80);
-  screen.resizeAll();
+  screen().resizeAll();
   EXPECT_EQ(window->rect.height, 22);
 }
 

@@ -4,43 +4,19 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <regex>
 
 #include "support/run_vok.h"
+#include "support/saved_tree.h"
 #include "tree/dir_tree.h"
 #include "tree/tree_file.h"
 
 namespace {
 
-// The saved tree as lines "path tags", depth first.
-void listNodes(const DirNodeList &list, const std::string &prefix, bool top,
-               std::string &out) {
-  for (const DirNodeRef &node : list) {
-    std::string path = top ? node->name : childPath(prefix, node->name);
-    out += path;
-    if (node->skipState == SkipSkipped) out += " [skipped]";
-    if (node->skipState == SkipAdded) out += " [*]";
-    if (node->unreadableState) out += " [unreadable]";
-    if (node->isLink()) out += " -> " + std::to_string(node->linkState);
-    out += "\n";
-    listNodes(node->children, path, false, out);
-  }
-}
-
 std::string savedTree(const std::string &file) {
-  gzFile gz = gzopen(file.c_str(), "rb");
-  if (!gz) return "(no file)";
-  std::string image;
-  char chunk[65536];
-  for (int got; (got = gzread(gz, chunk, sizeof chunk)) > 0;) image.append(chunk, got);
-  gzclose(gz);
-  decodeTree(image);
-  std::string out;
-  listNodes(dirTree.rootList, "", true, out);
-  dirTree.rootList.clear();
-  return out;
+  if (inflatedImage(file).empty()) return "(no file)";
+  return describeTree(savedTreeOf(file).rootList);
 }
 
 class ScanTest : public ::testing::Test {
@@ -163,17 +139,12 @@ TEST_F(ScanTest, UnreadableDirectoriesStayUnreadableUntilTheyChange) {
     EXPECT_NE(saved().find(t + "/closed [unreadable]\n" + t + "/listless [unreadable]\n"),
               std::string::npos) << "and neither has children";
   }
-  gzFile gz = gzopen(treeFile.c_str(), "rb");
-  std::string image(1 << 16, '\0');
-  image.resize(gzread(gz, &image[0], image.size()));
-  gzclose(gz);
-  decodeTree(image);
-  ASSERT_EQ(dirTree.rootList.size(), 1u);
-  const DirNodeList &children = dirTree.rootList[0]->children;
+  const DirTree tree = savedTreeOf(treeFile);
+  ASSERT_EQ(tree.rootList.size(), 1u);
+  const DirNodeList &children = tree.rootList[0]->children;
   ASSERT_EQ(children.size(), 2u);
   EXPECT_EQ(children[0]->unreadableState, ReadCannotEnter);
   EXPECT_EQ(children[1]->unreadableState, ReadCannotList);
-  dirTree.rootList.clear();
   chmod((t + "/closed").c_str(), 0755);
   EXPECT_NE(saved().find(t + "/closed [unreadable]\n"), std::string::npos);
 }
@@ -250,10 +221,7 @@ TEST_F(ScanTest, BadStartDirectoriesAreReportedAndSkipped) {
 TEST_F(ScanTest, DamagedTreeFiles) {
   mk("x");
   ASSERT_EQ(scan({"-rfq"}).status, 0);
-  gzFile gz = gzopen(treeFile.c_str(), "rb");
-  std::string image(4096, '\0');
-  image.resize(gzread(gz, &image[0], image.size()));
-  gzclose(gz);
+  const std::string image = inflatedImage(treeFile);
 
   writeFile(treeFile, image);  // not compressed: read all the same
   EXPECT_EQ(scan({"-rpq", t}).status, 0);
@@ -333,17 +301,7 @@ TEST_F(ScanTest, AwkwardNamesAndDeepTrees) {
 namespace {
 
 size_t savedNodes(const std::string &file) {
-  gzFile gz = gzopen(file.c_str(), "rb");
-  std::string image;
-  char chunk[65536];
-  for (int got; (got = gzread(gz, chunk, sizeof chunk)) > 0;) image.append(chunk, got);
-  gzclose(gz);
-  decodeTree(image);
-  size_t count = 0;
-  walkTree(dirTree.rootList,
-           [&](const DirNodeRef &, const std::string &) { return ++count; });
-  dirTree.rootList.clear();
-  return count;
+  return treePaths(savedTreeOf(file).rootList).size();
 }
 
 // 100 000 levels: paths far beyond any system limit, and as many levels of
@@ -383,10 +341,8 @@ TEST_F(ScanTest, AChainOfAHundredThousandLevels) {
     r.append(reinterpret_cast<const char *>(&time), 8);
     return r.append(reinterpret_cast<const char *>(&time), 8);
   };
-  gzFile gz = gzopen(treeFile.c_str(), "rb");
-  std::string header(30, '\0');
-  ASSERT_EQ(gzread(gz, &header[0], 30), 30);  // magic, sizes, check value, time, "HP"
-  gzclose(gz);
+  // The magic, the sizes, the check value, the time and "HP".
+  const std::string header = inflatedImage(treeFile).substr(0, 30);
   for (const char *name : {"d", "."}) {
     std::string image = header + record(t, true);
     for (int i = 0; i < 100000; ++i) image += record(name, i + 1 < 100000);

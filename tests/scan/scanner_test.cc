@@ -10,82 +10,10 @@
 #include <sstream>
 
 #include "base/errors.h"
-#include "config/reader.h"
-#include "base/globals.h"
+#include "base/paths.h"
 #include "scan/scan_log.h"
 #include "support/temp_dir.h"
-
-namespace {
-
-TEST(UnescapeEntryTest, BackslashesMakeBytesLiteral) {
-  EXPECT_EQ(unescapeEntry("/a\\*b"), "/a*b");
-  EXPECT_EQ(unescapeEntry("/\\x41\\x6a"), "/Aj");
-  EXPECT_EQ(unescapeEntry("/a\\\\b"), "/a\\b");
-  EXPECT_EQ(unescapeEntry("/end\\"), "/end");
-  EXPECT_EQ(unescapeEntry(""), "");
-  for (const char *bad : {"/\\x", "/\\x4", "/\\xZZ", "/\\x4g"})
-    EXPECT_THROW(unescapeEntry(bad), ErrorRange) << bad;
-}
-
-TEST(FormatDurationTest, MinutesUnderAnHourHoursFromThere) {
-  EXPECT_EQ(formatDuration(0), "00:00");
-  EXPECT_EQ(formatDuration(75), "01:15");
-  EXPECT_EQ(formatDuration(3599), "59:59");
-  EXPECT_EQ(formatDuration(3600), "01:00:00");
-  EXPECT_EQ(formatDuration(3725), "01:02:05");
-}
-
-// The quiet scan's status line against a clock the test moves: nothing in
-// the first second, then at most one rewrite per 100 ms, each rewrite in
-// place, and an erase that leaves the line blank.
-TEST(ScanStatusLineTest, ShowsAfterASecondAtMostTenTimesASecond) {
-  int64_t clock = 5000;
-  std::ostringstream out;
-  {
-    ScanStatusLine status(out, true, [&] { return clock; });
-    const struct {
-      int64_t at;
-      const char *shown;  // what this count writes, "" for nothing
-    } steps[] = {
-        {5000, ""},
-        {5999, ""},
-        {6000, "\rvok: directories read: 3\r"},
-        {6099, ""},
-        {6100, "\rvok: directories read: 5\r"},
-        {6150, ""},
-        {9000, "\rvok: directories read: 7\r"},
-    };
-    for (const auto &step : steps) {
-      clock = step.at;
-      out.str("");
-      status.count();
-      EXPECT_EQ(out.str(), step.shown) << step.at;
-    }
-    out.str("");
-    status.erase();
-    EXPECT_EQ(out.str(), "\r" + std::string(24, ' ') + "\r");
-    out.str("");
-    status.erase();
-    EXPECT_EQ(out.str(), "") << "a second erase writes nothing";
-    clock = 9050;
-    status.count();
-    EXPECT_EQ(out.str(), "\rvok: directories read: 8\r") << "shown again at once";
-    out.str("");
-  }
-  EXPECT_EQ(out.str(), "\r" + std::string(24, ' ') + "\r") << "erased when the scan ends";
-
-  std::ostringstream pipe;
-  {
-    ScanStatusLine status(pipe, false, [&] { return clock; });
-    for (int i = 0; i < 50; ++i) {
-      clock += 500;
-      status.count();
-    }
-  }
-  EXPECT_EQ(pipe.str(), "") << "nothing reaches a file or a pipe";
-}
-
-}  // namespace
+#include "tree/tree_file.h"
 
 namespace {
 
@@ -113,27 +41,27 @@ class ScanRaceTest : public ::testing::Test {
   void SetUp() override {
     for (const char *d : {"t/a/x", "t/b/y", "t/c", "elsewhere/secret"})
       makeDirs(dir.file(d));
-    treeFile = dir.file("tree.gz");
-    loadConfiguration(true);
-    saved = activeConfig;
-    activeConfig.StartDir = {std::make_shared<DirConfig>(t, false, false, false)};
-    activeConfig.SkipDir.clear();
-    activeConfig.MountDir.clear();
-    treeScanned = false;
+    options.startDirs = {std::make_shared<DirConfig>(t, false, false, false)};
+    options.treeFile = dir.file("tree.gz");
   }
-  void TearDown() override {
-    activeConfig = saved;
-    dirTree.rootList.clear();
-    treeScanned = false;
+  // A scan as the commands run it: the smart one of the saved tree.
+  void fullScan(ScanLog &log) {
+    tree = DirTree();
+    Scanner(tree, options, log).fullScan();
+  }
+  void smartScan(ScanLog &log) {
+    tree = DirTree();
+    ASSERT_EQ(readTreeFile(options.treeFile, tree), TreeFileState::Loaded);
+    Scanner(tree, options, log).smartScan(scanClock());
   }
   // Replaces t/name by a link to elsewhere.
   void swap(const std::string &name) {
     ASSERT_EQ(rename((t + "/" + name).c_str(), dir.file("moved-" + name).c_str()), 0);
     ASSERT_EQ(symlink(dir.file("elsewhere").c_str(), (t + "/" + name).c_str()), 0);
   }
-  std::string tree() const {
+  std::string listed() const {
     std::string out;
-    walkTree(dirTree.rootList, [&](const DirNodeRef &node, const std::string &path) {
+    walkTree(tree.rootList, [&](const DirNodeRef &node, const std::string &path) {
       out +=
           path.substr(t.size()) + (node->unreadableState ? " [unreadable]" : "") + "\n";
       return true;
@@ -143,7 +71,8 @@ class ScanRaceTest : public ::testing::Test {
 
   ScopedTempDir dir;
   const std::string t = dir.file("t");
-  ProfileConfig saved;
+  ScanOptions options;
+  DirTree tree;
 };
 
 TEST_F(ScanRaceTest, ADirectoryReplacedByALinkDuringAFullScanIsNotEntered) {
@@ -152,21 +81,19 @@ TEST_F(ScanRaceTest, ADirectoryReplacedByALinkDuringAFullScanIsNotEntered) {
     if (path == t + "/a") swap("a");
   };
   fullScan(log);
-  EXPECT_EQ(tree(), "\n/a [unreadable]\n/b\n/b/y\n/c\n") << "siblings are still read";
+  EXPECT_EQ(listed(), "\n/a [unreadable]\n/b\n/b/y\n/c\n") << "siblings are still read";
   EXPECT_EQ(log.cannotChange, std::vector<std::string>{"a: Not a directory"});
 }
 
 TEST_F(ScanRaceTest, ADirectoryReplacedByALinkDuringASmartScanIsNotEntered) {
   HookLog quiet;
   fullScan(quiet);
-  dirTree.rootList.clear();
-  treeScanned = false;
   HookLog log;
   log.onDirectory = [&](const std::string &path) {
     if (path == t + "/b") swap("b");
   };
   smartScan(log);
-  EXPECT_EQ(tree(), "\n/a\n/a/x\n/b [unreadable]\n/c\n");
+  EXPECT_EQ(listed(), "\n/a\n/a/x\n/b [unreadable]\n/c\n");
   EXPECT_EQ(log.cannotChange.size(), 1u);
 }
 
@@ -187,8 +114,6 @@ TEST_F(ScanRaceTest, ASmartUpdateOfAnOlderTreeFindsChangesEverywhere) {
   while (time(nullptr) == made) usleep(20000);
   HookLog first;
   fullScan(first);
-  dirTree.rootList.clear();
-  treeScanned = false;
 
   makeDirs(t + "/w1/d3/e/new");
   makeDirs(t + "/w38/d11/e/new");
@@ -202,7 +127,7 @@ TEST_F(ScanRaceTest, ASmartUpdateOfAnOlderTreeFindsChangesEverywhere) {
   };
   auto dump = [&] {
     std::string out;
-    walkTree(dirTree.rootList, [&](const DirNodeRef &node, const std::string &path) {
+    walkTree(tree.rootList, [&](const DirNodeRef &node, const std::string &path) {
       out += path.substr(t.size()) + (node->isLink() ? " link " : " ") +
              std::to_string(node->unreadableState) + std::to_string(node->skipState) + " " +
              std::to_string(node->modifyTime) + " " + std::to_string(node->changeTime) +
@@ -216,8 +141,6 @@ TEST_F(ScanRaceTest, ASmartUpdateOfAnOlderTreeFindsChangesEverywhere) {
   record(smart, updatedPaths);
   smartScan(smart);
   const std::string updated = dump();
-  dirTree.rootList.clear();
-  treeScanned = false;
   HookLog full;
   record(full, readPaths);
   fullScan(full);
@@ -260,7 +183,7 @@ TEST_F(ScanRaceTest, ManyLinksResolveEachToItsOwnTarget) {
   HookLog log;
   fullScan(log);
   std::vector<Expected> found;
-  walkTree(dirTree.rootList, [&](const DirNodeRef &node, const std::string &path) {
+  walkTree(tree.rootList, [&](const DirNodeRef &node, const std::string &path) {
     if (node->isLink())
       found.push_back({path.substr(t.size()), node->resolvedPath(), node->linkState});
     return true;
@@ -284,7 +207,7 @@ TEST_F(ScanRaceTest, ADirectoryRemovedDuringAScanIsReported) {
     }
   };
   fullScan(log);
-  EXPECT_EQ(tree(), "\n/a\n/a/x\n/b [unreadable]\n/c\n");
+  EXPECT_EQ(listed(), "\n/a\n/a/x\n/b [unreadable]\n/c\n");
   EXPECT_EQ(log.cannotChange, std::vector<std::string>{"b: No such file or directory"});
 }
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "config/reader.h"
 #include "term/glyphs.h"
 #include "support/curses_screen.h"
 
@@ -26,7 +25,7 @@ MEVENT at(int x, int y, mmask_t state = BUTTON1_CLICKED) {
 
 zqGeometryManager screenAndLayout() {
   useTestScreen();
-  return zqGeometryManager(3);
+  return zqGeometryManager(3, true);
 }
 
 // On the 80 x 24 test screen in layout mode 3: the vertical bar is column
@@ -52,7 +51,7 @@ class ScrollBarTest : public ::testing::Test {
     return view.keys;
   }
   zqGeometryManager geometry = screenAndLayout();
-  zqScreenManager manager{geometry};
+  zqScreenManager manager{geometry, ProfileConfig()};
   zqVScrollBar vbar{manager};
   zqHScrollBar hbar{manager};
   KeyRecorder view{manager};

@@ -25,31 +25,24 @@ TEST(TerminalTest, RedirectedOutputFailsBeforeAnyCursesCall) {
         toDevNull(STDOUT_FILENO);
         bool thrown = false;
         try {
-          startCurses(true);
+          CursesSession session(true);
         } catch (const ErrorIORedirect &) {
           thrown = true;
         }
-        _exit(thrown && stdscr == nullptr && !terminalState.started ? 0 : 1);
+        _exit(thrown && stdscr == nullptr ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
   EXPECT_EXIT(
       {
         toDevNull(STDIN_FILENO);
-        startCurses(false);  // goes on with every curses call skipped
+        CursesSession session(false);  // goes on with every curses call skipped
         prepareWindow(nullptr);
-        bool ok = terminalState.started && terminalState.redirected && stdscr == nullptr &&
-                  !terminalState.modesSet;
-        endCurses();
-        endCurses();
-        _exit(ok && !terminalState.started ? 0 : 1);
+        bool ok = session.started() && session.redirected() && stdscr == nullptr;
+        session.end();
+        session.end();
+        _exit(ok && !session.started() ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
-}
-
-TEST(TerminalTest, EndWithoutStartDoesNothing) {
-  endCurses();
-  endCurses();
-  EXPECT_FALSE(terminalState.started);
 }
 
 TEST(TerminalTest, PlainGlyphsWithoutLineGraphics) {

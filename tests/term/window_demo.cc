@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "config/reader.h"
-#include "term/frame.h"
+#include "hyper/screen_frame.h"
+#include "term/keys.h"
 #include "term/terminal.h"
 #include "term/window.h"
 
@@ -34,6 +34,7 @@ struct Options {
   int cols = 200;
   std::string title;
   std::string link = "/demo/link/target";
+  ProfileConfig config;
 };
 
 const std::vector<std::string> kWords = {"alpha", "beta", "src",  "gamma",
@@ -67,10 +68,10 @@ class DemoView : public NCPlainWindow, public SomethingWithFind {
 
   void processKey(int key) override {
     logLine(std::string("key ") + keyname(key));
-    const int keySet = activeConfig.KeyBinding;
+    const int keySet = manager->settings.keySet;
     if ((keySet == kKeysDefault && key < 256 && isalnum(key)) ||
         (keySet == kKeysVi && (key == '/' || key == '?')) ||
-        (keySet == kKeysEmacs && (key == 19 || key == 18))) {
+        (keySet == kKeysEmacs && (key == kCtrlS || key == kCtrlR))) {
       manager->pushInputWindow(&title);
       manager->pushCursorWindow(&title);
       if (keySet == kKeysVi) title.setRepeatCount(1);
@@ -79,7 +80,7 @@ class DemoView : public NCPlainWindow, public SomethingWithFind {
     }
     switch (key) {
       case KEY_F(10):
-      case 3:
+      case kCtrlC:
         manager->pushInputWindow(nullptr);
         return;
       case KEY_F(9):
@@ -150,7 +151,7 @@ class DemoView : public NCPlainWindow, public SomethingWithFind {
   void passKey(int key) override {
     logLine(std::string("passKey ") + keyname(key));
     if (key == KEY_F(9)) status.nextPage();
-    if (key == KEY_F(10) || key == 3) manager->pushInputWindow(nullptr);
+    if (key == KEY_F(10) || key == kCtrlC) manager->pushInputWindow(nullptr);
   }
 
  private:
@@ -202,10 +203,9 @@ class DemoView : public NCPlainWindow, public SomethingWithFind {
   int top = 0, left = 0, current = 0;
 };
 
-int run(const Options &options) {
-  CursesSession session(true);
-  fillGraphicGlyphs(activeConfig.GraphicChar);
-  ScreenFrame frame;
+void show(const Options &options) {
+  fillGraphicGlyphs(options.config.GraphicChar);
+  ScreenFrame frame(options.config);
   frame.show();
   zqScreenManager &screen = frame.screen;
   DemoView view(screen, options, frame.title, frame.status, frame.hbar, frame.vbar);
@@ -219,6 +219,17 @@ int run(const Options &options) {
   logLine("ready");
   view.run();
   logLine("done");
+}
+
+// An interrupt ends the display as it ends the program's.
+int run(const Options &options) {
+  CursesSession session(true);
+  try {
+    show(options);
+  } catch (const DisplayInterrupted &) {
+    clear();
+    refresh();
+  }
   return 0;
 }
 
@@ -240,21 +251,21 @@ int main(int argc, char **argv) {
     else if (arg == "--link")
       options.link = value, ++i;
     else if (arg == "--rate")
-      activeConfig.MouseScrollRate = static_cast<uint32_t>(atoi(value)), ++i;
+      options.config.MouseScrollRate = static_cast<uint32_t>(atoi(value)), ++i;
     else if (arg == "--log")
       logFile = fopen(value, "w"), ++i;
     else if (arg == "--keys") {
       const std::string keys = value;
-      activeConfig.KeyBinding = keys == "vi"      ? kKeysVi
-                                : keys == "emacs" ? kKeysEmacs
-                                                  : kKeysDefault;
+      options.config.KeyBinding = keys == "vi"      ? kKeysVi
+                                  : keys == "emacs" ? kKeysEmacs
+                                                    : kKeysDefault;
       ++i;
     } else if (arg == "--no-scrollbar")
-      activeConfig.ScrollBar = false;
+      options.config.ScrollBar = false;
     else if (arg == "--plain")
-      activeConfig.GraphicChar = false;
+      options.config.GraphicChar = false;
     else if (arg == "--no-space-select")
-      activeConfig.SpaceSelect = false;
+      options.config.SpaceSelect = false;
     else {
       fprintf(stderr, "vok_window_demo: unknown option %s\n", argv[i]);
       return 2;

@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "config/reader.h"
+#include "term/keys.h"
 #include "support/curses_screen.h"
 
 namespace {
@@ -69,7 +69,6 @@ class ScriptedManager : public NCScreenManager {
 
 FixedGeometry threeWindows() {
   useTestScreen();
-  activeConfig.MouseScrollRate = 0;
   FixedGeometry geometry;
   geometry.rects[1] = cells(0, 0, 9, 0);
   geometry.rects[2] = cells(0, 0, 9, 0);  // under the first: never reached
@@ -80,7 +79,7 @@ FixedGeometry threeWindows() {
 class EventLoopTest : public ::testing::Test {
  protected:
   FixedGeometry geometry = threeWindows();
-  ScriptedManager manager{geometry};
+  ScriptedManager manager{geometry, DisplaySettings{kKeysDefault, true, true, true, 0}};
   Recorder hidden{manager, 7};  // registered first, a zero rectangle
   Recorder a{manager, 1}, b{manager, 2}, c{manager, 3};
 };
@@ -180,16 +179,17 @@ TEST(MouseStateTest, EveryPressBecomesItsRelease) {
 // The filter in front of the terminal's keys, reading real bytes.
 class KeyFilterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    useTestScreen();
-    activeConfig.KeyBinding = kKeysDefault;
+  void SetUp() override { useTestScreen(); }
+  static ProfileConfig keys(int keySet) {
+    ProfileConfig config;
+    config.KeyBinding = keySet;
+    return config;
   }
-  void TearDown() override { activeConfig.KeyBinding = kKeysDefault; }
   FixedGeometry geometry;
 };
 
 TEST_F(KeyFilterTest, CtrlFAndADigitGiveAFunctionKey) {
-  zqScreenManager manager(geometry);
+  zqScreenManager manager(geometry, keys(kKeysDefault));
   Recorder status(manager, 3);
   manager.prefixWindow = &status;
   typeKeys(
@@ -210,30 +210,23 @@ TEST_F(KeyFilterTest, CtrlFAndADigitGiveAFunctionKey) {
 }
 
 TEST_F(KeyFilterTest, RepaintKeysFollowTheKeySet) {
-  zqScreenManager manager(geometry);
-  Recorder view(manager, 1);
-  typeKeys(
-      "\x12"
-      "a"
-      "\x0c");
-  EXPECT_EQ(manager.readKey(), 'a');
-  EXPECT_EQ(view.touches, 1);
-  EXPECT_EQ(manager.readKey(), 12);  // ^L is no repaint key here
-  activeConfig.KeyBinding = kKeysVi;
-  typeKeys(
-      "\x0c"
-      "\x12"
-      "\x06");
-  EXPECT_EQ(manager.readKey(), 18);
-  EXPECT_EQ(view.touches, 2);
-  EXPECT_EQ(manager.readKey(), 6);  // no prefix outside the default set
-  activeConfig.KeyBinding = kKeysEmacs;
-  typeKeys(
-      "\x12"
-      "\x0c");
-  EXPECT_EQ(manager.readKey(), 18);
-  EXPECT_EQ(manager.readKey(), 12);
-  EXPECT_EQ(view.touches, 2);
+  const struct {
+    int keySet;
+    std::string typed;
+    std::vector<int> read;  // what readKey gives
+    int touches;            // the repaints on the way
+  } cases[] = {
+      {kKeysDefault, "\x12" "a" "\x0c", {'a', kCtrlL}, 1},
+      {kKeysVi, "\x0c" "\x12" "\x06", {kCtrlR, kCtrlF}, 1},  // no prefix but by default
+      {kKeysEmacs, "\x12" "\x0c", {kCtrlR, kCtrlL}, 0},
+  };
+  for (const auto &c : cases) {
+    zqScreenManager manager(geometry, keys(c.keySet));
+    Recorder view(manager, 1);
+    typeKeys(c.typed);
+    for (int key : c.read) EXPECT_EQ(manager.readKey(), key) << c.keySet;
+    EXPECT_EQ(view.touches, c.touches) << c.keySet;
+  }
 }
 
 }  // namespace

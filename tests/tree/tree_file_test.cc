@@ -8,7 +8,6 @@
 #include <zlib.h>
 
 #include "base/errors.h"
-#include "base/globals.h"
 #include "support/temp_dir.h"
 #include "tree/dir_tree.h"
 
@@ -37,9 +36,9 @@ std::string bytes(T value) {
 }
 
 // A small tree with every kind of record and state.
-void buildSample() {
-  dirTree.rootList.clear();
-  dirTree.lastScanTime = 1234567890;
+DirTree sample() {
+  DirTree tree;
+  tree.lastScanTime = 1234567890;
   DirNodeRef root = dir("/r");
   DirNodeRef skipped = dir("skipped");
   skipped->skipState = SkipSkipped;
@@ -55,7 +54,14 @@ void buildSample() {
   link->linkAccess = AccessNoRead;
   skipped->children.push_back(dir("inner\n\t\xff"));
   root->children = {skipped, unreadable, added, link};
-  dirTree.rootList = {root, dir("/second")};
+  tree.rootList = {root, dir("/second")};
+  return tree;
+}
+
+DirTree decoded(const std::string &image) {
+  DirTree tree;
+  decodeTree(image, tree);
+  return tree;
 }
 
 std::string describe(const DirNodeList &list, const std::string &indent = "") {
@@ -75,15 +81,15 @@ std::string describe(const DirNodeList &list, const std::string &indent = "") {
 }
 
 TEST(TreeFileTest, EmptyTreeIsTheHeaderAndOneE) {
-  dirTree.rootList.clear();
-  dirTree.lastScanTime = 42;
-  EXPECT_EQ(encodeTree(), header(42) + "E");
-  EXPECT_EQ(encodeTree().size(), 31u);
+  DirTree tree;
+  tree.lastScanTime = 42;
+  EXPECT_EQ(encodeTree(tree), header(42) + "E");
+  EXPECT_EQ(encodeTree(tree).size(), 31u);
 }
 
 TEST(TreeFileTest, RecordsByteForByte) {
-  dirTree.rootList.clear();
-  dirTree.lastScanTime = 5;
+  DirTree tree;
+  tree.lastScanTime = 5;
   DirNodeRef root = dir("/a");
   root->children.push_back(dir("b"));
   DirNodeRef link = dir("/l");
@@ -91,10 +97,10 @@ TEST(TreeFileTest, RecordsByteForByte) {
   link->setLinkText("/a");
   link->setResolvedPath("/a");
   link->linkState = LinkInside;
-  dirTree.rootList = {root, link};
+  tree.rootList = {root, link};
   const std::string times = bytes<int64_t>(0x0102030405060708) + bytes<int64_t>(7);
   const std::string mode = bytes<uint16_t>(040755);
-  EXPECT_EQ(encodeTree(), header(5) + std::string("D\x01/a\0", 5) + mode + times +
+  EXPECT_EQ(encodeTree(tree), header(5) + std::string("D\x01/a\0", 5) + mode + times +
                               std::string("D\x00"
                                           "b\0",
                                           4) +
@@ -105,21 +111,17 @@ TEST(TreeFileTest, RecordsByteForByte) {
 }
 
 TEST(TreeFileTest, RoundTripKeepsEveryStoredField) {
-  buildSample();
-  const std::string before = describe(dirTree.rootList);
-  const std::string image = encodeTree();
-  dirTree.rootList.clear();
-  decodeTree(image);
-  EXPECT_EQ(dirTree.lastScanTime, 1234567890);
-  EXPECT_EQ(describe(dirTree.rootList), before);
+  const DirTree tree = sample();
+  const DirTree back = decoded(encodeTree(tree));
+  EXPECT_EQ(back.lastScanTime, 1234567890);
+  EXPECT_EQ(describe(back.rootList), describe(tree.rootList));
 }
 
 TEST(TreeFileTest, EveryTruncationFailsCleanly) {
-  buildSample();
-  const std::string image = encodeTree();
+  const std::string image = encodeTree(sample());
   for (size_t length = 0; length < image.size(); ++length) {
     try {
-      decodeTree(image.substr(0, length));
+      decoded(image.substr(0, length));
       ADD_FAILURE() << "a file cut at " << length << " bytes was accepted";
     } catch (const ErrorGZIO &) {
     } catch (const ErrorBadFileFormat &) {
@@ -129,14 +131,13 @@ TEST(TreeFileTest, EveryTruncationFailsCleanly) {
 }
 
 TEST(TreeFileTest, EveryChangedByteEndsInAResultOrAKnownError) {
-  buildSample();
-  const std::string image = encodeTree();
+  const std::string image = encodeTree(sample());
   for (size_t at = 0; at < image.size(); ++at) {
     for (unsigned char value : {0x00, 0x01, 0x44, 0x45, 0x4c, 0xff}) {
       std::string damaged = image;
       damaged[at] = static_cast<char>(value);
       try {
-        decodeTree(damaged);
+        decoded(damaged);
       } catch (const ErrorGZIO &) {
       } catch (const ErrorBadFileFormat &) {
       } catch (const ErrorGenericFile &error) {
@@ -156,14 +157,13 @@ TEST(TreeFileTest, DeeplyNestedRecordsNeedNoCallStack) {
   root.replace(2, 1, "/x");
   image += root;
   for (int i = 1; i < 300000; ++i) image += record;
-  EXPECT_THROW(decodeTree(image), ErrorGZIO);
+  EXPECT_THROW(decoded(image), ErrorGZIO);
   std::string leaf = record;
   leaf[1] = '\0';  // the innermost record has no children of its own
   image += leaf + std::string(300001, 'E');
-  decodeTree(image);
-  EXPECT_EQ(dirTree.rootList.size(), 1u);
-  EXPECT_TRUE(encodeTree() == image);
-  dirTree.rootList.clear();
+  const DirTree tree = decoded(image);
+  EXPECT_EQ(tree.rootList.size(), 1u);
+  EXPECT_TRUE(encodeTree(tree) == image);
 }
 
 }  // namespace
@@ -182,16 +182,15 @@ TEST(TreeFileTest, NamesMustBeSingleComponentsAndRootsAbsolute) {
     const std::string image =
         header(0) + record(c.first, true) + record(c.second, false) + "EE";
     try {
-      decodeTree(image);
+      decoded(image);
       ADD_FAILURE() << c.first << " " << c.second << " was taken";
     } catch (const ErrorGenericFile &error) {
       EXPECT_STREQ(error.what(),
                    "error in saved directory file\nPlease rebuild it using `vok -rf'");
     }
   }
-  decodeTree(header(0) + record("/", true) + record("..a", false) + "EE");
-  EXPECT_EQ(dirTree.rootList[0]->children[0]->name, "..a");
-  dirTree.rootList.clear();
+  const DirTree tree = decoded(header(0) + record("/", true) + record("..a", false) + "EE");
+  EXPECT_EQ(tree.rootList[0]->children[0]->name, "..a");
 }
 
 }  // namespace
@@ -203,9 +202,9 @@ namespace {
 // also far beyond the first chunks, must fail cleanly without hanging.
 TEST(TreeFileTest, LargeFilesLoadWholeAndFailCleanlyAnywhere) {
   ScopedTempDir dir;
-  treeFile = dir.file("tree.gz");
-  dirTree.rootList.clear();
-  dirTree.lastScanTime = 42;
+  const std::string treeFile = dir.file("tree.gz");
+  DirTree tree;
+  tree.lastScanTime = 42;
   DirNodeRef root = std::make_shared<DirNode>();
   root->name = "/big";
   root->entryMode = root->targetMode = 040755;
@@ -216,14 +215,14 @@ TEST(TreeFileTest, LargeFilesLoadWholeAndFailCleanlyAnywhere) {
     child->modifyTime = i;
     root->children.push_back(child);
   }
-  dirTree.rootList = {root};
-  const std::string image = encodeTree();
+  tree.rootList = {root};
+  const std::string image = encodeTree(tree);
   ASSERT_GT(image.size(), 8u << 18) << "the file must span many chunks";
-  saveTree();
+  saveTree(treeFile, tree);
   const std::string saved = readFile(treeFile);
-  dirTree.rootList.clear();
-  ASSERT_EQ(readTreeFile(), TreeFileState::Loaded);
-  EXPECT_TRUE(encodeTree() == image);
+  DirTree loaded;
+  ASSERT_EQ(readTreeFile(treeFile, loaded), TreeFileState::Loaded);
+  EXPECT_TRUE(encodeTree(loaded) == image);
   // The chunks, compressed in two threads, make one gzip stream whose
   // trailer (check value and length) any reader accepts.
   std::string inflated(image.size() + 1, '\0');
@@ -253,13 +252,13 @@ TEST(TreeFileTest, LargeFilesLoadWholeAndFailCleanlyAnywhere) {
   for (const auto &file : damaged) {
     writeFile(treeFile, file.bytes);
     try {
-      readTreeFile();
+      DirTree damagedTree;
+      readTreeFile(treeFile, damagedTree);
       ADD_FAILURE() << "a damaged file of " << file.bytes.size() << " bytes loaded";
     } catch (const ErrorGenericFile &error) {
       EXPECT_EQ(std::string(error.what()).rfind(file.error, 0), 0u) << error.what();
     }
   }
-  dirTree.rootList.clear();
 }
 
 }  // namespace

@@ -1,10 +1,7 @@
-#include "select/pattern.h"
+#include "select/search.h"
 
 #include <cctype>
 #include <cstdlib>
-
-#include "config/reader.h"
-#include "base/globals.h"
 
 namespace {
 
@@ -23,20 +20,20 @@ bool searchable(const DirNode &node) { return node.unreadableState != ReadCannot
 
 }  // namespace
 
-void searchTree(MatchList &list, const std::string &literal, const PatternRef &expression,
-                bool addCurrentMarker, const DirNodeList &roots) {
+void searchTree(MatchList &list, const DirNodeList &roots, const std::string &literal,
+                const PatternRef &expression, const std::string &marker, uint32_t fuzzySize) {
   list.clear();
   if (literal.empty()) return;
   walkDirectories(roots, [&](const DirNodeRef &node, const std::string &path) {
     bool candidate = searchable(*node) && node->name.find(literal) != std::string::npos;
     if (candidate) {
       if (matchesPattern(expression, path)) list.push_back({path, node, false, 0});
-    } else if (addCurrentMarker && !currentDir.empty() && path == currentDir) {
-      list.push_back({currentDir, node, true, 0});
+    } else if (!marker.empty() && path == marker) {
+      list.push_back({marker, node, true, 0});
     }
   });
-  if (activeConfig.FuzzySize != 0 && (list.empty() || (list.size() == 1 && list[0].isCurrent)))
-    fuzzySearch(list, literal, roots);
+  if (fuzzySize != 0 && (list.empty() || (list.size() == 1 && list[0].isCurrent)))
+    fuzzySearch(list, roots, literal, fuzzySize);
 }
 
 uint32_t fuzzyScore(const std::string &literal, const std::string &name) {
@@ -61,9 +58,10 @@ uint32_t fuzzyScore(const std::string &literal, const std::string &name) {
   return best;
 }
 
-void fuzzySearch(MatchList &list, const std::string &literal, const DirNodeList &roots) {
+void fuzzySearch(MatchList &list, const DirNodeList &roots, const std::string &literal,
+                 uint32_t size) {
   list.clear();
-  const size_t limit = activeConfig.FuzzySize;
+  const size_t limit = size;
   walkDirectories(roots, [&](const DirNodeRef &node, const std::string &path) {
     if (!searchable(*node) || node->name.size() <= literal.size()) return;
     uint32_t score = fuzzyScore(literal, node->name);

@@ -2,14 +2,20 @@
 // managers, made in the order the layout needs: the title line, the status
 // line, the two scroll bars and the scroll box. Members go in reverse
 // order, the managers last, as the windows must.
-#ifndef VOK_TERM_FRAME_H
-#define VOK_TERM_FRAME_H
+#ifndef VOK_HYPER_SCREEN_FRAME_H
+#define VOK_HYPER_SCREEN_FRAME_H
 
+#include "config/profile.h"
+#include "hyper/find_line.h"
 #include "term/bars.h"
 #include "term/status.h"
 #include "term/window.h"
 
 struct ScreenFrame {
+  // The windows need the curses screen and the profile's display settings.
+  explicit ScreenFrame(const ProfileConfig &config)
+      : geometry(3, config.ScrollBar), screen(geometry, config) {}
+
   // The scroll box holds the terminal cursor; everything is put on the screen.
   void show() {
     screen.pushCursorWindow(&box);
@@ -23,8 +29,8 @@ struct ScreenFrame {
     vbar.target = &view;
   }
 
-  zqGeometryManager geometry{3};
-  zqScreenManager screen{geometry};
+  zqGeometryManager geometry;
+  zqScreenManager screen;
   zqStatusWindowWithFind title{screen};
   zqURLWindowWithFind status{screen};
   zqHScrollBar hbar{screen};

@@ -1,17 +1,18 @@
-#include "term/find_entry.h"
+#include "hyper/find_entry.h"
 
 #include <cctype>
 #include <cstring>
 
 #include "base/message.h"
-#include "config/reader.h"
+#include "term/keys.h"
 #include "term/terminal.h"
 
 constexpr int FindEntry::maxLen;
 
-FindEntry::FindEntry()
+FindEntry::FindEntry(int keySet)
     : column(static_cast<int>(strlen(_("Find: ["))) + 2),
-      attr(&displayAttributes.slot[kAttrTitle]) {}
+      attr(&displayAttributes.slot[kAttrTitle]),
+      keySet_(keySet) {}
 
 void FindEntry::reset() {
   length = 0;
@@ -46,29 +47,29 @@ bool FindEntry::erase(int at) {
 }
 
 bool FindEntry::processKey(int key) {
-  const bool emacs = activeConfig.KeyBinding == kKeysEmacs;
-  const bool vi = activeConfig.KeyBinding == kKeysVi;
+  const bool emacs = keySet_ == kKeysEmacs;
+  const bool vi = keySet_ == kKeysVi;
   const int oldCursor = cursor;
   if (key == 0 || key == '\t' || key == '\n' || key == '\r') return false;
-  if (key == KEY_HOME || (emacs && key == 1)) {
+  if (key == KEY_HOME || (emacs && key == kCtrlA)) {
     cursor = 0;
-  } else if (key == KEY_END || (emacs && key == 5)) {
+  } else if (key == KEY_END || (emacs && key == kCtrlE)) {
     cursor = length;
-  } else if (key == KEY_LEFT || (emacs && key == 2)) {
+  } else if (key == KEY_LEFT || (emacs && key == kCtrlB)) {
     if (cursor > 0) --cursor;
-  } else if (key == KEY_RIGHT || (emacs && key == 6)) {
+  } else if (key == KEY_RIGHT || (emacs && key == kCtrlF)) {
     if (cursor < length) ++cursor;
-  } else if (key == KEY_DC || (emacs && key == 4)) {
+  } else if (key == KEY_DC || (emacs && key == kCtrlD)) {
     return erase(cursor);
   } else if (key == KEY_IC) {
     insertMode = !insertMode;
     return false;
-  } else if (vi && key == 21) {
+  } else if (vi && key == kCtrlU) {
     length = 0;
     cursor = 0;
     edited();
     return true;
-  } else if (key == 8 || key == KEY_BACKSPACE || key == 127) {
+  } else if (key == kCtrlH || key == KEY_BACKSPACE || key == kDelete) {
     return cursor > 0 && erase(cursor - 1);
   } else if (key < 0 || key > 255 || !isprint(key)) {
     return false;

@@ -1,14 +1,17 @@
 // The one-line editor of the search text, drawn inside the title line.
-#ifndef VOK_TERM_FIND_ENTRY_H
-#define VOK_TERM_FIND_ENTRY_H
+#ifndef VOK_HYPER_FIND_ENTRY_H
+#define VOK_HYPER_FIND_ENTRY_H
 
 #include <curses.h>
 
 #include <string>
 
+#include "config/profile.h"
+
 class FindEntry {
  public:
-  FindEntry();
+  // keySet: the KeyBinding whose editing keys apply.
+  explicit FindEntry(int keySet = kKeysDefault);
   void reset();
   // Returns whether the text changed. Keys that only move the cursor move
   // the curses cursor too; a change redraws the entry.
@@ -30,6 +33,7 @@ class FindEntry {
   bool changed = false;
 
  private:
+  const int keySet_;
   void edited();
   bool insert(char c);
   bool erase(int at);

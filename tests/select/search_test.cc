@@ -1,8 +1,6 @@
-#include "select/pattern.h"
+#include "select/search.h"
 
 #include <gtest/gtest.h>
-
-#include "config/reader.h"
 
 namespace {
 
@@ -17,8 +15,6 @@ TEST(FuzzyTest, ScoresFollowTheFormula) {
 }
 
 TEST(FuzzyTest, KeepsTheBestInWalkOrder) {
-  ProfileConfig saved = activeConfig;
-  activeConfig.FuzzySize = 2;
   auto dir = [](const char *name) {
     auto node = std::make_shared<DirNode>();
     node->name = name;
@@ -28,12 +24,11 @@ TEST(FuzzyTest, KeepsTheBestInWalkOrder) {
   DirNodeRef root = dir("/r");
   root->children = {dir("srcx"), dir("srcy"), dir("src"), dir("xsrc")};
   MatchList list;
-  fuzzySearch(list, "src", {root});
+  fuzzySearch(list, {root}, "src", 2);
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list[0].path, "/r/srcx");  // equal scores keep the walk's order
   EXPECT_EQ(list[1].path, "/r/srcy");
   EXPECT_EQ(list[0].score, 1u);
-  activeConfig = saved;
 }
 
 }  // namespace

@@ -1,14 +1,13 @@
-#include "term/find_entry.h"
+#include "hyper/find_entry.h"
 
 #include <gtest/gtest.h>
 
-#include "config/reader.h"
+#include "term/keys.h"
 
 namespace {
 
 class FindEntryTest : public ::testing::Test {
  protected:
-  void TearDown() override { activeConfig.KeyBinding = kKeysDefault; }
   std::string type(const std::string &text) {
     for (char c : text) entry.processKey(static_cast<unsigned char>(c));
     return entry.string();
@@ -67,24 +66,25 @@ TEST_F(FindEntryTest, RefusesWhatIsNotPrintable) {
   EXPECT_EQ(entry.string(), "x y");
 }
 
-TEST_F(FindEntryTest, KeySetExtras) {
-  activeConfig.KeyBinding = kKeysVi;
-  entry.reset();
-  type("abc");
-  EXPECT_TRUE(entry.processKey(21));
-  EXPECT_EQ(entry.string(), "");
-  activeConfig.KeyBinding = kKeysEmacs;
-  type("abc");
-  entry.processKey(1);               // ^A
-  entry.processKey(6);               // ^F
-  EXPECT_TRUE(entry.processKey(4));  // ^D
-  EXPECT_EQ(entry.string(), "ac");
-  entry.processKey(5);  // ^E
-  entry.processKey(2);  // ^B
-  EXPECT_EQ(entry.cursor, 1);
-  activeConfig.KeyBinding = kKeysDefault;
-  EXPECT_FALSE(entry.processKey(1));
-  EXPECT_EQ(entry.cursor, 1);
+TEST(FindEntryKeySetTest, KeySetExtras) {
+  FindEntry vi(kKeysVi), emacs(kKeysEmacs);
+  auto type = [](FindEntry &entry, const std::string &text) {
+    for (char c : text) entry.processKey(static_cast<unsigned char>(c));
+  };
+  vi.reset();
+  type(vi, "abc");
+  EXPECT_TRUE(vi.processKey(kCtrlU));
+  EXPECT_EQ(vi.string(), "");
+  emacs.reset();
+  type(emacs, "abc");
+  emacs.processKey(kCtrlA);
+  emacs.processKey(kCtrlF);
+  EXPECT_TRUE(emacs.processKey(kCtrlD));
+  EXPECT_EQ(emacs.string(), "ac");
+  emacs.processKey(kCtrlE);
+  emacs.processKey(kCtrlB);
+  EXPECT_EQ(emacs.cursor, 1);
+  EXPECT_FALSE(vi.processKey(kCtrlA)) << "^A moves only in the emacs set";
 }
 
 }  // namespace

@@ -1,0 +1,319 @@
+#include "scan/walker.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <unordered_map>
+
+#include "scan/dir_reading.h"
+#include "scan/prober.h"
+
+namespace {
+
+// Frames that keep their directory open; deeper trees reopen the rest.
+constexpr size_t kOpenFrames = 64;
+
+// Finds existing children by name and link-ness without a quadratic search
+// in directories of many entries.
+class ChildIndex {
+ public:
+  explicit ChildIndex(const DirNodeList &children) : children_(children) {
+    if (children.size() > 8)
+      for (size_t i = children.size(); i-- > 0;) byName_[children[i]->name] = i;
+  }
+  DirNode *find(const DirNode &candidate) const {
+    if (!byName_.empty()) {
+      auto found = byName_.find(candidate.name);
+      if (found == byName_.end()) return nullptr;
+      for (size_t i = found->second; i < children_.size(); ++i)
+        if (matches(*children_[i], candidate)) return children_[i].get();
+      return nullptr;
+    }
+    for (const DirNodeRef &child : children_)
+      if (matches(*child, candidate)) return child.get();
+    return nullptr;
+  }
+
+ private:
+  static bool matches(const DirNode &child, const DirNode &candidate) {
+    return child.name == candidate.name && child.isLink() == candidate.isLink();
+  }
+  const DirNodeList &children_;
+  std::unordered_map<std::string, size_t> byName_;
+};
+
+}  // namespace
+
+Walker::~Walker() {
+  for (Frame &frame : stack_)
+    if (frame.fd >= 0) close(frame.fd);
+}
+
+void Walker::read(DirNode &node, int fd, const struct stat &status) {
+  Descriptor dir(fd);
+  if (excluded()) {
+    node.skipState = SkipSkipped;
+    return;
+  }
+  list(node, dir.release(), status, false);
+  run();
+}
+
+void Walker::update(DirNode &node, int fd, const struct stat &status, int at,
+                    const char *name) {
+  Prober(node, fd, previousScanStart_).run();
+  updateNode(node, fd, status, at, name);
+  run();
+}
+
+// Every frame comes with its directory open; the top frame always has it.
+void Walker::push(DirNode &node, int fd, const struct stat &status,
+                  std::vector<Item> items, bool relisted, DirNodeList added) {
+  stack_.push_back({&node, fd, status.st_dev, status.st_ino, path_.size(),
+                    std::move(items), 0, relisted, std::move(added), false, false});
+  // Keep only the deepest frames' descriptors, so that no depth of tree
+  // runs out of them. The frames with a descriptor are always the top ones
+  // (above them come only frames of unchanged subtrees, which need none).
+  if (stack_.size() - firstOpen_ <= kOpenFrames) return;
+  Frame &oldest = stack_[firstOpen_++];
+  close(oldest.fd);
+  oldest.fd = -1;
+}
+
+// A listing of node's directory becomes its children (a full read) or is
+// matched against them (relisting); the frame that visits them is pushed.
+void Walker::list(DirNode &node, int fd, const struct stat &status, bool relisting) {
+  Descriptor dir(fd);
+  DirNodeList entries;
+  if (!readListing(fd, entries)) {
+    node.unreadableState = ReadCannotList;
+    node.clearChildren();
+    return;
+  }
+  std::vector<Item> items;
+  items.reserve(entries.size());
+  if (!relisting) {
+    node.children = std::move(entries);
+    for (const DirNodeRef &child : node.children) items.push_back({child.get(), true});
+    push(node, dir.release(), status, std::move(items), false, {});
+    return;
+  }
+  node.unreadableState = ReadOk;
+  for (const DirNodeRef &child : node.children)
+    if (child->scanMark != MarkIdle) invalidState();
+  ChildIndex index(node.children);
+  DirNodeList added;
+  for (DirNodeRef &candidate : entries) {
+    DirNode *existing = index.find(*candidate);
+    if (existing) {
+      existing->scanMark = MarkSeen;
+      if (existing->isLink() && candidate->newestTime() > existing->newestTime())
+        existing->copyAttributes(*candidate);
+      items.push_back({existing, false});
+      continue;
+    }
+    candidate->scanMark = MarkSeen;
+    items.push_back({candidate.get(), true});
+    added.push_back(std::move(candidate));
+  }
+  push(node, dir.release(), status, std::move(items), true, std::move(added));
+}
+
+void Walker::run() {
+  while (!stack_.empty()) {
+    const size_t top = stack_.size() - 1;
+    Frame &frame = stack_[top];
+    if (frame.next < frame.items.size() && !frame.lost) {
+      const Item item = frame.items[frame.next++];
+      visit(top, item);
+      continue;
+    }
+    finish(frame);
+    const int fd = frame.fd;
+    stack_.pop_back();
+    firstOpen_ = std::min(firstOpen_, stack_.size());
+    // The parent, now on top, needs its descriptor again; it comes through
+    // "..", which is the parent only if nothing moved meanwhile.
+    if (!stack_.empty() && stack_.back().fd < 0 && !stack_.back().lost &&
+        !stack_.back().unchanged) {
+      stack_.back().lost = !reopen(stack_.back(), fd);
+      if (!stack_.back().lost) firstOpen_ = stack_.size() - 1;
+    }
+    if (fd >= 0) close(fd);
+  }
+}
+
+bool Walker::reopen(Frame &frame, int childFd) {
+  if (childFd < 0) return false;
+  const int fd = openat(childFd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  struct stat status;
+  if (fd < 0) return false;
+  if (fstat(fd, &status) != 0 || status.st_dev != frame.dev ||
+      status.st_ino != frame.ino) {
+    close(fd);
+    return false;
+  }
+  frame.fd = fd;
+  return true;
+}
+
+void Walker::finish(Frame &frame) {
+  DirNode &node = *frame.node;
+  // Children a frame could not get back to were never entered.
+  if (frame.lost)
+    for (size_t i = frame.next; i < frame.items.size(); ++i)
+      if (frame.items[i].fresh) frame.items[i].child->unreadableState = ReadCannotEnter;
+  if (frame.relisted) {
+    for (DirNodeRef &child : frame.added) node.children.push_back(std::move(child));
+    removeUnmarked(node.children);
+    clearMarks(node.children);
+  } else if (node.children.capacity() > node.children.size()) {
+    node.children.shrink_to_fit();
+  }
+  sortChildren(node.children, options_.order);
+}
+
+void Walker::visit(size_t frame, const Item &item) {
+  path_.resize(stack_[frame].pathLength);
+  if (path_.empty() || path_.back() != '/') path_ += '/';
+  path_ += item.child->name;
+  log_.reportDirectory(path_);
+  if (item.child->isLink()) return;
+  if (item.fresh)
+    readChild(frame, *item.child);
+  else
+    updateChild(frame, *item.child);
+}
+
+void Walker::enterFailed(DirNode &child, int error, int at, const char *name) {
+  struct stat status;
+  // Searchable but not readable: it was entered, it just cannot be listed.
+  if (error == EACCES && fstatat(at, name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+      S_ISDIR(status.st_mode)) {
+    child.setDirectoryStatus(status);
+    if (canSearch(status, at, name)) {
+      if (excluded())
+        child.skipState = SkipSkipped;
+      else
+        child.unreadableState = ReadCannotList;
+      return;
+    }
+  }
+  log_.reportError(child.name, error);
+  child.unreadableState = ReadCannotEnter;
+  child.clearChildren();
+}
+
+// A directory new to the tree: entered, then read in full.
+void Walker::readChild(size_t frame, DirNode &child) {
+  const int at = stack_[frame].fd;
+  const char *name = child.name.c_str();
+  Descriptor dir(openat(at, name, kListFlags));
+  if (dir.fd < 0) return enterFailed(child, errno, at, name);
+  struct stat status;
+  if (fstat(dir.fd, &status) != 0) return enterFailed(child, errno, at, name);
+  child.setDirectoryStatus(status);
+  if (!canSearch(status, at, name)) return enterFailed(child, EACCES, at, name);
+  if (excluded()) {
+    child.skipState = SkipSkipped;
+    return;
+  }
+  list(child, dir.release(), status, false);
+}
+
+// A directory the tree has: probed from its parent, opened only to list it
+// again or to descend to the children the tree has below it.
+void Walker::updateChild(size_t frame, DirNode &child) {
+  if (child.scanHint == Prober::kSubtreeUnchanged) return keepUnchanged(child);
+  child.scanHint = 0;
+  const int at = stack_[frame].fd;
+  const char *name = child.name.c_str();
+  const bool descend = hasDirectories(child);
+  struct stat status;
+  Descriptor dir(descend ? openat(at, name, kPathFlags) : -1);
+  const bool probed = descend ? dir.fd >= 0 && fstat(dir.fd, &status) == 0
+                              : fstatat(at, name, &status, AT_SYMLINK_NOFOLLOW) == 0;
+  if (!probed || !S_ISDIR(status.st_mode)) {
+    log_.reportError(child.name, probed ? ENOTDIR : errno);
+    child.unreadableState = ReadCannotEnter;
+    child.clearChildren();
+    return;
+  }
+  updateNode(child, dir.release(), status, at, name);
+}
+
+void Walker::updateNode(DirNode &node, int fd, const struct stat &status, int at,
+                        const char *name) {
+  Descriptor dir(fd);
+  if (!canSearch(status, at, name)) {
+    log_.reportError(node.name, EACCES);
+    node.unreadableState = ReadCannotEnter;
+    node.clearChildren();
+    return;
+  }
+  if (excluded()) {
+    node.skipState = SkipSkipped;
+    node.clearChildren();
+    return;
+  }
+  if (node.skipState != SkipNone || newer(status, node, previousScanStart_)) {
+    node.setDirectoryStatus(status);
+    // Listing needs read access; by name, the directory must still be the
+    // one probed.
+    Descriptor listing(dir.fd >= 0
+                           ? openat(dir.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                           : openat(at, name, kListFlags));
+    struct stat again;
+    if (listing.fd < 0 ||
+        (dir.fd < 0 && (fstat(listing.fd, &again) != 0 || again.st_dev != status.st_dev ||
+                        again.st_ino != status.st_ino))) {
+      node.unreadableState = ReadCannotList;
+      node.clearChildren();
+      return;
+    }
+    list(node, listing.release(), status, true);
+    return;
+  }
+  if (node.unreadableState != ReadOk) {
+    node.clearChildren();
+    return;
+  }
+  // Only links below: nothing to descend to, nothing to open.
+  if (dir.fd < 0) return reportChildren(node);
+  push(node, dir.release(), status, knownItems(node), false, {});
+}
+
+// What updateNode does for a directory found unchanged, without probing
+// it again: all below it was found unchanged too, so its frame needs no
+// descriptor.
+void Walker::keepUnchanged(DirNode &node) {
+  node.scanHint = 0;
+  if (excluded()) {
+    node.skipState = SkipSkipped;
+    node.clearChildren();
+    return;
+  }
+  if (!hasDirectories(node)) return reportChildren(node);
+  stack_.push_back(
+      {&node, -1, 0, 0, path_.size(), knownItems(node), 0, false, {}, false, true});
+}
+
+// Visits of a known directory's children, each to be updated.
+std::vector<Walker::Item> Walker::knownItems(const DirNode &node) {
+  std::vector<Item> items;
+  items.reserve(node.children.size());
+  for (const DirNodeRef &child : node.children) items.push_back({child.get(), false});
+  return items;
+}
+
+void Walker::reportChildren(DirNode &node) {
+  const size_t length = path_.size();
+  for (const DirNodeRef &child : node.children) {
+    path_.resize(length);
+    if (path_.empty() || path_.back() != '/') path_ += '/';
+    path_ += child->name;
+    log_.reportDirectory(path_);
+  }
+  path_.resize(length);
+  sortChildren(node.children, options_.order);
+}
+

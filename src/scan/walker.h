@@ -1,0 +1,83 @@
+// The walk of a scan: reads a directory in full, or updates a known one,
+// and everything below it. An explicit stack of frames replaces recursion,
+// so no depth of tree exhausts the call stack; only the deepest frames keep
+// their descriptors open, and a frame whose descriptor was given up reopens
+// it through its child's "..", checked against the device and inode it had.
+// The walk does not depend on the working directory.
+#ifndef VOK_SCAN_WALKER_H
+#define VOK_SCAN_WALKER_H
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "scan/scan_log.h"
+#include "scan/scan_options.h"
+#include "tree/dir_tree.h"
+
+class Walker {
+ public:
+  // `path` is the full path of the node the walk starts at.
+  Walker(const ScanOptions &options, ScanLog &log, int64_t previousScanStart, std::string path)
+      : options_(options), log_(log), previousScanStart_(previousScanStart),
+        path_(std::move(path)) {}
+  ~Walker();
+  Walker(const Walker &) = delete;
+  Walker &operator=(const Walker &) = delete;
+
+  // Reads node in full from its open directory (a listing descriptor,
+  // taken over, whose status is `status`); the path is node's.
+  void read(DirNode &node, int fd, const struct stat &status);
+
+  // Updates node, whose directory is open (a path descriptor, taken over)
+  // and whose status is `status`; `at` and `name` name it for the system.
+  void update(DirNode &node, int fd, const struct stat &status, int at, const char *name);
+
+ private:
+  struct Item {
+    DirNode *child;
+    bool fresh;  // new: read in full; else known: update
+  };
+  struct Frame {
+    DirNode *node;
+    int fd;  // -1 when given up to spare descriptors, or never needed
+    dev_t dev;
+    ino_t ino;
+    size_t pathLength;
+    std::vector<Item> items;
+    size_t next;
+    bool relisted;
+    DirNodeList added;  // new children of a relisted directory
+    bool lost;          // its directory could not be found again
+    bool unchanged;     // probed ahead with all below it: needs no descriptor
+  };
+
+  void run();
+  void visit(size_t frame, const Item &item);
+  void readChild(size_t frame, DirNode &child);
+  void updateChild(size_t frame, DirNode &child);
+  void updateNode(DirNode &node, int fd, const struct stat &status, int at,
+                  const char *name);
+  void keepUnchanged(DirNode &node);
+  static std::vector<Item> knownItems(const DirNode &node);
+  void list(DirNode &node, int fd, const struct stat &status, bool relisting);
+  void push(DirNode &node, int fd, const struct stat &status, std::vector<Item> items,
+            bool relisted, DirNodeList added);
+  void finish(Frame &frame);
+  bool reopen(Frame &frame, int childFd);
+  void enterFailed(DirNode &child, int error, int at, const char *name);
+  void reportChildren(DirNode &node);
+
+  bool excluded() const { return isExcluded(options_, path_); }
+
+  const ScanOptions &options_;
+  ScanLog &log_;
+  const int64_t previousScanStart_;
+  std::string path_;
+  std::vector<Frame> stack_;
+  size_t firstOpen_ = 0;  // frames from here up have their descriptor
+};
+
+#endif

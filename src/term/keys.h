@@ -1,0 +1,17 @@
+// Key codes the windows act on besides curses' KEY_ names: control keys as
+// the terminal sends them in raw mode, Escape and Delete.
+#ifndef VOK_TERM_KEYS_H
+#define VOK_TERM_KEYS_H
+
+// The code of Ctrl and a letter (either case).
+constexpr int ctrlKey(char letter) { return letter & 0x1f; }
+
+constexpr int kCtrlA = ctrlKey('a'), kCtrlB = ctrlKey('b'), kCtrlC = ctrlKey('c'),
+              kCtrlD = ctrlKey('d'), kCtrlE = ctrlKey('e'), kCtrlF = ctrlKey('f'),
+              kCtrlG = ctrlKey('g'), kCtrlH = ctrlKey('h'), kCtrlL = ctrlKey('l'),
+              kCtrlN = ctrlKey('n'), kCtrlP = ctrlKey('p'), kCtrlR = ctrlKey('r'),
+              kCtrlS = ctrlKey('s'), kCtrlU = ctrlKey('u'), kCtrlV = ctrlKey('v'),
+              kCtrlY = ctrlKey('y');
+constexpr int kEscape = 27, kDelete = 127;
+
+#endif

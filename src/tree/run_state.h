@@ -1,0 +1,16 @@
+// The state of one run of the program: the names derived at start-up, the
+// configuration, loaded on demand, and the directory tree, loaded by the
+// actions that need it. The driver makes one and hands it to its action.
+#ifndef VOK_TREE_RUN_STATE_H
+#define VOK_TREE_RUN_STATE_H
+
+#include "base/run_names.h"
+#include "config/reader.h"
+#include "tree/dir_tree.h"
+
+struct RunState : RunNames {
+  Configuration config;
+  DirTree tree;
+};
+
+#endif

@@ -1,0 +1,21 @@
+// Reading back what the program saved: the tree file as the program reads
+// it, and a tree as text that assertions compare.
+#ifndef VOK_TESTS_SAVED_TREE_H
+#define VOK_TESTS_SAVED_TREE_H
+
+#include <string>
+#include <vector>
+
+#include "tree/dir_tree.h"
+
+// The inflated image of a gzip file; "" when it cannot be opened.
+std::string inflatedImage(const std::string &file);
+// The tree a file holds, read as the program reads it; empty when missing.
+DirTree savedTreeOf(const std::string &file);
+// Every path of the tree, depth first.
+std::vector<std::string> treePaths(const DirNodeList &roots);
+// One line a node: its path and " [skipped]", " [*]", " [unreadable]" or
+// " -> LINKSTATE" as they apply.
+std::string describeTree(const DirNodeList &roots);
+
+#endif
