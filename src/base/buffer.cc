@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <new>
 
-Buffer::Buffer(bool owns, size_t incSize)
-    : data(nullptr), length(0), capacity(0), owns(owns), incSize(incSize) {
+Buffer::Buffer(bool ownsData, size_t increment)
+    : data(nullptr), length(0), capacity(0), owns(ownsData), incSize(increment) {
   assert(incSize > 0);
   grow();
 }

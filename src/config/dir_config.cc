@@ -12,10 +12,9 @@ std::string anchored(const std::string &text) {
 }
 }  // namespace
 
-DirConfig::DirConfig(std::string text, bool isRegex, bool globDot, bool globPath)
-    : text(std::move(text)), isRegex(isRegex), globDot(globDot), globPath(globPath) {
-  if (isRegex)
-    compiled_ = regcomp(&regex_, anchored(this->text).c_str(), REG_EXTENDED) == 0;
+DirConfig::DirConfig(std::string entryText, bool regex, bool dot, bool path)
+    : text(std::move(entryText)), isRegex(regex), globDot(dot), globPath(path) {
+  if (isRegex) compiled_ = regcomp(&regex_, anchored(text).c_str(), REG_EXTENDED) == 0;
 }
 
 DirConfig::~DirConfig() {

@@ -40,8 +40,9 @@ enum MountOption { kMountSkip = 0, kMountAll = 1, kMountTree = 2 };
 
 class MountDirConfig : public DirConfig {
  public:
-  MountDirConfig(std::string text, std::vector<int> options)
-      : DirConfig(std::move(text), false, false, false), options(std::move(options)) {}
+  MountDirConfig(std::string entryText, std::vector<int> mountOptions)
+      : DirConfig(std::move(entryText), false, false, false),
+        options(std::move(mountOptions)) {}
   const std::vector<int> options;  // MountOption codes in the order written
 };
 

@@ -74,7 +74,7 @@ class HyperDraw {
 class HyperDocument {
  public:
   // The drawer is not owned and must outlive the document.
-  explicit HyperDocument(HyperDraw &drawer) : drawer(&drawer) {}
+  explicit HyperDocument(HyperDraw &contents) : drawer(&contents) {}
   HyperDocument(const HyperDocument &) = delete;
   HyperDocument &operator=(const HyperDocument &) = delete;
 

@@ -10,18 +10,18 @@ namespace {
 attr_t attrOf(int slot) { return displayAttributes.slot[slot]; }
 }  // namespace
 
-zqStatusWindowWithFind::zqStatusWindowWithFind(NCScreenManager &manager)
-    : zqStatusWindow(manager, NoCreate()), entry(manager.settings.keySet) {
+zqStatusWindowWithFind::zqStatusWindowWithFind(NCScreenManager &screen)
+    : zqStatusWindow(screen, NoCreate()), entry(screen.settings.keySet) {
   zqStatusWindow::create();
 }
 
-void zqStatusWindowWithFind::drawPage(int page) {
+void zqStatusWindowWithFind::drawPage(int which) {
   entry.window = win;
   const int findLength = static_cast<int>(strlen(_("Find: [")));
   const int closeLength = static_cast<int>(strlen(_("]  ")));
   const int width = rect.width;
   if (!findMode || !win || width < findLength + 18) {
-    zqStatusWindow::drawPage(page);
+    zqStatusWindow::drawPage(which);
     return;
   }
   fillLine(win, width, attrOf(kAttrTitle));

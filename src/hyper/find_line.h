@@ -26,11 +26,11 @@ class SomethingWithFind {
 // then the manager's input and cursor window.
 class zqStatusWindowWithFind : public zqStatusWindow {
  public:
-  explicit zqStatusWindowWithFind(NCScreenManager &manager);
+  explicit zqStatusWindowWithFind(NCScreenManager &screen);
   void processKey(int key) override;
   void placeCursor() override;
   void setRepeatCount(int count) override { repeatCount = count; }
-  void drawPage(int page) override;
+  void drawPage(int which) override;
 
   FindEntry entry;
   bool findMode = false;

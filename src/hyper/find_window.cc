@@ -97,15 +97,15 @@ bool LinkQuery::matches(const HyperDocument &document, size_t link) const {
 
 void zqHyperWindowWithFind::search(const std::string &text, size_t from, int step,
                                    size_t steps) {
-  const size_t count = document->linkCount();
+  const size_t links = document->linkCount();
   const LinkQuery query(text);
-  size_t at = from % count;
+  size_t at = from % links;
   for (size_t i = 0; i < steps; ++i) {
     if (query.matches(*document, at)) {
       showMatch(at);
       return;
     }
-    at = step > 0 ? (at + 1 == count ? 0 : at + 1) : (at == 0 ? count - 1 : at - 1);
+    at = step > 0 ? (at + 1 == links ? 0 : at + 1) : (at == 0 ? links - 1 : at - 1);
   }
   finish();
 }
@@ -116,13 +116,13 @@ void zqHyperWindowWithFind::find(const std::string &text, bool backward) {
 }
 
 void zqHyperWindowWithFind::findNext(const std::string &text) {
-  const size_t count = document->linkCount();
-  if (count == 0) return;
-  search(text, view.current + 1, 1, count - 1);
+  const size_t links = document->linkCount();
+  if (links == 0) return;
+  search(text, view.current + 1, 1, links - 1);
 }
 
 void zqHyperWindowWithFind::findPrev(const std::string &text) {
-  const size_t count = document->linkCount();
-  if (count == 0) return;
-  search(text, view.current + count - 1, -1, count - 1);
+  const size_t links = document->linkCount();
+  if (links == 0) return;
+  search(text, view.current + links - 1, -1, links - 1);
 }

@@ -29,12 +29,11 @@ class LinkQuery {
 
 class zqHyperWindowWithFind : public HyperWindow, public SomethingWithFind {
  public:
-  zqHyperWindowWithFind(NCScreenManager &manager, HyperDocument &document,
-                        StatusWindowBase &titleLine, StatusWindowBase &statusLine,
-                        ScrollBarBase &hbar, ScrollBarBase &vbar,
-                        const std::string &anchorName)
-      : HyperWindow(manager, kHyperWindow, document, titleLine, statusLine, hbar, vbar,
-                    anchorName) {}
+  zqHyperWindowWithFind(NCScreenManager &screen, HyperDocument &doc,
+                        StatusWindowBase &title, StatusWindowBase &status,
+                        ScrollBarBase &horizontal, ScrollBarBase &vertical,
+                        const std::string &anchor)
+      : HyperWindow(screen, kHyperWindow, doc, title, status, horizontal, vertical, anchor) {}
 
   // The keys that enter find mode in each key set, then the window's own.
   void processKey(int key) override;

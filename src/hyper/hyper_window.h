@@ -21,9 +21,9 @@ class HyperWindow : public NCWindowBase {
   // Lays the document out, shows its title and highlights the first link
   // at or after the anchor (the first link when it is empty). Throws
   // ErrorGenericSyntax when the document has no links or lacks the anchor.
-  HyperWindow(NCScreenManager &manager, int id, HyperDocument &document,
-              StatusWindowBase &titleLine, StatusWindowBase &statusLine,
-              ScrollBarBase &hbar, ScrollBarBase &vbar, const std::string &anchorName);
+  HyperWindow(NCScreenManager &screen, int windowId, HyperDocument &doc,
+              StatusWindowBase &title, StatusWindowBase &status, ScrollBarBase &horizontal,
+              ScrollBarBase &vertical, const std::string &anchor);
 
   void resize() override;
   void refresh() override;

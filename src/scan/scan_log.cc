@@ -49,8 +49,8 @@ void ScanStatusLine::erase() {
   lastShown_ = -1;
 }
 
-CommandLineScanLog::CommandLineScanLog(bool quiet)
-    : ScanLog(quiet), status_(std::cerr, isTerminal(std::cerr)) {}
+CommandLineScanLog::CommandLineScanLog(bool quietScan)
+    : ScanLog(quietScan), status_(std::cerr, isTerminal(std::cerr)) {}
 
 void CommandLineScanLog::reportDirectory(const std::string &path) {
   if (quiet) {

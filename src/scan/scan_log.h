@@ -9,7 +9,7 @@
 
 class ScanLog {
  public:
-  explicit ScanLog(bool quiet = false) : quiet(quiet) {}
+  explicit ScanLog(bool quietScan = false) : quiet(quietScan) {}
   virtual ~ScanLog() = default;
   virtual void reportDirectory(const std::string &path) = 0;
   virtual void reportPhase(const char *text) = 0;

@@ -33,21 +33,21 @@ class ScrollBarBase : public NCPlainWindow {
 
 class HScrollBar : public ScrollBarBase {
  public:
-  HScrollBar(NCScreenManager &manager, int id) : ScrollBarBase(manager, id) {}
+  HScrollBar(NCScreenManager &screen, int windowId) : ScrollBarBase(screen, windowId) {}
   void create() override;
   void draw() override;
 };
 
 class VScrollBar : public ScrollBarBase {
  public:
-  VScrollBar(NCScreenManager &manager, int id) : ScrollBarBase(manager, id) {}
+  VScrollBar(NCScreenManager &screen, int windowId) : ScrollBarBase(screen, windowId) {}
   void create() override;
   void draw() override;
 };
 
 class zqHScrollBar : public HScrollBar {
  public:
-  explicit zqHScrollBar(NCScreenManager &manager) : HScrollBar(manager, kHScrollBar) {
+  explicit zqHScrollBar(NCScreenManager &screen) : HScrollBar(screen, kHScrollBar) {
     HScrollBar::create();
   }
   void processMouse(MEVENT &event) override;
@@ -55,7 +55,7 @@ class zqHScrollBar : public HScrollBar {
 
 class zqVScrollBar : public VScrollBar {
  public:
-  explicit zqVScrollBar(NCScreenManager &manager) : VScrollBar(manager, kVScrollBar) {
+  explicit zqVScrollBar(NCScreenManager &screen) : VScrollBar(screen, kVScrollBar) {
     VScrollBar::create();
   }
   void processMouse(MEVENT &event) override;
@@ -66,7 +66,7 @@ class zqVScrollBar : public VScrollBar {
 // rests there.
 class zqScrollBox : public NCWindowBase {
  public:
-  explicit zqScrollBox(NCScreenManager &manager) : NCWindowBase(manager, kScrollBox) {
+  explicit zqScrollBox(NCScreenManager &screen) : NCWindowBase(screen, kScrollBox) {
     zqScrollBox::create();
   }
   virtual void draw();
@@ -79,7 +79,7 @@ class zqScrollBox : public NCWindowBase {
 
 class zqMarkerBar : public NCPlainWindow {
  public:
-  explicit zqMarkerBar(NCScreenManager &manager) : NCPlainWindow(manager, kMarkerBar) {
+  explicit zqMarkerBar(NCScreenManager &screen) : NCPlainWindow(screen, kMarkerBar) {
     zqMarkerBar::create();
   }
   void create() override;

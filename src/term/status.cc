@@ -78,37 +78,37 @@ void zqStatusWindow::drawPage(int) {
 
 // ---- the status line ----
 
-zqURLWindow::zqURLWindow(NCScreenManager &manager, NoCreate)
-    : StatusWindowBase(manager, kStatusLine),
+zqURLWindow::zqURLWindow(NCScreenManager &screen, NoCreate)
+    : StatusWindowBase(screen, kStatusLine),
       hint(_("F9=Switch display")),
       hintLen(static_cast<int>(hint.size())),
-      help1(helpText(manager.settings.keySet, 1)),
-      help2(helpText(manager.settings.keySet, 2)),
-      help3(helpText(manager.settings.keySet, 3)) {}
+      help1(helpText(screen.settings.keySet, 1)),
+      help2(helpText(screen.settings.keySet, 2)),
+      help3(helpText(screen.settings.keySet, 3)) {}
 
 void zqURLWindow::create() {
   createLine();
   drawPage(-1);
 }
 
-void zqURLWindow::drawHelpPage(int page) {
-  const char *help = page == 1 ? help1 : page == 2 ? help2 : page == 3 ? help3 : nullptr;
+void zqURLWindow::drawHelpPage(int which) {
+  const char *help = which == 1 ? help1 : which == 2 ? help2 : which == 3 ? help3 : nullptr;
   if (help) drawTruncated(win, rect.width, 20, help);
 }
 
-void zqURLWindow::drawPage(int page) {
+void zqURLWindow::drawPage(int which) {
   if (!win) return;
-  if (page == -1) page = this->page;
+  if (which == -1) which = page;
   const int width = rect.width;
   fillLine(win, width, attrOf(kAttrStatus));
-  if (page == 0) {
+  if (which == 0) {
     if (width > 40) drawTruncated(win, width - hintLen - 3, 20, textOrVersion());
     if (width > 20) {
       wmove(win, 0, width - hintLen - 2);
       drawPrintable(win, hint.c_str());
     }
   } else {
-    drawHelpPage(page);
+    drawHelpPage(which);
   }
   wnoutrefresh(win);
   manager->updateCursor();
@@ -119,20 +119,20 @@ void zqURLWindow::processMouse(MEVENT &event) {
   if (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED)) nextPage();
 }
 
-zqURLWindowWithFind::zqURLWindowWithFind(NCScreenManager &manager)
-    : zqURLWindow(manager, NoCreate()),
-      help4(helpText(manager.settings.keySet, 4)),
-      findHelp(helpText(manager.settings.keySet, 5)),
-      prefixHelp(helpText(manager.settings.keySet, 6)) {
-  manager.prefixWindow = this;
+zqURLWindowWithFind::zqURLWindowWithFind(NCScreenManager &screen)
+    : zqURLWindow(screen, NoCreate()),
+      help4(helpText(screen.settings.keySet, 4)),
+      findHelp(helpText(screen.settings.keySet, 5)),
+      prefixHelp(helpText(screen.settings.keySet, 6)) {
+  screen.prefixWindow = this;
   zqURLWindow::create();
 }
 
-void zqURLWindowWithFind::drawHelpPage(int page) {
-  if (page == 4 || page == 5)
-    drawTruncated(win, rect.width, 20, page == 4 ? help4 : findHelp);
+void zqURLWindowWithFind::drawHelpPage(int which) {
+  if (which == 4 || which == 5)
+    drawTruncated(win, rect.width, 20, which == 4 ? help4 : findHelp);
   else
-    zqURLWindow::drawHelpPage(page);
+    zqURLWindow::drawHelpPage(which);
 }
 
 void zqURLWindowWithFind::showPrefix(int, bool on) {

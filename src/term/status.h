@@ -18,7 +18,7 @@ class StatusWindowBase : public NCPlainWindow {
   virtual void nextPage();
   // A vi count typed before a search, for lines that search.
   virtual void setRepeatCount(int) {}
-  virtual void drawPage(int page) = 0;  // -1: the current page
+  virtual void drawPage(int which) = 0;  // -1: the current page
 
   int page = 0;
   std::string text;
@@ -32,13 +32,13 @@ class StatusWindowBase : public NCPlainWindow {
 
 class zqStatusWindow : public StatusWindowBase {
  public:
-  explicit zqStatusWindow(NCScreenManager &manager)
-      : StatusWindowBase(manager, kTitleLine) {
+  explicit zqStatusWindow(NCScreenManager &screen)
+      : StatusWindowBase(screen, kTitleLine) {
     zqStatusWindow::create();
   }
   int pageCount() override { return 1; }
   void create() override;
-  void drawPage(int page) override;
+  void drawPage(int which) override;
 
   std::string findText;
   std::string lastFindText;
@@ -46,18 +46,18 @@ class zqStatusWindow : public StatusWindowBase {
 
  protected:
   struct NoCreate {};
-  zqStatusWindow(NCScreenManager &manager, NoCreate)
-      : StatusWindowBase(manager, kTitleLine) {}
+  zqStatusWindow(NCScreenManager &screen, NoCreate)
+      : StatusWindowBase(screen, kTitleLine) {}
 };
 
 class zqURLWindow : public StatusWindowBase {
  public:
-  explicit zqURLWindow(NCScreenManager &manager) : zqURLWindow(manager, NoCreate()) {
+  explicit zqURLWindow(NCScreenManager &screen) : zqURLWindow(screen, NoCreate()) {
     zqURLWindow::create();
   }
   int pageCount() override { return 4; }
   void create() override;
-  void drawPage(int page) override;
+  void drawPage(int which) override;
   // Button 1 turns the page.
   void processMouse(MEVENT &event) override;
 
@@ -67,22 +67,22 @@ class zqURLWindow : public StatusWindowBase {
 
  protected:
   struct NoCreate {};
-  zqURLWindow(NCScreenManager &manager, NoCreate);
+  zqURLWindow(NCScreenManager &screen, NoCreate);
   // Draws help page 1, 2 or 3; nothing for another.
-  virtual void drawHelpPage(int page);
+  virtual void drawHelpPage(int which);
 };
 
 class zqURLWindowWithFind : public zqURLWindow {
  public:
   // Shows the ^F prefix help for the manager.
-  explicit zqURLWindowWithFind(NCScreenManager &manager);
+  explicit zqURLWindowWithFind(NCScreenManager &screen);
   int pageCount() override { return 6; }
   void showPrefix(int ch, bool on) override;
 
   const char *help4, *findHelp, *prefixHelp;
 
  protected:
-  void drawHelpPage(int page) override;  // and pages 4 and 5
+  void drawHelpPage(int which) override;  // and pages 4 and 5
 };
 
 // The help texts by key set (0 default, 1 vi, 2 emacs) and page: 1..4 the

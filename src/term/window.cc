@@ -10,8 +10,8 @@ NCScreenManager *NCScreenManager::current = nullptr;
 
 // ---- windows ----
 
-NCWindowBase::NCWindowBase(NCScreenManager &manager, int id)
-    : id(id), manager(&manager) {}
+NCWindowBase::NCWindowBase(NCScreenManager &screen, int windowId)
+    : id(windowId), manager(&screen) {}
 
 NCWindowBase::~NCWindowBase() {
   if (registered) manager->unregisterWindow(this);

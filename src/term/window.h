@@ -19,7 +19,7 @@ class NCScreenManager;
 // before the manager.
 class NCWindowBase {
  public:
-  NCWindowBase(NCScreenManager &manager, int id);
+  NCWindowBase(NCScreenManager &screen, int windowId);
   NCWindowBase(const NCWindowBase &) = delete;
   NCWindowBase &operator=(const NCWindowBase &) = delete;
 

@@ -138,8 +138,8 @@ TEST(HyperDocumentTest, RenderResetsWhatThePreviousPassLeft) {
   EXPECT_EQ(doc.areaColumns, 100);
   EXPECT_EQ(drawer.passes, 4);
 
-  drawer.script = [](HyperDocument &doc, HyperPad *pad) {
-    if (!pad) doc.setSize(0, 0);
+  drawer.script = [](HyperDocument &drawn, HyperPad *pad) {
+    if (!pad) drawn.setSize(0, 0);
   };
   HyperPad empty(0);
   doc.render(nullptr, 24, 80);

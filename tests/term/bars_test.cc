@@ -9,7 +9,7 @@ namespace {
 
 class KeyRecorder : public NCWindowBase {
  public:
-  explicit KeyRecorder(NCScreenManager &manager) : NCWindowBase(manager, 1) {}
+  explicit KeyRecorder(NCScreenManager &screen) : NCWindowBase(screen, 1) {}
   void create() override {}
   void resize() override {}
   void refresh() override {}

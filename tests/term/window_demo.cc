@@ -42,16 +42,16 @@ const std::vector<std::string> kWords = {"alpha", "beta", "src",  "gamma",
 
 class DemoView : public NCPlainWindow, public SomethingWithFind {
  public:
-  DemoView(NCScreenManager &manager, const Options &options,
-           zqStatusWindowWithFind &title, zqURLWindowWithFind &status, zqHScrollBar &hbar,
-           zqVScrollBar &vbar)
-      : NCPlainWindow(manager, kHyperWindow),
-        marker(manager),
-        options(options),
-        title(title),
-        status(status),
-        hbar(hbar),
-        vbar(vbar) {
+  DemoView(NCScreenManager &screen, const Options &demoOptions,
+           zqStatusWindowWithFind &titleLine, zqURLWindowWithFind &statusLine,
+           zqHScrollBar &horizontal, zqVScrollBar &vertical)
+      : NCPlainWindow(screen, kHyperWindow),
+        marker(screen),
+        options(demoOptions),
+        title(titleLine),
+        status(statusLine),
+        hbar(horizontal),
+        vbar(vertical) {
     DemoView::create();
   }
 

@@ -30,7 +30,9 @@ WindowRect cells(int left, int top, int right, int bottom) {
 // Records what reaches it; "q" ends the loop.
 class Recorder : public NCWindowBase {
  public:
-  Recorder(NCScreenManager &manager, int id) : NCWindowBase(manager, id) { create(); }
+  Recorder(NCScreenManager &screen, int windowId) : NCWindowBase(screen, windowId) {
+    create();
+  }
   void create() override { computeAndRegister(); }
   void resize() override { ++resizes; }
   void refresh() override {}
