@@ -108,22 +108,29 @@ TEST(DriverTest, NewDirectoryFileIsResetOnEveryRun) {
 
 TEST(DriverTest, UncreatableNewDirectoryFileFailsEveryInvocation) {
   VokRunner vok;
-  const std::string missing = vok.dir().file("no/such/dir/newdir");
-  vok.setEnv("VOK_TEMP", missing);
-  for (std::vector<std::string> args : {std::vector<std::string>{"--version"},
-                                        {"-h"}, {"-zz"}, {"src"}}) {
-    VokResult result = vok.run(args);
-    EXPECT_EQ(result.status, 2) << args[0];
-    EXPECT_EQ(result.err, "vok: cannot create file " + missing + "\n");
-    EXPECT_EQ(result.out, "");
-  }
+  // A missing directory, a directory where the file should be (which every
+  // user, root too, fails to open for writing) and, where permissions bite,
+  // a directory the user may not write. Each test run removes the file
+  // first, so none of them can be a plain file.
+  std::vector<std::string> uncreatable = {vok.dir().file("no/such/dir/newdir"),
+                                          vok.dir().file("a-directory")};
+  makeDirs(uncreatable[1]);
   if (!runningAsRoot()) {
-    const std::string locked = vok.dir().file("locked");
-    writeFile(locked, "x");
-    chmod(locked.c_str(), 0400);
-    vok.setEnv("VOK_TEMP", locked);
-    EXPECT_EQ(vok.run({"-v"}).status, 2);
+    makeDirs(vok.dir().file("locked"));
+    chmod(vok.dir().file("locked").c_str(), 0500);
+    uncreatable.push_back(vok.dir().file("locked/newdir"));
   }
+  for (const std::string &file : uncreatable) {
+    vok.setEnv("VOK_TEMP", file);
+    for (std::vector<std::string> args : {std::vector<std::string>{"--version"},
+                                          {"-h"}, {"-zz"}, {"src"}}) {
+      VokResult result = vok.run(args);
+      EXPECT_EQ(result.status, 2) << args[0] << " " << file;
+      EXPECT_EQ(result.err, "vok: cannot create file " + file + "\n");
+      EXPECT_EQ(result.out, "");
+    }
+  }
+  chmod(vok.dir().file("locked").c_str(), 0700);
 }
 
 // Standard input and output are pipes here: every display refuses to start

@@ -9,7 +9,7 @@
 
 #include "select/bookmarks.h"
 #include "support/run_vok.h"
-#include "support/saved_tree.h"
+#include "support/trees.h"
 
 namespace {
 

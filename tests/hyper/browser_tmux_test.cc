@@ -14,22 +14,13 @@
 
 #include "support/run_vok.h"
 #include "support/tmux_screen.h"
+#include "support/trees.h"
 #include "tree/dir_tree.h"
 #include "tree/tree_file.h"
 
 namespace {
 
 using Screen = std::vector<std::string>;
-
-std::string pad(const std::string &text, size_t width) {
-  std::string line = text.substr(0, width);
-  line.resize(width, ' ');
-  return line;
-}
-
-std::string statusLine(const std::string &text, size_t cols = 80) {
-  return pad("  " + text, cols - 19) + "F9=Switch display  ";
-}
 
 // Glyphs as tmux shows them: the line-drawing letters of the alternate
 // character set, or the plain characters with GraphicChar off.
@@ -43,12 +34,9 @@ const Glyphs kPlain = {'-', '+', '|', '+', '+', '>'};
 class BrowserTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char *d : {"doc/old", "doc/new", "src", "tmp"}) makeDirs(root + "/" + d);
+    for (const char *d : {"doc/old", "doc/new", "src", "tmp"}) vok.makeTreeDirs(d);
   }
-  void scan(const std::string &config = "") {
-    vok.writeConfig("StartDir = \"" + root + "\"\n" + config);
-    ASSERT_EQ(vok.run({"-rfq"}).status, 0);
-  }
+  void scan(const std::string &config = "") { ASSERT_EQ(vok.scanTree(config).status, 0); }
   std::unique_ptr<TmuxScreen> show(const std::vector<std::string> &args, int cols = 80,
                                    int lines = 24) {
     unlink(vok.newDirFile().c_str());
@@ -355,17 +343,11 @@ TEST_F(BrowserTest, NamesReachTheTerminalAsText) {
 
 // A saved tree of 200 000 directories, written without making them.
 TEST_F(BrowserTest, ATreeOfTwoHundredThousandDirectories) {
-  auto dir = [](const std::string &name) {
-    auto node = std::make_shared<DirNode>();
-    node->name = name;
-    node->entryMode = node->targetMode = 040755;
-    return node;
-  };
-  DirNodeRef model = dir("/vok-model");
+  DirNodeRef model = dirNode("/vok-model");
   for (int i = 0; i < 200; ++i) {
-    DirNodeRef d = dir("d" + std::to_string(1000 + i));
+    DirNodeRef d = dirNode("d" + std::to_string(1000 + i));
     for (int j = 0; j < 1000; ++j)
-      d->children.push_back(dir("e" + std::to_string(10000 + j)));
+      d->children.push_back(dirNode("e" + std::to_string(10000 + j)));
     model->children.push_back(d);
   }
   DirTree tree;

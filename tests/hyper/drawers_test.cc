@@ -6,15 +6,12 @@
 #include <ctime>
 
 #include "hyper/pad_text.h"
+#include "support/trees.h"
 
 namespace {
 
 DirNodeRef node(const std::string &name, DirNodeList children = {}) {
-  auto n = std::make_shared<DirNode>();
-  n->name = name;
-  n->entryMode = n->targetMode = 040755;
-  n->children = std::move(children);
-  return n;
+  return dirNode(name, std::move(children));
 }
 
 DirNodeRef link(const std::string &name, uint8_t state, uint8_t access,

@@ -8,7 +8,7 @@
 #include <regex>
 
 #include "support/run_vok.h"
-#include "support/saved_tree.h"
+#include "support/trees.h"
 #include "tree/dir_tree.h"
 #include "tree/tree_file.h"
 
@@ -35,7 +35,7 @@ class ScanTest : public ::testing::Test {
     return result;
   }
   std::string saved() const { return savedTree(treeFile); }
-  void mk(const std::string &relative) { makeDirs(t + "/" + relative); }
+  void mk(const std::string &relative) { vok.makeTreeDirs(relative); }
 
   VokRunner vok;
   const std::string t;

@@ -20,10 +20,9 @@ std::string escape(const std::string &path) {
 class JumpTest : public ::testing::Test {
  protected:
   JumpTest() : t(vok.tree()) {}
-  void mk(const std::string &relative) { makeDirs(t + "/" + relative); }
+  void mk(const std::string &relative) { vok.makeTreeDirs(relative); }
   void scanned(const std::string &extraConfig = "") {
-    vok.writeConfig("StartDir = \"" + t + "\"\n" + extraConfig);
-    ASSERT_EQ(vok.run({"-rfq"}).status, 0);
+    ASSERT_EQ(vok.scanTree(extraConfig).status, 0);
   }
   // Runs a jump from a directory below the tree ("" for the tree itself).
   VokResult jump(const std::vector<std::string> &args, const std::string &from = "") {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/trees.h"
+
 namespace {
 
 TEST(FuzzyTest, ScoresFollowTheFormula) {
@@ -15,14 +17,8 @@ TEST(FuzzyTest, ScoresFollowTheFormula) {
 }
 
 TEST(FuzzyTest, KeepsTheBestInWalkOrder) {
-  auto dir = [](const char *name) {
-    auto node = std::make_shared<DirNode>();
-    node->name = name;
-    node->entryMode = node->targetMode = 040755;
-    return node;
-  };
-  DirNodeRef root = dir("/r");
-  root->children = {dir("srcx"), dir("srcy"), dir("src"), dir("xsrc")};
+  DirNodeRef root =
+      dirNode("/r", {dirNode("srcx"), dirNode("srcy"), dirNode("src"), dirNode("xsrc")});
   MatchList list;
   fuzzySearch(list, {root}, "src", 2);
   ASSERT_EQ(list.size(), 2u);

@@ -29,6 +29,11 @@ VokRunner::VokRunner() {
   writeConfig("StartDir = \"" + tree() + "\"\n");
 }
 
+VokResult VokRunner::scanTree(const std::string &extraConfig) const {
+  writeConfig("StartDir = \"" + tree() + "\"\n" + extraConfig);
+  return run({"-rfq"});
+}
+
 void VokRunner::setEnv(const std::string &name, std::optional<std::string> value) {
   for (auto &entry : env_) {
     if (entry.first == name) {

@@ -31,6 +31,11 @@ class VokRunner {
   std::string tree() const { return dir_.file("tree"); }
   std::string configFile() const { return dir_.file("vok.conf"); }
   void writeConfig(const std::string &text) const { writeFile(configFile(), text); }
+  // Makes a directory (with its parents) below tree().
+  void makeTreeDirs(const std::string &relative) const { makeDirs(tree() + "/" + relative); }
+  // Configures tree() as the one StartDir, with the extra lines, and scans
+  // it in full, quietly.
+  VokResult scanTree(const std::string &extraConfig = "") const;
 
   // Sets (or with nullopt removes) an environment variable of later runs.
   void setEnv(const std::string &name, std::optional<std::string> value);

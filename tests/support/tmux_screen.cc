@@ -221,3 +221,13 @@ std::string showScreen(const std::vector<std::string> &screen) {
     out << (i < 10 ? " " : "") << i << "|" << screen[i] << "|\n";
   return out.str();
 }
+
+std::string pad(const std::string &text, size_t width) {
+  std::string line = text.substr(0, width);
+  line.resize(width, ' ');
+  return line;
+}
+
+std::string statusLine(const std::string &text, size_t cols) {
+  return pad("  " + text, cols - 19) + "F9=Switch display  ";
+}

@@ -76,4 +76,9 @@ class TmuxScreen {
 // Every line of the screen, numbered, for a failure message.
 std::string showScreen(const std::vector<std::string> &screen);
 
+// The text cut or filled with spaces to exactly `width` columns.
+std::string pad(const std::string &text, size_t width);
+// The status line's first page: the text from column 2, then the hint.
+std::string statusLine(const std::string &text, size_t cols = 80);
+
 #endif

@@ -190,27 +190,6 @@ class KeyFilterTest : public ::testing::Test {
   FixedGeometry geometry;
 };
 
-TEST_F(KeyFilterTest, CtrlFAndADigitGiveAFunctionKey) {
-  zqScreenManager manager(geometry, keys(kKeysDefault));
-  Recorder status(manager, 3);
-  manager.prefixWindow = &status;
-  typeKeys(
-      "\x06"
-      "0"
-      "\x06"
-      "5"
-      "\x06"
-      "x"
-      "a"
-      "\x06\x06"
-      "b");
-  EXPECT_EQ(manager.readKey(), KEY_F(10));
-  EXPECT_EQ(manager.readKey(), KEY_F(5));
-  EXPECT_EQ(manager.readKey(), 'a');  // the x was dropped
-  EXPECT_EQ(manager.readKey(), 'b');
-  EXPECT_EQ(status.prefixes, (std::vector<int>{'F', 'F', 'F', 'F', -'F'}));
-}
-
 TEST_F(KeyFilterTest, RepaintKeysFollowTheKeySet) {
   const struct {
     int keySet;

@@ -15,12 +15,6 @@ namespace {
 
 using Screen = std::vector<std::string>;
 
-std::string pad(const std::string &text, int width) {
-  std::string line = text.substr(0, static_cast<size_t>(width));
-  line.resize(static_cast<size_t>(width), ' ');
-  return line;
-}
-
 // Row y of the stand-in, as many columns as it has.
 std::string viewLine(int y, int width, const std::string &match = "alpha") {
   std::string line =
@@ -31,12 +25,8 @@ std::string viewLine(int y, int width, const std::string &match = "alpha") {
 
 int viewWidthIn(int mode, int C) { return mode == 0 ? C : mode == 3 ? C - 2 : C - 1; }
 
-const std::string kStatusText = "  /demo/link/target";
+const std::string kStatusText = "/demo/link/target";
 const std::string kHint = "F9=Switch display";
-
-std::string statusLine(int cols, const std::string &text = kStatusText) {
-  return pad(text, cols - 19) + kHint + "  ";
-}
 
 std::string cellsOf(const Screen &screen, int column, int from, int to) {
   std::string cells;
@@ -75,7 +65,7 @@ void expectLayout(const Screen &screen, int mode, int C, int L) {
     EXPECT_EQ(bar.find_first_not_of(" a", 1), bar.size() - 1) << bar;
     EXPECT_EQ(screen[L - 2][C - 1], ' ');  // the scroll box
   }
-  EXPECT_EQ(screen[L - 1], statusLine(C));
+  EXPECT_EQ(screen[L - 1], statusLine(kStatusText, C));
 }
 
 class DemoScreen : public TmuxScreen {
@@ -154,76 +144,6 @@ TEST(WindowLayoutTest, WithoutScrollBarsEveryModeIsPlain) {
   }
 }
 
-TEST(WindowLayoutTest, PlainGlyphsWithoutLineGraphics) {
-  ScopedTempDir dir;
-  DemoScreen screen(dir, 80, 24, {"--plain"});
-  Screen shown = screen.settled(78);
-  EXPECT_EQ(shown[0][79], '^');
-  EXPECT_EQ(shown[21][79], 'v');
-  EXPECT_EQ(shown[22].substr(60, 1), "<");
-  EXPECT_EQ(shown[22].substr(78, 1), ">");
-  // Trough and slider are both spaces, told apart only by their colours.
-  EXPECT_EQ(cellsOf(shown, 79, 1, 20), std::string(20, ' '));
-}
-
-// A bar of 22 lines (trough 20) over 100 document lines, 22 visible: the
-// slider is 4 cells and sits at (20 x position + 50) / 100.
-TEST(ScrollBarTest, SliderFollowsThePosition) {
-  ScopedTempDir dir;
-  DemoScreen screen(dir, 80, 24);
-  Screen shown = screen.settled(78);
-  EXPECT_EQ(cellsOf(shown, 79, 1, 20), "    " + std::string(16, 'a'));
-  // 78 of 200 columns visible in a trough of 17: a slider of 7.
-  EXPECT_EQ(shown[22].substr(61, 17), std::string(7, ' ') + std::string(10, 'a'));
-  screen.keys({"NPage"});
-  ASSERT_TRUE(screen.showsAt(1, "row 23 "));
-  EXPECT_EQ(cellsOf(screen.capture(), 79, 1, 20),
-            std::string(4, 'a') + "    " + std::string(12, 'a'));
-  screen.keys({"NPage", "NPage", "NPage", "NPage"});  // to the end: position 78
-  ASSERT_TRUE(screen.showsAt(1, "row 79 "));
-  EXPECT_EQ(cellsOf(screen.capture(), 79, 1, 20), std::string(16, 'a') + "    ");
-}
-
-TEST(ScrollBarTest, ClicksBecomeScrollingKeys) {
-  ScopedTempDir dir;
-  DemoScreen screen(dir, 80, 24);
-  screen.settled(78);
-  struct Click {
-    int x, y;
-    const char *key;
-  };
-  // Vertical bar: arrows, the trough below the slider (lines 1-4), then
-  // above it once that page has moved it to lines 5-8; horizontal bar:
-  // arrows and trough.
-  const Click clicks[] = {{79, 21, "KEY_SF"},     {79, 0, "KEY_SR"},
-                          {79, 15, "KEY_NPAGE"},  {79, 2, "KEY_PPAGE"},
-                          {78, 22, "KEY_SRIGHT"}, {60, 22, "KEY_SLEFT"},
-                          {75, 22, "KEY_SRIGHT"}};
-  int expected = 0;
-  for (const Click &click : clicks) {
-    if (std::string(click.key) == "KEY_PPAGE") {
-      ASSERT_TRUE(screen.waitFor([](const Screen &s) { return s[5][79] == ' '; }));
-    }
-    screen.separateClick(click.x, click.y);
-    ++expected;
-    ASSERT_TRUE(screen.waitFor([&](const Screen &) {
-      return static_cast<int>(screen.log().size()) >= expected + 2;
-    })) << click.x
-        << "," << click.y << "\n"
-        << showScreen(screen.capture());
-    EXPECT_EQ(screen.log().back(), std::string("key ") + click.key);
-  }
-  // A click on the title line, the view or a slider away from the last
-  // trough click sends nothing.
-  for (std::pair<int, int> at : {std::make_pair(10, 22), std::make_pair(10, 5),
-                                 std::make_pair(64, 22), std::make_pair(79, 3)}) {
-    screen.separateClick(at.first, at.second);
-  }
-  screen.keys({"Down"});
-  ASSERT_TRUE(screen.waitForLog("key KEY_DOWN"));
-  EXPECT_EQ(static_cast<int>(screen.log().size()), expected + 3);
-}
-
 TEST(ScrollBarTest, HeldButtonKeepsPagingUntilReleased) {
   ScopedTempDir dir;
   DemoScreen screen(dir, 80, 24, {"--rate", "1"});
@@ -268,7 +188,7 @@ TEST(StatusLineTest, F9TurnsThePagesAndBack) {
     EXPECT_TRUE(screen.waitForLine(23, pad(page, 80))) << showScreen(screen.capture());
   }
   screen.keys({"F9"});
-  EXPECT_TRUE(screen.waitForLine(23, statusLine(80)));
+  EXPECT_TRUE(screen.waitForLine(23, statusLine(kStatusText, 80)));
 }
 
 TEST(StatusLineTest, ClicksTurnThePagesOneByClick) {
@@ -283,7 +203,7 @@ TEST(StatusLineTest, ClicksTurnThePagesOneByClick) {
       << showScreen(screen.capture());
   std::this_thread::sleep_for(std::chrono::milliseconds(250));
   screen.click(40, 23, 3);  // pages 4, 5 and the link page again
-  EXPECT_TRUE(screen.waitForLine(23, statusLine(80))) << showScreen(screen.capture());
+  EXPECT_TRUE(screen.waitForLine(23, statusLine(kStatusText, 80))) << showScreen(screen.capture());
 }
 
 TEST(StatusLineTest, HelpTextsOfTheViAndEmacsKeySets) {
@@ -331,7 +251,7 @@ TEST(StatusLineTest, NarrowScreenCutsHelpAndKeepsTheHint) {
   ScopedTempDir dir;
   DemoScreen screen(dir, 50, 10);
   screen.settled(48);
-  EXPECT_EQ(screen.capture()[9], statusLine(50));
+  EXPECT_EQ(screen.capture()[9], statusLine(kStatusText, 50));
   screen.keys({"F9"});
   EXPECT_TRUE(
       screen.waitForLine(9, "  " + std::string(kDefaultPages[0]).substr(2, 45) + "..."))
@@ -356,22 +276,6 @@ TEST(KeyFilterTest, F8AndCtrlRRepaintTheScreen) {
   EXPECT_EQ(screen.count("key KEY_F(8)") + screen.count("key ^R"), 0);
 }
 
-TEST(KeyFilterTest, ViRepaintsWithCtrlLAndPassesCtrlRAndCtrlF) {
-  ScopedTempDir dir;
-  DemoScreen screen(dir, 80, 24, {"--keys", "vi"});
-  screen.settled(78);
-  screen.keys({"%"});
-  ASSERT_TRUE(screen.waitFor([](const Screen &s) { return s[4].find("GARBAGE") == 4; }));
-  screen.keys({"C-l"});
-  EXPECT_TRUE(
-      screen.waitFor([](const Screen &s) { return s[4].find("GARBAGE") == s[4].npos; }));
-  screen.keys({"C-r", "C-f", "0"});
-  EXPECT_TRUE(screen.waitForLog("key 0"));
-  std::vector<std::string> log = screen.log();
-  EXPECT_EQ(std::vector<std::string>(log.end() - 3, log.end()),
-            (std::vector<std::string>{"key ^R", "key ^F", "key 0"}));
-}
-
 TEST(KeyFilterTest, CtrlFPrefixGivesFunctionKeys) {
   ScopedTempDir dir;
   DemoScreen screen(dir, 80, 24);
@@ -380,7 +284,7 @@ TEST(KeyFilterTest, CtrlFPrefixGivesFunctionKeys) {
   EXPECT_TRUE(screen.waitForLine(
       23, pad("  ^F:  8=Repaint screen  9=Switch display  0=Quit", 80)));
   screen.keys({"C-f"});
-  EXPECT_TRUE(screen.waitForLine(23, statusLine(80)));
+  EXPECT_TRUE(screen.waitForLine(23, statusLine(kStatusText, 80)));
   // A digit ends the prefix as a function key; another key is dropped.
   screen.keys({"C-f", "5"});
   ASSERT_TRUE(screen.waitForLog("key KEY_F(5)"));

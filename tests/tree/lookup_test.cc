@@ -3,15 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
+#include "support/trees.h"
 
 namespace {
 
-DirNodeRef named(const char *name) {
-  auto node = std::make_shared<DirNode>();
-  node->name = name;
-  node->entryMode = node->targetMode = 040755;
-  return node;
-}
+DirNodeRef named(const char *name) { return dirNode(name); }
 
 TEST(LookupTest, FindWalksRootsAndChildren) {
   DirNodeRef root = named("/");

@@ -9,13 +9,13 @@
 
 #include "base/errors.h"
 #include "support/temp_dir.h"
+#include "support/trees.h"
 #include "tree/dir_tree.h"
 
 namespace {
 
 DirNodeRef dir(const char *name, uint16_t mode = 040755) {
-  auto node = std::make_shared<DirNode>();
-  node->name = name;
+  DirNodeRef node = dirNode(name);
   node->entryMode = node->targetMode = mode;
   node->modifyTime = 0x0102030405060708;
   node->changeTime = 7;
@@ -205,13 +205,9 @@ TEST(TreeFileTest, LargeFilesLoadWholeAndFailCleanlyAnywhere) {
   const std::string treeFile = dir.file("tree.gz");
   DirTree tree;
   tree.lastScanTime = 42;
-  DirNodeRef root = std::make_shared<DirNode>();
-  root->name = "/big";
-  root->entryMode = root->targetMode = 040755;
+  DirNodeRef root = dirNode("/big");
   for (int i = 0; i < 60000; ++i) {
-    DirNodeRef child = std::make_shared<DirNode>();
-    child->name = "directory-with-a-long-name-" + std::to_string(i * 7919 % 100003);
-    child->entryMode = child->targetMode = 040755;
+    DirNodeRef child = dirNode("directory-with-a-long-name-" + std::to_string(i * 7919 % 100003));
     child->modifyTime = i;
     root->children.push_back(child);
   }

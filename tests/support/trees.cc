@@ -1,8 +1,16 @@
-#include "support/saved_tree.h"
+#include "support/trees.h"
 
 #include <zlib.h>
 
 #include "tree/tree_file.h"
+
+DirNodeRef dirNode(const std::string &name, DirNodeList children) {
+  DirNodeRef node = newDirNode();
+  node->name = name;
+  node->entryMode = node->targetMode = 040755;
+  node->children = std::move(children);
+  return node;
+}
 
 std::string inflatedImage(const std::string &file) {
   gzFile gz = gzopen(file.c_str(), "rb");

@@ -1,12 +1,16 @@
-// Reading back what the program saved: the tree file as the program reads
-// it, and a tree as text that assertions compare.
-#ifndef VOK_TESTS_SAVED_TREE_H
-#define VOK_TESTS_SAVED_TREE_H
+// Trees for tests: directory nodes made in memory, the tree file read back
+// as the program reads it, and a tree as text that assertions compare.
+#ifndef VOK_TESTS_TREES_H
+#define VOK_TESTS_TREES_H
 
 #include <string>
 #include <vector>
 
 #include "tree/dir_tree.h"
+
+// A directory node (mode 040755, times 0) with the children given; a
+// root's name is its full path.
+DirNodeRef dirNode(const std::string &name, DirNodeList children = {});
 
 // The inflated image of a gzip file; "" when it cannot be opened.
 std::string inflatedImage(const std::string &file);
