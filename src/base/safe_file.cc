@@ -11,9 +11,7 @@
 
 #include "base/paths.h"
 
-namespace {
-
-std::string replaceTarget(const std::string &name) {
+std::string writeTarget(const std::string &name) {
   struct stat status;
   if (lstat(name.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return name;
   if (char *real = realpath(name.c_str(), nullptr)) {
@@ -29,12 +27,29 @@ std::string replaceTarget(const std::string &name) {
   return slash == std::string::npos ? link : name.substr(0, slash + 1) + link;
 }
 
-mode_t modeFor(const std::string &target) {
-  struct stat status;
-  if (stat(target.c_str(), &status) == 0) return status.st_mode & 07777;
+namespace {
+
+// Data files list the user's directories, private ones too: a new one is
+// kept from group and others, as shell histories are.
+mode_t newFileMode() {
   mode_t mask = umask(0);
   umask(mask);
-  return 0666 & ~mask;
+  return 0600 & ~mask;
+}
+
+// The old file's mode and owner pass to its replacement. Only root may give
+// a file away; a user who may not keeps at least the group where allowed.
+bool takeOver(int fd, const std::string &target) {
+  struct stat status;
+  if (stat(target.c_str(), &status) != 0) return fchmod(fd, newFileMode()) == 0;
+  struct stat mine;
+  const bool sameOwner =
+      fstat(fd, &mine) == 0 && mine.st_uid == status.st_uid && mine.st_gid == status.st_gid;
+  if (!sameOwner && fchown(fd, status.st_uid, status.st_gid) != 0 &&
+      fchown(fd, static_cast<uid_t>(-1), status.st_gid) != 0) {
+    // The replacement is the writer's; its mode is still the old one.
+  }
+  return fchmod(fd, status.st_mode & 07777) == 0;
 }
 
 // The temporary files being written, so that a signal that ends the
@@ -94,7 +109,7 @@ std::string temporaryBeside(const std::string &target) {
          ".vok-XXXXXX";
 }
 
-SafeFileWriter::SafeFileWriter(const std::string &name) : target_(replaceTarget(name)) {
+SafeFileWriter::SafeFileWriter(const std::string &name) : target_(writeTarget(name)) {
   struct stat status;
   const bool exists = stat(target_.c_str(), &status) == 0;
   if (!exists || S_ISREG(status.st_mode)) {
@@ -141,7 +156,7 @@ bool SafeFileWriter::commit() {
     // Devices and pipes cannot be synced; that is no failure of the write.
     ok = fsync(fd_) == 0 || errno == EINVAL || errno == EROFS;
   } else {
-    ok = fchmod(fd_, modeFor(target_)) == 0 && fsync(fd_) == 0;
+    ok = takeOver(fd_, target_) && fsync(fd_) == 0;
   }
   ok = close(fd_) == 0 && ok;
   fd_ = -1;

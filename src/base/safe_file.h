@@ -15,6 +15,10 @@
 
 #include <string>
 
+// The file a write of `name` replaces: the target of a symbolic link (or of
+// a dangling one, which is created), else the name itself.
+std::string writeTarget(const std::string &name);
+
 class SafeFileWriter {
  public:
   // Prepares the output for `name` (the target of a symbolic link, which
@@ -27,8 +31,10 @@ class SafeFileWriter {
 
   bool ok() const { return fd_ >= 0; }
   int fd() const { return fd_; }
-  // Syncs, closes and renames into place, keeping the old file's mode (or
-  // the umask's for a new file). False on any failure; the old file stays.
+  // Syncs, closes and renames into place, keeping the old file's mode and,
+  // where the system lets it, its owner; a new file is readable and
+  // writable by its owner alone, whatever the umask. False on any failure;
+  // the old file stays.
   bool commit();
   // Before commit(): whether the target itself is being written.
   bool inPlace() const { return temp_.empty(); }

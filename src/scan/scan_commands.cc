@@ -32,14 +32,12 @@ bool wantsScan(const std::vector<int> &options, bool forPattern) {
   return false;
 }
 
-}  // namespace
-
-void loadTree(RunState &run, QuietOverride quiet) {
-  loadConfiguration(run.config, run, true);
+// Says why the file is rebuilt.
+void announceRebuild(const RunState &run, TreeFileState state) {
   auto notice = [&run](const char *format) {
     MessageFormat(std::cout, format).arg(programName).arg(run.treeFile);
   };
-  switch (readTreeFile(run.treeFile, run.tree)) {
+  switch (state) {
     case TreeFileState::Loaded:
       return;
     case TreeFileState::Missing:
@@ -56,19 +54,40 @@ void loadTree(RunState &run, QuietOverride quiet) {
           .arg(run.treeFile);
       break;
   }
-  rebuildTree(run, quiet);
+}
+
+}  // namespace
+
+void loadTree(RunState &run, QuietOverride quiet) {
+  loadConfiguration(run.config, run, true);
+  TreeFileState state = readTreeFile(run.treeFile, run.tree);
+  if (state == TreeFileState::Loaded) return;
+  {
+    // Another run may be rebuilding the same file: its result, once there,
+    // is taken instead of a scan of our own.
+    LockScope lock(run.treeLock, run.treeFile);
+    state = readTreeFile(run.treeFile, run.tree);
+    if (state == TreeFileState::Loaded) return;
+    announceRebuild(run, state);
+    rebuildTree(run, quiet);
+  }
   if (readTreeFile(run.treeFile, run.tree) != TreeFileState::Loaded)
     throw ErrorGenericFile(_("cannot read file %$"), run.treeFile);
 }
 
+// A full scan holds the lock from its start to its save: a partial or smart
+// scan that overlaps it either waits for its result or is read by it.
 void rebuildTree(RunState &run, QuietOverride quiet) {
+  LockScope lock(run.treeLock, run.treeFile);
   const ScanOptions options = optionsFor(run, ScanMode::Full, quiet);
   ScanCommandScanLog log(options.quiet);
   Scanner(run.tree, options, log).fullScan();
 }
 
+// Smart and partial scans hold the lock from loading the tree to saving it.
 void rescanTree(RunState &run, bool fullMode, QuietOverride quiet) {
   if (fullMode) return rebuildTree(run, quiet);
+  LockScope lock(run.treeLock, run.treeFile);
   const int64_t start = scanClock();
   const ScanOptions options = optionsFor(run, ScanMode::Smart, quiet);
   ScanCommandScanLog log(options.quiet);
@@ -78,6 +97,7 @@ void rescanTree(RunState &run, bool fullMode, QuietOverride quiet) {
 
 void rescanParts(RunState &run, const std::vector<std::string> &dirs, bool fullMode,
                  QuietOverride quiet) {
+  LockScope lock(run.treeLock, run.treeFile);
   const int64_t start = scanClock();
   const ScanOptions options = optionsFor(run, ScanMode::Partial, quiet);
   ScanCommandScanLog log(options.quiet);
@@ -93,6 +113,10 @@ void scanForTreeCommand(RunState &run, const std::string &dir, bool fullMode,
                         ScanOptions &options) {
   TreeCommandScanLog log(options.quiet);
   if (findPath(run.tree.rootList, dir).node) {
+    // The tree was loaded without the lock; what is saved must be read
+    // under it, so another run's save in between is not lost.
+    LockScope lock(run.treeLock, run.treeFile);
+    loadTree(run);
     Scanner scanner(run.tree, options, log);
     scanner.scanOneDirectory(dir, fullMode);
     scanner.resolveLinks();

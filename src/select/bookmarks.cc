@@ -30,19 +30,23 @@ bool inTree(const DirNodeList &roots, const std::string &path) {
 // and reports on standard error what it cannot do.
 using Edit = void (*)(BookmarkList &list, const DirNodeList &roots, const std::string &path);
 
+bool isBookmark(const Bookmark &entry, const std::string &path) {
+  return entry.usable && entry.path == path;
+}
+
 void addBookmark(BookmarkList &list, const DirNodeList &roots, const std::string &path) {
   const std::string name = expandDirName(path, false, false);
   if (!inTree(roots, name)) {
     warn(_("%$: cannot find %$ in saved directory tree\n"), name);
     return;
   }
-  for (const std::string &entry : list) {
-    if (entry == name) {
+  for (const Bookmark &entry : list) {
+    if (isBookmark(entry, name)) {
       warn(_("%$: directory %$ already bookmarked\n"), name);
       return;
     }
   }
-  list.push_back(name);
+  list.push_back({name, "", true});
 }
 
 void removeBookmark(BookmarkList &list, const DirNodeList &roots, const std::string &path) {
@@ -50,9 +54,29 @@ void removeBookmark(BookmarkList &list, const DirNodeList &roots, const std::str
   if (!inTree(roots, name))
     warn(_("%$: cannot find %$ in saved directory tree\n        Directory ignored\n"), name);
   BookmarkList kept;
-  for (std::string &entry : list)
-    if (entry != name) kept.push_back(std::move(entry));
+  for (Bookmark &entry : list)
+    if (!isBookmark(entry, name)) kept.push_back(std::move(entry));
   list.swap(kept);
+}
+
+// A line that names no directory the program can use is kept as it stands.
+Bookmark parseBookmark(const std::string &file, size_t number, const std::string &line) {
+  const char *problem = nullptr;
+  std::string reason;
+  try {
+    return {expandDirName(unescapeEntry(line), false, false), "", true};
+  } catch (const ErrorRange &) {
+    problem = _("malformed \\x escape");
+  } catch (const ErrorGenericSyntax &error) {
+    reason = error.what();
+  }
+  std::cout.flush();
+  MessageFormat(std::cerr, _("%$: %$, line %$: %$; the line is kept but not used\n"))
+      .arg(programName)
+      .arg(file)
+      .arg(std::to_string(number))
+      .arg(problem ? std::string(problem) : reason);
+  return {"", line, false};
 }
 
 // Applies the edit to each directory argument (or the current directory).
@@ -88,8 +112,11 @@ bool forEachArgument(RunState &run, BookmarkList &list, int argc, char **argv, i
   return true;
 }
 
+// Other runs may edit the file at the same time: the lock makes them take
+// turns, each reading what the one before wrote.
 void editBookmarks(RunState &run, int argc, char **argv, int first, Edit edit) {
   loadTree(run);
+  LockScope lock(run.bookmarkLock, run.bookmarkFile);
   BookmarkList list = readBookmarks(run.bookmarkFile);
   if (forEachArgument(run, list, argc, argv, first, edit)) writeBookmarks(run.bookmarkFile, list);
 }
@@ -122,13 +149,7 @@ BookmarkList readBookmarks(const std::string &file) {
   std::string line;
   int c;
   auto takeLine = [&] {
-    try {
-      list.push_back(expandDirName(unescapeEntry(line), false, false));
-    } catch (const ErrorRange &) {
-    } catch (const ErrorGenericSyntax &) {
-      // A damaged line (a relative path, say) must not disable every
-      // bookmark command; it is left out like a line with a bad escape.
-    }
+    list.push_back(parseBookmark(file, list.size() + 1, line));
     line.clear();
   };
   while ((c = getc(in.get())) != EOF) {
@@ -146,7 +167,8 @@ void writeBookmarks(const std::string &file, const BookmarkList &list) {
   SafeFileWriter out(file);
   if (!out.ok()) throw ErrorGenericFile(_("cannot create file %$"), file);
   std::string text;
-  for (const std::string &entry : list) text += escapeBookmark(entry) + '\n';
+  for (const Bookmark &entry : list)
+    text += (entry.usable ? escapeBookmark(entry.path) : entry.line) + '\n';
   size_t done = 0;
   while (done < text.size()) {
     ssize_t n = write(out.fd(), text.data() + done, text.size() - done);
@@ -159,8 +181,11 @@ void writeBookmarks(const std::string &file, const BookmarkList &list) {
 MatchList matchingBookmarks(const BookmarkList &list, const DirNodeList &roots,
                             const std::string &literal, const PatternRef &expression) {
   MatchList matches;
-  for (const std::string &path : list) {
-    if (!literalInLastComponent(literal, path) || !matchesPattern(expression, path)) continue;
+  for (const Bookmark &entry : list) {
+    const std::string &path = entry.path;
+    if (!entry.usable || !literalInLastComponent(literal, path) ||
+        !matchesPattern(expression, path))
+      continue;
     DirLocation found = findPath(roots, path);
     if (found.node) matches.push_back({path, found.node, false, 0});
   }

@@ -9,20 +9,33 @@
 #include "select/search.h"
 #include "tree/run_state.h"
 
-using BookmarkList = std::vector<std::string>;
+// One line of the bookmark file: a directory, or a line the program cannot
+// use (no absolute name, a bad escape), which every rewrite carries through
+// as it stands and in its place, so that nothing the user wrote is lost.
+struct Bookmark {
+  std::string path;   // the directory, for a usable line
+  std::string line;   // the line as read, for one not used
+  bool usable = true;
+};
+using BookmarkList = std::vector<Bookmark>;
+inline bool operator==(const Bookmark &a, const Bookmark &b) {
+  return a.usable == b.usable && a.path == b.path && a.line == b.line;
+}
 
 // '\'', '"', '`' and '\' get a backslash; other non-graphic bytes below
 // 0x80 become "\xHH".
 std::string escapeBookmark(const std::string &path);
 
-// The file's lines. A missing file is an empty list; a line with a bad
-// escape or that is no absolute directory name is skipped; a last line
-// without a newline counts. Throws ErrorGenericFile when reading fails.
+// The file's lines. A missing file is an empty list; a last line without a
+// newline counts. A line with a bad escape or that is no absolute directory
+// name is kept but not used, and said so on standard error. Throws
+// ErrorGenericFile when reading fails.
 BookmarkList readBookmarks(const std::string &file);
 // Rewrites the file safely. Throws ErrorGenericFile.
 void writeBookmarks(const std::string &file, const BookmarkList &list);
 
 // The bookmarks that match, in file order, each found below the roots.
+// Lines not used match nothing.
 MatchList matchingBookmarks(const BookmarkList &list, const DirNodeList &roots,
                             const std::string &literal, const PatternRef &expression);
 

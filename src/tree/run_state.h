@@ -4,6 +4,7 @@
 #ifndef VOK_TREE_RUN_STATE_H
 #define VOK_TREE_RUN_STATE_H
 
+#include "base/file_lock.h"
 #include "base/run_names.h"
 #include "config/reader.h"
 #include "tree/dir_tree.h"
@@ -11,6 +12,9 @@
 struct RunState : RunNames {
   Configuration config;
   DirTree tree;
+  // Held by a run that rewrites the file, from reading it to the rename.
+  DataFileLock treeLock;
+  DataFileLock bookmarkLock;
 };
 
 #endif

@@ -81,9 +81,37 @@ TEST(DataFilesTest, BookmarksWithoutACurrentDirectoryAreNotRewritten) {
     vok.setCwd(gone);
     vok.removeCwdBeforeRun();
     VokResult result = vok.run({option});
+    const std::string file = vok.dir().file("bookmarks");
     EXPECT_EQ(result.err,
+              "vok: " + file + ", line 2: malformed \\x escape; the line is kept but not used\n"
+              "vok: " + file + ", line 3: bad directory `relative/path'; the line is kept but "
+              "not used\n"
               "vok: cannot determine current directory\n        Directory ignored\n");
     EXPECT_EQ(readFile(vok.dir().file("bookmarks")), marks) << option;
+  }
+}
+
+// The data files vok makes list the user's directories: no access for
+// group and others whatever the umask, lock files included. A file that is
+// there keeps its mode through a rewrite.
+TEST(DataFilesTest, NewDataFilesArePrivateOldOnesKeepTheirMode) {
+  auto mode = [](const std::string &path) {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 07777;
+  };
+  for (mode_t mask : {mode_t{022}, mode_t{0}}) {
+    VokRunner vok;
+    vok.setUmask(mask);
+    vok.makeTreeDirs("a");
+    ASSERT_EQ(vok.scanTree().status, 0);
+    ASSERT_EQ(vok.run({"-ba", vok.tree() + "/a"}).status, 0);
+    for (const char *name : {"tree.gz", "tree.gz.lock", "bookmarks", "bookmarks.lock", "newdir"})
+      EXPECT_EQ(mode(vok.dir().file(name)), 0600u) << name << " under umask " << mask;
+    for (const char *name : {"tree.gz", "bookmarks"}) chmod(vok.dir().file(name).c_str(), 0644);
+    ASSERT_EQ(vok.run({"-rq"}).status, 0);
+    ASSERT_EQ(vok.run({"-br", vok.tree() + "/a"}).status, 0);
+    for (const char *name : {"tree.gz", "bookmarks"})
+      EXPECT_EQ(mode(vok.dir().file(name)), 0644u) << name << " was 0644";
   }
 }
 

@@ -10,8 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string file = scratchFile("bookmarks", bytes);
   try {
     const BookmarkList first = readBookmarks(file);
-    for (const std::string &path : first)
-      if (!path.empty() && path[0] == '\0')
+    for (const Bookmark &entry : first)
+      if (entry.usable && !entry.path.empty() && entry.path[0] == '\0')
         propertyBroken("a bookmark starts with NUL", bytes);
     writeBookmarks(file, first);
     if (readBookmarks(file) != first) propertyBroken("bookmarks changed on the way back", bytes);

@@ -167,6 +167,7 @@ VokResult VokRunner::execute(const std::vector<std::string> &command,
     if (asUser_ && (setgroups(0, nullptr) != 0 || setgid(gid_) != 0 || setuid(uid_) != 0))
       childFail("setuid");
     if (chdir(cwd_.c_str()) != 0) childFail("chdir");
+    if (umask_ >= 0) umask(static_cast<mode_t>(umask_));
     if (fileSizeLimit_ > 0) {
       const struct rlimit limit = {fileSizeLimit_, fileSizeLimit_};
       if (setrlimit(RLIMIT_FSIZE, &limit) != 0) childFail("setrlimit");

@@ -40,6 +40,8 @@ class VokRunner {
   // Sets (or with nullopt removes) an environment variable of later runs.
   void setEnv(const std::string &name, std::optional<std::string> value);
   void setCwd(const std::string &dir) { cwd_ = dir; }
+  // The file creation mask of later runs (the test's own otherwise).
+  void setUmask(mode_t mask) { umask_ = static_cast<int>(mask); }
   void setInput(const std::string &text) { input_ = text; }
   // The child removes its working directory before it starts vok, so that
   // the current directory cannot be determined.
@@ -90,6 +92,7 @@ class VokRunner {
   unsigned long fileSizeLimit_ = 0;
   bool killedBySize_ = false;
   int writeSignal_ = 0;
+  int umask_ = -1;
   bool removeCwd_ = false;
   uid_t uid_ = 0;
   gid_t gid_ = 0;
