@@ -2,7 +2,9 @@
 // what they show, every key set, find mode, lists, the tree of one
 // directory, the mouse, sizes, and the whole way back through a shell.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <iterator>
@@ -394,6 +396,25 @@ TEST_F(BrowserTest, BashChangesToTheChosenDirectory) {
   screen.keys({"Enter"});
   ASSERT_TRUE(screen.waitFor([&](const Screen &) { return readFile(out).size() > 0; }));
   EXPECT_EQ(readFile(out), root + "/c/qq\n");
+}
+
+// A run that waits more than a second for another's lock says so once on
+// the terminal, then goes on when the lock is free.
+TEST_F(BrowserTest, AWaitForTheLockIsSaidOnATerminal) {
+  scan();
+  const std::string marks = vok.dir().file("bookmarks");
+  const int held = open((marks + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  TmuxScreen screen(vok.dir().path(), 100, 24, vok.commandLine({"-ba", root + "/src"}));
+  const std::string said = "vok: waiting for another vok to finish with " + marks;
+  EXPECT_TRUE(screen.waitFor([&](const Screen &s) { return s[0] == said; }))
+      << showScreen(screen.capture());
+  close(held);
+  ASSERT_TRUE(screen.waitForExit());
+  EXPECT_EQ(screen.exitStatus(), 0);
+  EXPECT_EQ(readFile(marks), root + "/src\n");
+  EXPECT_EQ(screen.capture()[1], "") << "said once";
 }
 
 }  // namespace

@@ -141,8 +141,55 @@ void waitForTemporary(int watch, pid_t pid, int signal) {
 
 VokResult VokRunner::execute(const std::vector<std::string> &command,
                              const std::string &outPath) const {
-  const std::string in = dir_.file(".stdin"), err = dir_.file(".stderr");
-  const std::string out = outPath.empty() ? dir_.file(".stdout") : outPath;
+  // Remove a stale answer so a run that writes nothing is seen as such.
+  unlink(newDirFile().c_str());
+  const int watch = writeSignal_ ? inotify_init1(IN_CLOEXEC | IN_NONBLOCK) : -1;
+  if (writeSignal_ &&
+      (watch < 0 || inotify_add_watch(watch, dir_.path().c_str(), IN_CREATE) < 0))
+    throw std::runtime_error("inotify failed");
+  const pid_t pid = spawn(command, outPath, "");
+  if (watch >= 0) {
+    waitForTemporary(watch, pid, writeSignal_);
+    close(watch);
+  }
+  return collect(pid, outPath, "");
+}
+
+std::vector<VokResult> VokRunner::runTogether(
+    const std::vector<std::vector<std::string>> &runs,
+    const std::function<void(const std::vector<pid_t> &)> &whileRunning) const {
+  unlink(newDirFile().c_str());
+  std::vector<pid_t> pids;
+  for (size_t i = 0; i < runs.size(); ++i) {
+    std::vector<std::string> argv{binary_};
+    argv.insert(argv.end(), runs[i].begin(), runs[i].end());
+    pids.push_back(spawn(argv, "", std::to_string(i)));
+  }
+  if (whileRunning) whileRunning(pids);
+  // Two minutes are far beyond these runs: one still going has hung (on a
+  // lock that was never released, say) and is ended so the test can fail.
+  for (int waited = 0; waited < 12000; ++waited) {
+    bool running = false;
+    for (pid_t pid : pids) {
+      siginfo_t info = {};
+      running = running || waitid(P_PID, static_cast<id_t>(pid), &info,
+                                  WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != pid;
+    }
+    if (!running) break;
+    usleep(10000);
+    if (waited == 11999)
+      for (pid_t pid : pids) kill(pid, SIGKILL);
+  }
+  std::vector<VokResult> results;
+  for (size_t i = 0; i < runs.size(); ++i)
+    results.push_back(collect(pids[i], "", std::to_string(i)));
+  return results;
+}
+
+pid_t VokRunner::spawn(const std::vector<std::string> &command, const std::string &outPath,
+                       const std::string &slot) const {
+  const std::string in = dir_.file(".stdin"), err = dir_.file(".stderr" + slot);
+  const std::string out = outPath.empty() ? dir_.file(".stdout" + slot) : outPath;
   writeFile(in, input_);
   std::vector<std::string> envText = childEnvironment(env_);
   std::vector<char *> argv, envp;
@@ -151,44 +198,36 @@ VokResult VokRunner::execute(const std::vector<std::string> &command,
   argv.push_back(nullptr);
   for (auto &entry : envText) envp.push_back(&entry[0]);
   envp.push_back(nullptr);
-
-  // Remove a stale answer so a run that writes nothing is seen as such.
-  unlink(newDirFile().c_str());
-  const int watch = writeSignal_ ? inotify_init1(IN_CLOEXEC | IN_NONBLOCK) : -1;
-  if (writeSignal_ &&
-      (watch < 0 || inotify_add_watch(watch, dir_.path().c_str(), IN_CREATE) < 0))
-    throw std::runtime_error("inotify failed");
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    redirect(in, O_RDONLY, 0);
-    redirect(out, O_WRONLY | O_CREAT | (outPath.empty() ? O_TRUNC : 0), 1);
-    redirect(err, O_WRONLY | O_CREAT | O_TRUNC, 2);
-    if (asUser_ && (setgroups(0, nullptr) != 0 || setgid(gid_) != 0 || setuid(uid_) != 0))
-      childFail("setuid");
-    if (chdir(cwd_.c_str()) != 0) childFail("chdir");
-    if (umask_ >= 0) umask(static_cast<mode_t>(umask_));
-    if (fileSizeLimit_ > 0) {
-      const struct rlimit limit = {fileSizeLimit_, fileSizeLimit_};
-      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) childFail("setrlimit");
-      signal(SIGXFSZ, killedBySize_ ? SIG_DFL : SIG_IGN);
-    }
-    if (removeCwd_ && rmdir(cwd_.c_str()) != 0) childFail("rmdir");
-    execve(argv[0], argv.data(), envp.data());
-    childFail("execve");
+  if (pid > 0) return pid;
+  redirect(in, O_RDONLY, 0);
+  redirect(out, O_WRONLY | O_CREAT | (outPath.empty() ? O_TRUNC : 0), 1);
+  redirect(err, O_WRONLY | O_CREAT | O_TRUNC, 2);
+  if (asUser_ && (setgroups(0, nullptr) != 0 || setgid(gid_) != 0 || setuid(uid_) != 0))
+    childFail("setuid");
+  if (chdir(cwd_.c_str()) != 0) childFail("chdir");
+  if (umask_ >= 0) umask(static_cast<mode_t>(umask_));
+  if (fileSizeLimit_ > 0) {
+    const struct rlimit limit = {fileSizeLimit_, fileSizeLimit_};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) childFail("setrlimit");
+    signal(SIGXFSZ, killedBySize_ ? SIG_DFL : SIG_IGN);
   }
+  if (removeCwd_ && rmdir(cwd_.c_str()) != 0) childFail("rmdir");
+  execve(argv[0], argv.data(), envp.data());
+  childFail("execve");
+}
+
+VokResult VokRunner::collect(pid_t pid, const std::string &outPath,
+                             const std::string &slot) const {
   int status = 0;
-  if (watch >= 0) {
-    waitForTemporary(watch, pid, writeSignal_);
-    close(watch);
-  }
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   VokResult result;
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-  if (outPath.empty()) result.out = readFile(out);
-  result.err = readFile(err);
+  if (outPath.empty()) result.out = readFile(dir_.file(".stdout" + slot));
+  result.err = readFile(dir_.file(".stderr" + slot));
   result.newDir = readFile(newDirFile());
   return result;
 }

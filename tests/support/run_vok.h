@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -64,6 +65,12 @@ class VokRunner {
   VokResult run(const std::vector<std::string> &args) const {
     return runWithOutput(args, "");
   }
+  // Starts every run at once and waits for them all; the results come in
+  // the order of the runs. `whileRunning` gets their process ids before the
+  // wait. A run that takes a minute is killed (it has hung).
+  std::vector<VokResult> runTogether(
+      const std::vector<std::vector<std::string>> &runs,
+      const std::function<void(const std::vector<pid_t> &)> &whileRunning = {}) const;
   // As run, with standard output sent to the named file instead of captured.
   VokResult runWithOutput(const std::vector<std::string> &args,
                           const std::string &outPath) const;
@@ -82,6 +89,10 @@ class VokRunner {
  private:
   VokResult execute(const std::vector<std::string> &argv,
                     const std::string &outPath) const;
+  // One child, its output in files of its own slot.
+  pid_t spawn(const std::vector<std::string> &argv, const std::string &outPath,
+              const std::string &slot) const;
+  VokResult collect(pid_t pid, const std::string &outPath, const std::string &slot) const;
 
   ScopedTempDir dir_;
   std::vector<std::pair<std::string, std::optional<std::string>>> env_;
