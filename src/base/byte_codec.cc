@@ -11,8 +11,8 @@ void ByteReader::text(std::string &into) {
   for (size_t from = at_;;) {
     const void *nul = memchr(buffer_.get() + from, '\0', end_ - from);
     if (nul) {
-      const size_t length = static_cast<size_t>(static_cast<const char *>(nul) -
-                                                (buffer_.get() + at_));
+      const size_t length =
+          static_cast<size_t>(static_cast<const char *>(nul) - (buffer_.get() + at_));
       into.assign(buffer_.get() + at_, length);
       at_ += length + 1;
       return;

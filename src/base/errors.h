@@ -40,6 +40,18 @@ class ErrorGeneric : public ErrorBase {
   std::string message_;
 };
 
+// A failure whose message is already on standard error (a scan reporter
+// wrote it): only the exit status is left to give.
+class ErrorReported : public ErrorBase {
+ public:
+  explicit ErrorReported(int status) : status_(status) {}
+  const char *what() const override { return ""; }
+  int exitCode() const override { return status_; }
+
+ private:
+  int status_;
+};
+
 #define VOK_GENERIC_ERROR(Name, status)                                    \
   class Name : public ErrorGeneric {                                       \
    public:                                                                 \

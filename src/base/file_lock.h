@@ -35,7 +35,8 @@ class DataFileLock {
 // writer of a run keeps it until its file is in place.
 class LockScope {
  public:
-  LockScope(DataFileLock &lock, const std::string &file) : lock_(lock), mine_(!lock.held()) {
+  LockScope(DataFileLock &lock, const std::string &file)
+      : lock_(lock), mine_(!lock.held()) {
     if (mine_) lock_.acquire(file);
   }
   ~LockScope() {

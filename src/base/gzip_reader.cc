@@ -58,7 +58,8 @@ void GzipFileSource::finish() {
 }
 
 size_t GzipFileSource::inflate(char *into, size_t size) {
-  const int got = gzread(gz_, into, static_cast<unsigned>(std::min<size_t>(size, 1 << 30)));
+  const int got =
+      gzread(gz_, into, static_cast<unsigned>(std::min<size_t>(size, 1 << 30)));
   if (got < 0) throw ErrorGZIO();
   return static_cast<size_t>(got);
 }

@@ -54,9 +54,10 @@ bool GzipWriter::compress(Job &job) {
   // Two streams run at once: a hash of half the usual size keeps the
   // peak memory near that of one stream, for a little more time.
   if (deflateInit2(&z, 1, Z_DEFLATED, -15, 7, Z_DEFAULT_STRATEGY) != Z_OK) return false;
-  bool ok = job.dictionary.empty() ||
-            deflateSetDictionary(&z, reinterpret_cast<const Bytef *>(job.dictionary.data()),
-                                 static_cast<uInt>(job.dictionary.size())) == Z_OK;
+  bool ok =
+      job.dictionary.empty() ||
+      deflateSetDictionary(&z, reinterpret_cast<const Bytef *>(job.dictionary.data()),
+                           static_cast<uInt>(job.dictionary.size())) == Z_OK;
   try {
     ok = ok && deflateAll(z, job);
   } catch (const std::bad_alloc &) {
@@ -92,7 +93,8 @@ void GzipWriter::submit(bool last) {
   job->input.swap(filling_);
   job->last = last;
   if (!previousTail_.empty()) job->dictionary.swap(previousTail_);
-  previousTail_.assign(job->input, job->input.size() - std::min(job->input.size(), kWindow),
+  previousTail_.assign(job->input,
+                       job->input.size() - std::min(job->input.size(), kWindow),
                        std::string::npos);
   filling_.reserve(kChunk);
   {

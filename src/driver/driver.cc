@@ -60,8 +60,10 @@ void setupStartNames(RunNames &names) {
   names.currentDir = getCurrentDir();
   names.homeDir = expandDirName("~", false, false);
   if (names.homeDir.empty() || names.homeDir.back() != '/') names.homeDir += '/';
-  names.newDirFile = fileFromEnvironment(names, "VOK_TEMP", names.homeDir + ".vok.newdir");
-  names.configFile = fileFromEnvironment(names, "VOK_CONFIG", names.homeDir + ".vok.conf");
+  names.newDirFile =
+      fileFromEnvironment(names, "VOK_TEMP", names.homeDir + ".vok.newdir");
+  names.configFile =
+      fileFromEnvironment(names, "VOK_CONFIG", names.homeDir + ".vok.conf");
   names.configFileStrict = envValue("VOK_CONFIG") != nullptr;
 }
 
@@ -318,6 +320,7 @@ int runMain(int argc, char **argv) {
     std::cout.flush();
     // Messages may hold names; on a terminal they keep only their lines.
     const std::string message = error.what();
+    if (message.empty()) return error.exitCode();
     std::cerr << programName << ": "
               << (isTerminal(std::cerr) ? shownOnTerminal(message, true) : message)
               << '\n';

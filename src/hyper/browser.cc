@@ -12,15 +12,16 @@ namespace {
 // Everything between taking the terminal and giving it back. The windows
 // and managers are locals, destroyed in reverse order of construction, so
 // an error on the way leaves nothing of them behind.
-std::optional<std::string> runDisplay(HyperDocument &document, const std::string &anchorName,
+std::optional<std::string> runDisplay(HyperDocument &document,
+                                      const std::string &anchorName,
                                       const ProfileConfig &config) {
   if (COLS < 50 || LINES < 10) throw ErrorScreenTooSmall();
   fillGraphicGlyphs(config.GraphicChar);
   ScreenFrame frame(config);
   frame.status.setText(" ");
   frame.show();
-  zqHyperWindowWithFind window(frame.screen, document, frame.title, frame.status, frame.hbar,
-                               frame.vbar, anchorName);
+  zqHyperWindowWithFind window(frame.screen, document, frame.title, frame.status,
+                               frame.hbar, frame.vbar, anchorName);
   frame.attach(window, window);
   frame.screen.pushInputWindow(&window);
   frame.screen.refreshAll();

@@ -77,7 +77,10 @@ void zqStatusWindowWithFind::findKey(int key) {
   const bool vi = keySet == kKeysVi, emacs = keySet == kKeysEmacs;
   const bool erasing =
       key == kCtrlH || key == kDelete || key == KEY_BACKSPACE || key == KEY_DC;
-  if (key == '\t' || (erasing && entry.string().empty())) {
+  // Escape leaves as in other programs; in the emacs set it is the meta
+  // prefix, and ^G leaves instead.
+  const bool cancel = emacs ? key == kCtrlG : key == kEscape;
+  if (key == '\t' || cancel || (erasing && entry.string().empty())) {
     leave();
   } else if (key == ' ' && manager->settings.spaceSelect) {
     accept();
@@ -155,4 +158,3 @@ void zqStatusWindowWithFind::finishVi() {
   manager->refreshWindows();
   manager->updateCursor();
 }
-

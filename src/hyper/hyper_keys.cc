@@ -46,7 +46,9 @@ void viDown(HyperWindow &w, long n) { w.repeat(Step::Down, times(n)); }
 void viUp(HyperWindow &w, long n) { w.repeat(Step::Up, times(n)); }
 void viNext(HyperWindow &w, long n) { w.repeat(Step::Next, times(n)); }
 void viPrevious(HyperWindow &w, long n) { w.repeat(Step::Previous, times(n)); }
-void viPageDown(HyperWindow &w, long n) { w.repeat(Step::PageDown, times(n), w.pageLines()); }
+void viPageDown(HyperWindow &w, long n) {
+  w.repeat(Step::PageDown, times(n), w.pageLines());
+}
 void viPageUp(HyperWindow &w, long n) { w.repeat(Step::PageUp, times(n), w.pageLines()); }
 // ^D and ^U move half a window, or as many lines as the count says.
 long half(HyperWindow &w, long n) { return n > 0 ? n : (w.pageLines() + 1) / 2 - 1; }
@@ -55,6 +57,8 @@ void viHalfUp(HyperWindow &w, long n) { w.move(Step::PageUp, half(w, n)); }
 void viScrollForward(HyperWindow &w, long n) { w.scrollForward(times(n)); }
 void viScrollBack(HyperWindow &w, long n) { w.scrollBack(times(n)); }
 
+// The tables read as rows of keys.
+// clang-format off
 const KeyBinding kCommonKeys[] = {
     {'\n', select},        {'\r', select},       {' ', select},
     {kCtrlC, quit},        {KEY_F(10), quit},    {KEY_DOWN, down},
@@ -87,6 +91,7 @@ const KeyBinding kEmacsMetaKeys[] = {
     {'f', next},
     {'v', pageUp},
 };
+// clang-format on
 
 }  // namespace
 

@@ -119,7 +119,9 @@ void HyperWindow::run() {
   anchorName.clear();
 }
 
-HyperLink HyperWindow::followLink(HyperLink &) { return {"", "", -1, -1, -1, -1, NoLink}; }
+HyperLink HyperWindow::followLink(HyperLink &) {
+  return {"", "", -1, -1, -1, -1, NoLink};
+}
 
 Viewport &HyperWindow::sized() {
   view.rows = rect.height;
@@ -139,7 +141,8 @@ void HyperWindow::jumpToAnchor(bool hideCursor) {
   if (links == 0) noLinks();
   if (!anchorName.empty()) {
     const long anchor = document->findAnchor(anchorName);
-    if (anchor < 0) throw ErrorGenericSyntax(_("cannot find <A NAME=\"%$\">"), anchorName);
+    if (anchor < 0)
+      throw ErrorGenericSyntax(_("cannot find <A NAME=\"%$\">"), anchorName);
     const AnchorCell &at = document->anchorCell(static_cast<size_t>(anchor));
     // Links lie in reading order: the first one not starting before it.
     size_t low = 0, high = links - 1;
@@ -161,7 +164,8 @@ void HyperWindow::jumpToAnchor(bool hideCursor) {
 // ---- the highlight ----
 
 bool HyperWindow::highlightInside(size_t link) const {
-  return inside(document->cells(link), view.top + view.cursorRow, view.left + view.cursorCol);
+  return inside(document->cells(link), view.top + view.cursorRow,
+                view.left + view.cursorCol);
 }
 
 long HyperWindow::linkAtHighlight() {
@@ -190,8 +194,9 @@ void HyperWindow::redraw() {
   paint();
   refresh();
   // The window's rows go out with the status line's update.
-  statusLine->setText(highlighted >= 0 ? document->target(static_cast<size_t>(highlighted))
-                                       : std::string());
+  statusLine->setText(highlighted >= 0
+                          ? document->target(static_cast<size_t>(highlighted))
+                          : std::string());
 }
 
 void HyperWindow::finish() {
@@ -235,7 +240,8 @@ void HyperWindow::paintRow(int r, const std::vector<HighlightRow> &lit,
       if (at >= 0 && at < static_cast<long>(bright->slots.size()))
         slot = bright->slots[static_cast<size_t>(at)];
     }
-    const chtype shown = cell.glyph ? GraphicCharTable[cell.byte].glyph : printableByte(cell.byte);
+    const chtype shown =
+        cell.glyph ? GraphicCharTable[cell.byte].glyph : printableByte(cell.byte);
     line[static_cast<size_t>(cell.column - left)] = shown | attrOf(slot);
     return true;
   });
@@ -368,29 +374,48 @@ void HyperWindow::select() {
   }
 }
 
-void HyperWindow::processMouse(MEVENT &event) {
-  const mmask_t acting =
-      BUTTON1_RELEASED | BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED | BUTTON1_TRIPLE_CLICKED;
-  if (!(event.bstate & acting) || document->linkCount() == 0) return;
-  const long row = view.top + event.y - rect.top, col = view.left + event.x - rect.left;
+long HyperWindow::linkAt(const MEVENT &event) const {
   const size_t links = document->linkCount();
-  if (inside(document->cells(view.current), row, col)) {
-    select();
-    return;
-  }
+  if (links == 0) return -1;
+  const long row = view.top + event.y - rect.top, col = view.left + event.x - rect.left;
   size_t i = view.current;
   if (beforeStart(document->cells(i), row, col)) {
     while (i > 0 && beforeStart(document->cells(i), row, col)) --i;
   } else {
     while (i + 1 < links && afterEnd(document->cells(i), row, col)) ++i;
   }
-  if (!inside(document->cells(i), row, col)) return;
-  view.current = i;
+  return inside(document->cells(i), row, col) ? static_cast<long>(i) : -1;
+}
+
+void HyperWindow::clickLink(size_t link, const MEVENT &event) {
+  if (link == view.current && highlightInside(link)) return select();
+  view.current = link;
   view.cursorRow = event.y - rect.top;
   view.cursorCol = event.x - rect.left;
   processKey('\r');
   // What the click selected may not have ended the display.
   if (manager->inputWindow) finish();
+}
+
+// A click selects the directory under it; a release only when its press
+// went down on the same directory, so that a drag that starts elsewhere (on
+// a scroll bar, say) selects nothing. The wheel scrolls the view.
+void HyperWindow::processMouse(MEVENT &event) {
+  constexpr long kWheelLines = 3;
+  if (document->linkCount() == 0) return;
+  if (event.bstate & kWheelUp) return scrollBack(kWheelLines);
+  if (event.bstate & kWheelDown) return scrollForward(kWheelLines);
+  const long link = linkAt(event);
+  if (event.bstate & BUTTON1_PRESSED) {
+    pressedLink_ = link;
+    return;
+  }
+  const mmask_t clicks =
+      BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED | BUTTON1_TRIPLE_CLICKED;
+  const bool released = (event.bstate & BUTTON1_RELEASED) && link == pressedLink_;
+  if (event.bstate & BUTTON1_RELEASED) pressedLink_ = -1;
+  if (link >= 0 && (released || (event.bstate & clicks)))
+    clickLink(static_cast<size_t>(link), event);
 }
 
 // ---- keys ----

@@ -22,8 +22,9 @@ class HyperWindow : public NCWindowBase {
   // at or after the anchor (the first link when it is empty). Throws
   // ErrorGenericSyntax when the document has no links or lacks the anchor.
   HyperWindow(NCScreenManager &screen, int windowId, HyperDocument &doc,
-              StatusWindowBase &title, StatusWindowBase &status, ScrollBarBase &horizontal,
-              ScrollBarBase &vertical, const std::string &anchor);
+              StatusWindowBase &title, StatusWindowBase &status,
+              ScrollBarBase &horizontal, ScrollBarBase &vertical,
+              const std::string &anchor);
 
   void resize() override;
   void refresh() override;
@@ -83,7 +84,7 @@ class HyperWindow : public NCWindowBase {
   // Positions at anchorName as a jump does; hides the cursor when asked.
   // Throws ErrorGenericSyntax when there are no links or no such anchor.
   void jumpToAnchor(bool hideCursor);
-  void endLoop() { manager->pushInputWindow(nullptr); }
+  void endLoop() { manager->endEventLoop(); }
   void viKey(int key);
   void emacsKey(int key);
   void resetVi();
@@ -99,6 +100,9 @@ class HyperWindow : public NCWindowBase {
   Viewport &sized();
   bool step(Step step, long lines);
   bool highlightInside(size_t link) const;
+  // The link at a screen cell, or -1; searched from the current link.
+  long linkAt(const MEVENT &event) const;
+  void clickLink(size_t link, const MEVENT &event);
   // The link holding the highlight position, searched from the current one,
   // which follows the search; -1 when the position lies between links.
   long linkAtHighlight();
@@ -107,6 +111,7 @@ class HyperWindow : public NCWindowBase {
   void paintRow(int r, const std::vector<HighlightRow> &lit, std::vector<chtype> &line);
 
   std::unique_ptr<HyperPad> pad_;
+  long pressedLink_ = -1;  // where button 1 went down, for its release
 };
 
 #endif

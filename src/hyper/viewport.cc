@@ -97,7 +97,8 @@ long verticalTarget(const Viewport &v, const HyperDocument &doc, bool downward) 
   const long step = downward ? 1 : -1;
   const LinkCells &from = doc.cells(v.current);
   long i = static_cast<long>(v.current) + step;
-  while (i >= 0 && i < count && doc.cells(static_cast<size_t>(i)).startRow == from.startRow)
+  while (i >= 0 && i < count &&
+         doc.cells(static_cast<size_t>(i)).startRow == from.startRow)
     i += step;
   long best = -1, bestOverlap = 0, bestDistance = LONG_MAX;
   int bestRow = -1;

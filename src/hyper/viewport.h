@@ -10,9 +10,9 @@
 #include "hyper/document.h"
 
 struct Viewport {
-  int rows = 0, cols = 0;        // the window's size
-  int docRows = 0, docCols = 0;  // the document's
-  int top = 0, left = 0;         // the document cell at the window's corner
+  int rows = 0, cols = 0;            // the window's size
+  int docRows = 0, docCols = 0;      // the document's
+  int top = 0, left = 0;             // the document cell at the window's corner
   int cursorRow = 0, cursorCol = 0;  // the highlight, from that corner
   size_t current = 0;                // the current link
 

@@ -22,8 +22,7 @@ void placeLink(DirNode &link, const std::string &target, DirNodeList &roots) {
     return;
   }
   link.setResolvedPath(target);
-  link.linkState =
-      findPath(roots, target).node ? LinkInside : LinkOutside;
+  link.linkState = findPath(roots, target).node ? LinkInside : LinkOutside;
 }
 
 void resolveLink(DirNode &link, const std::string &path, DirNodeList &roots) {
@@ -42,6 +41,10 @@ void resolveLink(DirNode &link, const std::string &path, DirNodeList &roots) {
     }
     link.linkState = LinkInside;
     link.linkAccess = access(path.c_str(), X_OK) != 0 ? AccessNoSearch : AccessNoRead;
+    // A target that may be entered but not listed still has a place to
+    // jump to: without it the jump would land on the tree's first line.
+    if (link.linkAccess == AccessNoRead && chdir(path.c_str()) == 0)
+      placeLink(link, getCurrentDir(), roots);
     return;
   }
   link.linkState = LinkInside;

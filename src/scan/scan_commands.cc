@@ -1,5 +1,10 @@
 #include "scan/scan_commands.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 
 #include "base/errors.h"
@@ -48,8 +53,9 @@ void announceRebuild(const RunState &run, TreeFileState state) {
       break;
     case TreeFileState::Incompatible:
       std::cout.flush();
-      MessageFormat(std::cerr, _("%$: %$ is not compatible with current of version of vok, "
-                                 "file will be rebuilt\n"))
+      MessageFormat(std::cerr,
+                    _("%$: %$ is not compatible with current of version of vok, "
+                      "file will be rebuilt\n"))
           .arg(programName)
           .arg(run.treeFile);
       break;
@@ -123,11 +129,21 @@ void scanForTreeCommand(RunState &run, const std::string &dir, bool fullMode,
     saveTree(run.treeFile, run.tree);
     return;
   }
+  // A directory the user may not enter has no tree to show.
+  struct stat status;
+  if (stat(dir.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+      access(dir.c_str(), X_OK) != 0) {
+    log.reportCannotChange(dir, strerror(EACCES));
+    throw ErrorReported(kExitFile);
+  }
   // Outside the saved tree nothing below the directory is to be skipped.
   run.tree.rootList.clear();
   options.skipDirs.clear();
   Scanner scanner(run.tree, options, log);
   scanner.scanRoot(dir, false);
+  // Missing, or no directory: the reporter said so, and there is nothing
+  // to show (a display of it would send the shell nowhere).
+  if (run.tree.rootList.empty()) throw ErrorReported(kExitFile);
   scanner.resolveLinks();
 }
 
@@ -145,6 +161,7 @@ void scanMountDirs(RunState &run, const ScanOptions &options, bool forPattern,
     found.node->clearChildren();
     if (!prefix.empty() && entry->text.compare(0, prefix.size(), prefix) != 0) continue;
     found.node->skipState = SkipNone;
-    if (wantsScan(entry->options, forPattern)) scanMountDir(run.tree, reading, entry->text);
+    if (wantsScan(entry->options, forPattern))
+      scanMountDir(run.tree, reading, entry->text);
   }
 }

@@ -27,7 +27,9 @@ ScanOptions displayScanOptions(const RunState &run);
 // Before showing one directory's tree (a full path): update it when it is in
 // the tree, else scan it alone into a temporary tree that is not saved; then
 // nothing below it is skipped by SkipDir, for the rest of the display, so
-// the options lose their skip list.
+// the options lose their skip list. A directory outside the tree that is
+// missing, no directory or may not be entered is reported and ends the run
+// (ErrorReported).
 void scanForTreeCommand(RunState &run, const std::string &dir, bool fullMode,
                         ScanOptions &options);
 // The MountDir entries whose options ask for it, before a display or search;

@@ -32,7 +32,8 @@ ScanOptions scanOptions(const ProfileConfig &config, ScanMode mode, QuietOverrid
 }
 
 bool isExcluded(const ScanOptions &options, const std::string &path) {
-  return matchesSkipDir(options.skipDirs, path) || matchesMountDir(options.mountDirs, path);
+  return matchesSkipDir(options.skipDirs, path) ||
+         matchesMountDir(options.mountDirs, path);
 }
 
 LookupFlags scanLookup(const ScanOptions &options) {

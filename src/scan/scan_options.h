@@ -20,11 +20,11 @@ enum class QuietOverride { None, Quiet, Verbose };
 
 struct ScanOptions {
   bool quiet = false;
-  DirList startDirs;        // none: the root directory alone
-  DirList skipDirs;         // never read, nor are "/proc" and "/dev"
-  MountDirList mountDirs;   // read only on demand, one at a time
+  DirList startDirs;       // none: the root directory alone
+  DirList skipDirs;        // never read, nor are "/proc" and "/dev"
+  MountDirList mountDirs;  // read only on demand, one at a time
   TreeOrder order;
-  std::string treeFile;     // where full, smart and partial scans save
+  std::string treeFile;  // where full, smart and partial scans save
 };
 
 // The options of a scan of that mode under the profile's settings.

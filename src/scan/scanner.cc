@@ -161,7 +161,8 @@ void Scanner::smartScan(int64_t startTime) {
 void Scanner::scanOneDirectory(const std::string &dir, bool full) {
   // After a rebuild in this run everything was just read.
   if (tree_.treeScanned) return;
-  if (sys::chdir(dir) != 0) throw ErrorGenericCommandLine(_("cannot scan directory %$"), dir);
+  if (sys::chdir(dir) != 0)
+    throw ErrorGenericCommandLine(_("cannot scan directory %$"), dir);
   const std::string name = getCurrentDir();
   if (name.empty())
     throw ErrorGenericCommandLine(_("cannot obtain full directory name for %$"), dir);

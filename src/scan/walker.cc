@@ -316,4 +316,3 @@ void Walker::reportChildren(DirNode &node) {
   path_.resize(length);
   sortChildren(node.children, options_.order);
 }
-

@@ -20,8 +20,11 @@
 class Walker {
  public:
   // `path` is the full path of the node the walk starts at.
-  Walker(const ScanOptions &options, ScanLog &log, int64_t previousScanStart, std::string path)
-      : options_(options), log_(log), previousScanStart_(previousScanStart),
+  Walker(const ScanOptions &options, ScanLog &log, int64_t previousScanStart,
+         std::string path)
+      : options_(options),
+        log_(log),
+        previousScanStart_(previousScanStart),
         path_(std::move(path)) {}
   ~Walker();
   Walker(const Walker &) = delete;

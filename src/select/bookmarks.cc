@@ -28,7 +28,8 @@ bool inTree(const DirNodeList &roots, const std::string &path) {
 
 // The bookmark commands' edits: each checks the directory against the tree
 // and reports on standard error what it cannot do.
-using Edit = void (*)(BookmarkList &list, const DirNodeList &roots, const std::string &path);
+using Edit = void (*)(BookmarkList &list, const DirNodeList &roots,
+                      const std::string &path);
 
 bool isBookmark(const Bookmark &entry, const std::string &path) {
   return entry.usable && entry.path == path;
@@ -49,10 +50,12 @@ void addBookmark(BookmarkList &list, const DirNodeList &roots, const std::string
   list.push_back({name, "", true});
 }
 
-void removeBookmark(BookmarkList &list, const DirNodeList &roots, const std::string &path) {
+void removeBookmark(BookmarkList &list, const DirNodeList &roots,
+                    const std::string &path) {
   const std::string name = expandDirName(path, false, false);
   if (!inTree(roots, name))
-    warn(_("%$: cannot find %$ in saved directory tree\n        Directory ignored\n"), name);
+    warn(_("%$: cannot find %$ in saved directory tree\n        Directory ignored\n"),
+         name);
   BookmarkList kept;
   for (Bookmark &entry : list)
     if (!isBookmark(entry, name)) kept.push_back(std::move(entry));
@@ -118,7 +121,8 @@ void editBookmarks(RunState &run, int argc, char **argv, int first, Edit edit) {
   loadTree(run);
   LockScope lock(run.bookmarkLock, run.bookmarkFile);
   BookmarkList list = readBookmarks(run.bookmarkFile);
-  if (forEachArgument(run, list, argc, argv, first, edit)) writeBookmarks(run.bookmarkFile, list);
+  if (forEachArgument(run, list, argc, argv, first, edit))
+    writeBookmarks(run.bookmarkFile, list);
 }
 
 }  // namespace

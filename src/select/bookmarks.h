@@ -13,8 +13,8 @@
 // use (no absolute name, a bad escape), which every rewrite carries through
 // as it stands and in its place, so that nothing the user wrote is lost.
 struct Bookmark {
-  std::string path;   // the directory, for a usable line
-  std::string line;   // the line as read, for one not used
+  std::string path;  // the directory, for a usable line
+  std::string line;  // the line as read, for one not used
   bool usable = true;
 };
 using BookmarkList = std::vector<Bookmark>;

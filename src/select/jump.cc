@@ -42,7 +42,8 @@ MatchList collectMatches(const RunState &run, const BookmarkList &bookmarks,
   MatchList list;
   if (!wholeTree) list = matchingBookmarks(bookmarks, roots, literal, expression);
   if (list.empty()) {
-    searchTree(list, roots, literal, expression, run.currentDir, run.config.active.FuzzySize);
+    searchTree(list, roots, literal, expression, run.currentDir,
+               run.config.active.FuzzySize);
     return list;
   }
   if (list.size() > 1 && !run.currentDir.empty()) {
@@ -135,8 +136,8 @@ void chooseMatch(RunState &run, MatchList &list, const std::string &pattern, boo
   }
 }
 
-void jumpByPattern(RunState &run, const std::string &pattern, bool wholeTree, bool mountScan,
-                   unsigned long number) {
+void jumpByPattern(RunState &run, const std::string &pattern, bool wholeTree,
+                   bool mountScan, unsigned long number) {
   validatePattern(pattern);
   loadTree(run);
   if (mountScan) scanMountDirs(run, displayScanOptions(run), !pattern.empty(), "");

@@ -8,8 +8,8 @@
 #include "tree/run_state.h"
 
 // With an empty pattern, the interactive browser instead.
-void jumpByPattern(RunState &run, const std::string &pattern, bool wholeTree, bool mountScan,
-                   unsigned long number);
+void jumpByPattern(RunState &run, const std::string &pattern, bool wholeTree,
+                   bool mountScan, unsigned long number);
 
 // Picks a match without asking: the NUMBER-th, or with 0 the one after the
 // current directory, skipping directories that vanished; writes it into the

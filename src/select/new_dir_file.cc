@@ -18,5 +18,6 @@ void writeNewDirFile(const std::string &file, const std::string &path) {
   bool written = sys::fputs(path, out) >= 0;
   // The shell acts on whatever the file holds: a short write, or an old
   // answer left behind by a "." that never reached the disk, must not pass.
-  if (fclose(out) != 0 || !written) throw ErrorGenericFile(_("cannot create file %$"), file);
+  if (fclose(out) != 0 || !written)
+    throw ErrorGenericFile(_("cannot create file %$"), file);
 }

@@ -21,7 +21,8 @@ bool searchable(const DirNode &node) { return node.unreadableState != ReadCannot
 }  // namespace
 
 void searchTree(MatchList &list, const DirNodeList &roots, const std::string &literal,
-                const PatternRef &expression, const std::string &marker, uint32_t fuzzySize) {
+                const PatternRef &expression, const std::string &marker,
+                uint32_t fuzzySize) {
   list.clear();
   if (literal.empty()) return;
   walkDirectories(roots, [&](const DirNodeRef &node, const std::string &path) {
@@ -48,9 +49,11 @@ uint32_t fuzzyScore(const std::string &literal, const std::string &name) {
   }
   uint32_t best = UINT32_MAX;
   for (size_t s = 0; s + L <= N; ++s) {
-    uint32_t score = static_cast<uint32_t>(N - L) + static_cast<uint32_t>(2 * s) + missing;
+    uint32_t score =
+        static_cast<uint32_t>(N - L) + static_cast<uint32_t>(2 * s) + missing;
     for (size_t k = 0; k < L; ++k) {
-      int a = static_cast<signed char>(lit[k]), b = static_cast<signed char>(lowered[s + k]);
+      int a = static_cast<signed char>(lit[k]),
+          b = static_cast<signed char>(lowered[s + k]);
       score += static_cast<uint32_t>(L + 1 - k) * static_cast<uint32_t>(abs(a - b));
     }
     if (score < best) best = score;

@@ -24,7 +24,8 @@ using MatchList = std::vector<DirMatch>;
 // fuzzySize closest names (none when 0) when nothing, or only the marker,
 // was found.
 void searchTree(MatchList &list, const DirNodeList &roots, const std::string &literal,
-                const PatternRef &expression, const std::string &marker, uint32_t fuzzySize);
+                const PatternRef &expression, const std::string &marker,
+                uint32_t fuzzySize);
 // The `size` names closest to the literal, best first.
 void fuzzySearch(MatchList &list, const DirNodeList &roots, const std::string &literal,
                  uint32_t size);

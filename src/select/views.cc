@@ -68,7 +68,8 @@ void showDirectoryTree(RunState &run, const std::string &dir, bool mountScan,
     path = expandDirName(makeAbsolute(dir, run.currentDir), false, false);
   } else {
     path = run.currentDir;
-    if (path.empty()) throw ErrorGenericCommandLine(_("cannot determine current directory"));
+    if (path.empty())
+      throw ErrorGenericCommandLine(_("cannot determine current directory"));
   }
   ScanOptions options = displayScanOptions(run);
   if (rescanFirst || !findPath(run.tree.rootList, path).node)

@@ -17,6 +17,10 @@ int drawPrintableN(WINDOW *w, const char *s, int n);
 // than width - 2 bytes is cut so that it and the ellipsis fill them.
 void drawTruncated(WINDOW *w, int width, int minWidth, const char *s);
 
+// As drawTruncated, but a long text keeps its end after the ellipsis: a
+// long path reads by its last components.
+void drawTruncatedStart(WINDOW *w, int width, int minWidth, const char *s);
+
 // Line 0 of w in attribute attr, width spaces; leaves attr set.
 void fillLine(WINDOW *w, int width, attr_t attr);
 

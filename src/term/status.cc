@@ -102,7 +102,7 @@ void zqURLWindow::drawPage(int which) {
   const int width = rect.width;
   fillLine(win, width, attrOf(kAttrStatus));
   if (which == 0) {
-    if (width > 40) drawTruncated(win, width - hintLen - 3, 20, textOrVersion());
+    if (width > 40) drawTruncatedStart(win, width - hintLen - 3, 20, textOrVersion());
     if (width > 20) {
       wmove(win, 0, width - hintLen - 2);
       drawPrintable(win, hint.c_str());

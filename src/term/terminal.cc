@@ -64,6 +64,9 @@ CursesSession::CursesSession(bool throwIfRedirected) {
     install(SIGHUP, onEndingSignal);
     initscr();
     mousemask(ALL_MOUSE_EVENTS, nullptr);
+    // A lone Escape (which leaves find mode) is told from the start of a
+    // key's sequence after a tenth of a second, not a whole one.
+    set_escdelay(100);
   }
   started_ = true;
   activeSession = this;

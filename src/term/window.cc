@@ -176,6 +176,11 @@ void NCScreenManager::pushCursorWindow(NCWindowBase *w) {
   push(cursorStack, cursorWindow, w);
 }
 
+void NCScreenManager::endEventLoop() {
+  inputStack.clear();
+  inputWindow = nullptr;
+}
+
 void NCScreenManager::resizeAll() {
   // A window's resize may change the layout mode and re-enter here, which
   // can change the list; walk a copy.
@@ -274,6 +279,12 @@ void zqScreenManager::resizeAll() {
   ::refresh();
 }
 
+bool zqScreenManager::endsDisplay(int key) const {
+  if (key == KEY_F(10) || key == kCtrlC) return true;
+  const bool view = inputWindow && inputWindow->id == kHyperWindow;
+  return view && settings.keySet == kKeysVi && (key == 'q' || key == 'Q' || key == 'Z');
+}
+
 // A read from a window that a resize has touched repaints it, and the view
 // must not come back over the request for room.
 WINDOW *zqScreenManager::keyWindow() {
@@ -286,9 +297,11 @@ int zqScreenManager::readKey() {
   for (;;) {
     int key = NCScreenManager::readKey();
     // Read while the screen is too small (also when it became so during
-    // the wait): nothing of the view is on the screen to act on.
+    // the wait): nothing of the view is on the screen to act on, but the
+    // way out stays open.
     if (tooSmall) {
       prefix = false;
+      if (endsDisplay(key)) return key;
       continue;
     }
     if (key == KEY_RESIZE) continue;

@@ -85,6 +85,9 @@ class NCScreenManager {
   // A window becomes current and the old one is stacked; null pops.
   void pushInputWindow(NCWindowBase *w);
   void pushCursorWindow(NCWindowBase *w);
+  // Ends the event loop whichever window has the input (find mode's line,
+  // say): every input window is popped.
+  void endEventLoop();
 
   NCGeometryManagerBase *geometry;
   const DisplaySettings settings;
@@ -123,13 +126,19 @@ class zqScreenManager : public NCScreenManager {
 
  protected:
   WINDOW *keyWindow() override;
+
+ private:
+  // F10 and ^C, and the key set's own quit keys where the view has the
+  // input (in find mode they are text).
+  bool endsDisplay(int key) const;
 };
 
-// Bits of a mouse event.
-constexpr mmask_t kButtonsPressed =
-    BUTTON1_PRESSED | BUTTON2_PRESSED | BUTTON3_PRESSED | BUTTON4_PRESSED;
+// Bits of a mouse event. Buttons 4 and 5 of a wheel are pressed and never
+// released: a notch each, never held.
+constexpr mmask_t kButtonsPressed = BUTTON1_PRESSED | BUTTON2_PRESSED | BUTTON3_PRESSED;
 constexpr mmask_t kButtonsReleased =
     BUTTON1_RELEASED | BUTTON2_RELEASED | BUTTON3_RELEASED | BUTTON4_RELEASED;
+constexpr mmask_t kWheelUp = BUTTON4_PRESSED, kWheelDown = BUTTON5_PRESSED;
 // The event with every press of buttons 1-4 turned into a release.
 mmask_t releaseOfPresses(mmask_t state);
 

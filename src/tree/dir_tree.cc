@@ -108,9 +108,10 @@ bool compareNames(const DirNode &a, const DirNode &b, const TreeOrder &order) {
 
 void sortChildren(DirNodeList &list, const TreeOrder &order) {
   if (!order.sorted) return;
-  std::stable_sort(list.begin(), list.end(), [&order](const DirNodeRef &a, const DirNodeRef &b) {
-    return compareNames(*a, *b, order);
-  });
+  std::stable_sort(list.begin(), list.end(),
+                   [&order](const DirNodeRef &a, const DirNodeRef &b) {
+                     return compareNames(*a, *b, order);
+                   });
 }
 
 std::string childPath(const std::string &parent, const std::string &name) {

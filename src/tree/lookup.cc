@@ -94,7 +94,8 @@ DirLocation findPath(const DirNodeList &roots, const std::string &path) {
   return {};
 }
 
-DirLocation lookupPath(DirNodeList &roots, const std::string &path, const LookupFlags &flags) {
+DirLocation lookupPath(DirNodeList &roots, const std::string &path,
+                       const LookupFlags &flags) {
   DirLocation found = findPath(roots, path);
   if (found.node || path.empty()) return found;
   // Only where no root has it is the missing part added, below the deepest.

@@ -38,6 +38,7 @@ struct LookupFlags {
 // findPath, then what the flags allow. Adding reads the new levels' status
 // and changes the working directory on the way. A null node when nothing is
 // found or may be added.
-DirLocation lookupPath(DirNodeList &roots, const std::string &path, const LookupFlags &flags);
+DirLocation lookupPath(DirNodeList &roots, const std::string &path,
+                       const LookupFlags &flags);
 
 #endif

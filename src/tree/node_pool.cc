@@ -20,7 +20,8 @@ SlotPool *listPool(size_t bytes) {
   static SlotPool *pools[kListClasses] = {};
   const size_t index = (bytes + kListUnit - 1) / kListUnit - 1;
   if (index >= kListClasses) return nullptr;
-  if (!pools[index]) pools[index] = new SlotPool((index + 1) * kListUnit, size_t{64} << 10);
+  if (!pools[index])
+    pools[index] = new SlotPool((index + 1) * kListUnit, size_t{64} << 10);
   return pools[index];
 }
 }  // namespace
@@ -49,13 +50,15 @@ void SlotPool::grow() {
   const bool large = blockSize_ == kLargeBlock;
   // A large block is mapped twice its size, then trimmed to be aligned.
   const size_t mapped = large ? 2 * blockSize_ : blockSize_;
-  void *area = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void *area =
+      mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (area == MAP_FAILED) throw std::bad_alloc();
   uintptr_t start = reinterpret_cast<uintptr_t>(area);
   if (large) {
     const uintptr_t aligned = (start + blockSize_ - 1) / blockSize_ * blockSize_;
     if (aligned > start) munmap(area, aligned - start);
-    munmap(reinterpret_cast<void *>(aligned + blockSize_), start + mapped - aligned - blockSize_);
+    munmap(reinterpret_cast<void *>(aligned + blockSize_),
+           start + mapped - aligned - blockSize_);
     start = aligned;
     madvise(reinterpret_cast<void *>(start), blockSize_, MADV_HUGEPAGE);
   }
@@ -80,4 +83,6 @@ void giveListStorage(void *storage, size_t bytes) {
     ::operator delete(storage);
 }
 
-DirNodeRef newDirNode() { return std::allocate_shared<DirNode>(PoolAllocator<DirNode>()); }
+DirNodeRef newDirNode() {
+  return std::allocate_shared<DirNode>(PoolAllocator<DirNode>());
+}

@@ -177,7 +177,8 @@ void readRecords(ByteReader &in, DirNodeList &roots) {
     if (kind == 'E') {
       DirNodeList &level = pending[depth];
       DirNodeList &into = parents[depth] ? parents[depth]->children : roots;
-      into.assign(std::make_move_iterator(level.begin()), std::make_move_iterator(level.end()));
+      into.assign(std::make_move_iterator(level.begin()),
+                  std::make_move_iterator(level.end()));
       level.clear();
       if (depth-- == 0) return;
       continue;

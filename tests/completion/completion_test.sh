@@ -71,9 +71,15 @@ else
   t() { tmux -S "$work/tmux" "$@"; }
   # Types the line and a Tab; waits up to ten seconds for the last screen
   # line to become the expected one.
+  # A fresh prompt first: keys typed while the shell is still handling the
+  # C-c before them can be lost on a loaded machine.
   check() {
     local typed=$1 expected=$2 line=
     t send-keys C-c
+    for _ in $(seq 100); do
+      [ "$(t capture-pane -p | grep -v '^$' | tail -1)" = '>' ] && break
+      sleep 0.1
+    done
     t send-keys -l "$typed"
     t send-keys Tab
     for _ in $(seq 100); do

@@ -78,7 +78,8 @@ TEST_F(ConcurrentTest, ScansAtOnceLoseNoDirectory) {
   ASSERT_EQ(vok.scanTree().status, 0);
   // Two partial scans and a smart one, each with new directories to add.
   for (int i = 0; i < 300; ++i)
-    for (const char *part : {"a/n", "b/n", "c/n"}) vok.makeTreeDirs(part + std::to_string(i));
+    for (const char *part : {"a/n", "b/n", "c/n"})
+      vok.makeTreeDirs(part + std::to_string(i));
   together({{"-rpq", vok.tree() + "/a"}, {"-rpq", vok.tree() + "/b"}, {"-rq"}});
   const std::set<std::string> saved = savedPaths();
   for (const char *part : {"/a/n299", "/b/n299", "/c/n299", "/a/n0", "/b/n0"})
@@ -107,10 +108,11 @@ TEST_F(ConcurrentTest, AnInterruptedWaitLeavesNothingBehind) {
   const int held = open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   ASSERT_GE(held, 0);
   ASSERT_EQ(flock(held, LOCK_EX), 0);
-  std::vector<VokResult> waited = vok.runTogether({{"-ba", dir(0)}}, [](const auto &pids) {
-    usleep(1500000);  // past the second after which a terminal is told
-    kill(pids[0], SIGINT);
-  });
+  std::vector<VokResult> waited =
+      vok.runTogether({{"-ba", dir(0)}}, [](const auto &pids) {
+        usleep(1500000);  // past the second after which a terminal is told
+        kill(pids[0], SIGINT);
+      });
   close(held);
   EXPECT_EQ(waited[0].signal, SIGINT);
   EXPECT_EQ(waited[0].err, "") << "standard error is no terminal here";

@@ -83,10 +83,13 @@ TEST(DataFilesTest, BookmarksWithoutACurrentDirectoryAreNotRewritten) {
     VokResult result = vok.run({option});
     const std::string file = vok.dir().file("bookmarks");
     EXPECT_EQ(result.err,
-              "vok: " + file + ", line 2: malformed \\x escape; the line is kept but not used\n"
-              "vok: " + file + ", line 3: bad directory `relative/path'; the line is kept but "
-              "not used\n"
-              "vok: cannot determine current directory\n        Directory ignored\n");
+              "vok: " + file +
+                  ", line 2: malformed \\x escape; the line is kept but not used\n"
+                  "vok: " +
+                  file +
+                  ", line 3: bad directory `relative/path'; the line is kept but "
+                  "not used\n"
+                  "vok: cannot determine current directory\n        Directory ignored\n");
     EXPECT_EQ(readFile(vok.dir().file("bookmarks")), marks) << option;
   }
 }
@@ -105,9 +108,11 @@ TEST(DataFilesTest, NewDataFilesArePrivateOldOnesKeepTheirMode) {
     vok.makeTreeDirs("a");
     ASSERT_EQ(vok.scanTree().status, 0);
     ASSERT_EQ(vok.run({"-ba", vok.tree() + "/a"}).status, 0);
-    for (const char *name : {"tree.gz", "tree.gz.lock", "bookmarks", "bookmarks.lock", "newdir"})
+    for (const char *name :
+         {"tree.gz", "tree.gz.lock", "bookmarks", "bookmarks.lock", "newdir"})
       EXPECT_EQ(mode(vok.dir().file(name)), 0600u) << name << " under umask " << mask;
-    for (const char *name : {"tree.gz", "bookmarks"}) chmod(vok.dir().file(name).c_str(), 0644);
+    for (const char *name : {"tree.gz", "bookmarks"})
+      chmod(vok.dir().file(name).c_str(), 0644);
     ASSERT_EQ(vok.run({"-rq"}).status, 0);
     ASSERT_EQ(vok.run({"-br", vok.tree() + "/a"}).status, 0);
     for (const char *name : {"tree.gz", "bookmarks"})

@@ -1,8 +1,8 @@
 // The full-screen displays of the real program on a real terminal (tmux):
 // what they show, every key set, find mode, lists, the tree of one
 // directory, the mouse, sizes, and the whole way back through a shell.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -136,6 +136,10 @@ const Keys kKeys[] = {
     {"KeyBinding = vi", {"/", "o", "Enter", "2", "/", "Enter", "Enter"}, "/doc/old"},
     {"KeyBinding = emacs", {"s", "r", "c", "Enter", "Enter"}, "/src"},
     {"KeyBinding = emacs", {"C-r", "n", "e", "w", "Enter", "Enter"}, "/doc/new"},
+    // Leaving find mode without a choice: Escape, or ^G in the emacs set.
+    {"", {"s", "r", "Escape", "Down", "Enter"}, "/tmp"},
+    {"KeyBinding = vi", {"/", "s", "r", "Escape", "j", "Enter"}, "/tmp"},
+    {"KeyBinding = emacs", {"s", "r", "C-g", "C-n", "Enter"}, "/tmp"},
 };
 
 TEST_F(BrowserTest, KeysOfEveryKeySet) {
@@ -250,6 +254,26 @@ TEST_F(BrowserTest, SymbolicLinksJumpToTheirTarget) {
   screen->keys({"Enter"});
   ASSERT_TRUE(screen->waitForLine(23, statusLine(root + "/doc/old"))) << "jumped";
   EXPECT_EQ(typeAndEnd(*screen, {"Enter"}), root + "/doc/old");
+
+  // A target that may be entered but not listed is jumped to all the same.
+  // As root, where permissions do not bite, vok runs as another user.
+  makeDirs(root + "/nolist");
+  ASSERT_EQ(symlink("nolist", (root + "/link_nolist").c_str()), 0);
+  chmod((root + "/nolist").c_str(), 0311);
+  if (runningAsRoot()) {
+    chmod(vok.dir().path().c_str(), 0755);
+    ASSERT_EQ(system(("chown -R 54321:54321 " + shellQuote(vok.dir().path())).c_str()),
+              0);
+    vok.setUser(54321, 54321);
+  }
+  scan();
+  screen = show({"-T"});
+  ASSERT_TRUE(titled(*screen));
+  for (const char *key : {"l", "i", "n", "k", "_", "n", "Enter", "Enter"})
+    screen->keys({key});
+  EXPECT_TRUE(screen->waitForLine(23, statusLine(root + "/nolist")))
+      << showScreen(screen->capture());
+  EXPECT_EQ(typeAndEnd(*screen, {"F10"}), ".");
 }
 
 TEST_F(BrowserTest, SmallScreens) {
@@ -276,6 +300,73 @@ TEST_F(BrowserTest, SmallScreens) {
   EXPECT_EQ(screen->exitStatus(), -1);
   EXPECT_EQ(screen->capture()[0], pad(exampleRows(kLineDrawing)[0], 80));
   EXPECT_EQ(typeAndEnd(*screen, {"Down", "Enter"}), root + "/src");
+
+  // While too small the way out stays open, in find mode too.
+  const Keys quits[] = {
+      {"", {"F10"}, "."}, {"", {"s", "C-c"}, "."}, {"KeyBinding = vi", {"q"}, "."}};
+  for (const Keys &quit : quits) {
+    scan(quit.config);
+    screen = show({"-T"}, 50, 10);
+    ASSERT_TRUE(titled(*screen, 8));
+    if (quit.keys.size() > 1) screen->keys({quit.keys[0]});
+    screen->resize(49, 10);
+    ASSERT_TRUE(screen->waitForLine(
+        0, pad("Screen too small - please resize to make it bigger", 49)));
+    EXPECT_EQ(typeAndEnd(*screen, {quit.keys.back()}), ".") << quit.keys.back();
+  }
+}
+
+// The mouse: a click in find mode selects and ends the display; a drag that
+// starts on a scroll bar selects nothing; the wheel scrolls three lines a
+// notch. And the status line keeps the end of a path too long for it.
+TEST_F(BrowserTest, MouseAndLongPaths) {
+  for (int i = 0; i < 40; ++i) vok.makeTreeDirs("m" + std::to_string(10 + i));
+  std::string deep = "deep";
+  for (int i = 0; i < 8; ++i) deep += "/level-with-a-long-name-" + std::to_string(i);
+  vok.makeTreeDirs(deep + "/target");
+  scan();
+  auto screen = show({"-T"});
+  ASSERT_TRUE(titled(*screen));
+  const std::string top = screen->capture()[0];
+  screen->press(79, 15);  // the vertical bar's trough
+  ASSERT_TRUE(screen->waitFor([&](const Screen &s) { return s[0] != top; }));
+  screen->release(static_cast<int>(root.size()) + 6, 4);  // over a name
+  screen->keys({"F9", "F9"});  // a round of the status line: still running
+  ASSERT_TRUE(screen->waitForLine(
+      23, pad("  Keys (2):  ^R,F8=Repaint screen  F9=Switch display  ^C,F10=Quit", 80)));
+  EXPECT_EQ(screen->exitStatus(), -1) << "the release selected nothing";
+  screen->keys({"F9", "F9", "F9", "F9"});
+  // Paged to the end by the held press: the wheel goes up, then down again.
+  // The view's columns alone: the bar beside them moves too.
+  auto view = [](const std::string &line) { return line.substr(0, 79); };
+  const Screen before = screen->capture();
+  screen->wheel(20, 5, true);
+  ASSERT_TRUE(screen->waitFor([&](const Screen &s) {
+    return view(s[3]) == view(before[0]);
+  })) << "three lines up\n"
+      << showScreen(screen->capture());
+  screen->wheel(20, 5, false);
+  ASSERT_TRUE(
+      screen->waitFor([&](const Screen &s) { return view(s[0]) == view(before[0]); }));
+
+  for (const char *key : {"t", "a", "r", "g"}) screen->keys({key});
+  const std::string end = root + "/" + deep + "/target";
+  EXPECT_TRUE(screen->waitForLine(
+      23, pad("  ..." + end.substr(end.size() - 55), 61) + "F9=Switch display  "))
+      << showScreen(screen->capture());
+  screen = show({"-T"});
+  ASSERT_TRUE(titled(*screen));
+  screen->keys({"s", "r"});
+  ASSERT_TRUE(screen->waitForLine(23, statusLine(root + "/src")));
+  const Screen found = screen->capture();
+  int line = 0;
+  while (line < 21 && found[static_cast<size_t>(line)].find("qm") == std::string::npos)
+    ++line;
+  const size_t at = found[static_cast<size_t>(line)].find("qm") + 1;
+  const std::string name = found[static_cast<size_t>(line)].substr(at, 3);
+  screen->click(static_cast<int>(at) + 1, line);
+  ASSERT_TRUE(screen->waitForExit()) << showScreen(screen->capture());
+  EXPECT_EQ(readFile(vok.newDirFile()), root + "/" + name) << "the display ended at once";
 }
 
 // The display ends by a signal or an error with the terminal in its normal
@@ -298,7 +389,9 @@ TEST_F(BrowserTest, SignalsAndErrorsLeaveTheTerminalAsItWas) {
     ASSERT_TRUE(titled(screen));
     if (ending.signal != 0) {
       const std::string shell = screen.paneInfo("#{pane_pid}");
-      ASSERT_EQ(system(("pkill -" + std::to_string(ending.signal) + " -P " + shell).c_str()), 0);
+      ASSERT_EQ(
+          system(("pkill -" + std::to_string(ending.signal) + " -P " + shell).c_str()),
+          0);
     } else {
       // The new-directory file cannot be written any more.
       unlink(vok.newDirFile().c_str());

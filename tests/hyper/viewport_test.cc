@@ -12,7 +12,8 @@ struct Spot {
 };
 class SpotsDraw : public HyperDraw {
  public:
-  explicit SpotsDraw(std::vector<Spot> spots, int cols) : spots_(std::move(spots)), cols_(cols) {}
+  explicit SpotsDraw(std::vector<Spot> spots, int cols)
+      : spots_(std::move(spots)), cols_(cols) {}
   void draw(HyperDocument &doc, HyperPad *pad) override {
     if (!pad) return doc.setSize(spots_.back().row + 1, cols_);
     doc.beginDraw(pad);

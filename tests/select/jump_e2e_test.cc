@@ -172,9 +172,38 @@ TEST_F(JumpTest, BookmarksComeFirst) {
   EXPECT_EQ(vok.run({"doc"}).newDir, t + "/c/doc") << "from a directory holding the tree";
 
   VokResult removed = vok.run({"-br", t + "/c/doc", "/nowhere"});
-  EXPECT_EQ(removed.err,
-            "vok: cannot find /nowhere in saved directory tree\n        Directory ignored\n");
+  EXPECT_EQ(
+      removed.err,
+      "vok: cannot find /nowhere in saved directory tree\n        Directory ignored\n");
   EXPECT_EQ(readFile(vok.dir().file("bookmarks")), escape(t) + "/my\\x20dir/q\\\"uote\n");
+}
+
+// -t of what cannot be shown says why and ends with status 2: no display
+// (which would send the shell nowhere), the shell stays. As root, where
+// permissions do not bite, vok runs as another user.
+TEST_F(JumpTest, TreesThatCannotBeShown) {
+  scanned();
+  const std::string file = vok.dir().file("file"), closed = vok.dir().file("closed");
+  writeFile(file, "x");
+  makeDirs(closed);
+  chmod(closed.c_str(), 0);
+  if (runningAsRoot()) {
+    chmod(vok.dir().path().c_str(), 0755);
+    ASSERT_EQ(system(("chown -R 54321:54321 " + shellQuote(vok.dir().path())).c_str()),
+              0);
+    vok.setUser(54321, 54321);
+  }
+  const std::pair<std::string, std::string> cases[] = {
+      {"/nonexistent", "vok: cannot find directory /nonexistent.  Command ignored\n"},
+      {file, "vok: " + file + " is not a directory.  Command ignored\n"},
+      {closed, "vok: cannot change to directory " + closed + " - Permission denied\n"},
+  };
+  for (const auto &c : cases) {
+    VokResult result = vok.run({"-t", c.first});
+    EXPECT_EQ(result.status, 2) << c.first;
+    EXPECT_EQ(result.err, c.second);
+    EXPECT_EQ(result.newDir, ".");
+  }
 }
 
 // Lines the program cannot use stay in their place through every rewrite
@@ -193,7 +222,7 @@ TEST_F(JumpTest, BookmarkLinesNotUsedAreKeptInPlace) {
       {{"-ba", t + "/new"}, bad + good + last + "\n" + escape(t) + "/new\n"},
       {{"-br", t + "/good"}, bad + last + "\n"},
       {{"-ba", "relative/path"}, bad + good + last + "\n"},  // no such directory either
-      {{"last"}, bad + good + last},                          // a jump rewrites nothing
+      {{"last"}, bad + good + last},                         // a jump rewrites nothing
   };
   for (const auto &row : rows) {
     writeFile(file, bad + good + last);
@@ -201,8 +230,8 @@ TEST_F(JumpTest, BookmarkLinesNotUsedAreKeptInPlace) {
     EXPECT_EQ(result.status, 0) << row.args[0] << result.err;
     EXPECT_EQ(readFile(file), row.after) << row.args[0];
     for (const std::string warning :
-         {", line 1: bad directory `relative/path'", ", line 2: error obtaining home directory",
-          ", line 3: malformed \\x escape"}) {
+         {", line 1: bad directory `relative/path'",
+          ", line 2: error obtaining home directory", ", line 3: malformed \\x escape"}) {
       const std::string line = "vok: " + file + warning;
       const size_t at = result.err.find(line);
       EXPECT_NE(at, std::string::npos) << row.args[0] << ": " << warning;

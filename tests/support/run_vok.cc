@@ -98,6 +98,9 @@ std::string VokRunner::commandLine(const std::vector<std::string> &args) const {
     if (!entry.second) command += " -u " + shellQuote(entry.first);
   for (const auto &entry : env_)
     if (entry.second) command += " " + shellQuote(entry.first + "=" + *entry.second);
+  if (asUser_)
+    command += " setpriv --reuid=" + std::to_string(uid_) +
+               " --regid=" + std::to_string(gid_) + " --clear-groups";
   command += " " + shellQuote(binary_);
   for (const std::string &arg : args) command += " " + shellQuote(arg);
   return command;
@@ -172,8 +175,10 @@ std::vector<VokResult> VokRunner::runTogether(
     bool running = false;
     for (pid_t pid : pids) {
       siginfo_t info = {};
-      running = running || waitid(P_PID, static_cast<id_t>(pid), &info,
-                                  WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != pid;
+      running = running ||
+                waitid(P_PID, static_cast<id_t>(pid), &info,
+                       WEXITED | WNOHANG | WNOWAIT) != 0 ||
+                info.si_pid != pid;
     }
     if (!running) break;
     usleep(10000);
@@ -186,8 +191,8 @@ std::vector<VokResult> VokRunner::runTogether(
   return results;
 }
 
-pid_t VokRunner::spawn(const std::vector<std::string> &command, const std::string &outPath,
-                       const std::string &slot) const {
+pid_t VokRunner::spawn(const std::vector<std::string> &command,
+                       const std::string &outPath, const std::string &slot) const {
   const std::string in = dir_.file(".stdin"), err = dir_.file(".stderr" + slot);
   const std::string out = outPath.empty() ? dir_.file(".stdout" + slot) : outPath;
   writeFile(in, input_);

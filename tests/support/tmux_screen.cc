@@ -123,6 +123,7 @@ void TmuxScreen::mouse(int button, int x, int y) {
 
 void TmuxScreen::press(int x, int y) { mouse(0, x, y); }
 void TmuxScreen::release(int x, int y) { mouse(3, x, y); }
+void TmuxScreen::wheel(int x, int y, bool up) { mouse(up ? 64 : 65, x, y); }
 
 void TmuxScreen::click(int x, int y, int times) {
   std::vector<std::string> args = {"send-keys", "-t", "0", "-H"};

@@ -30,6 +30,8 @@ class TmuxScreen {
   void click(int x, int y, int times = 1);
   void press(int x, int y);
   void release(int x, int y);
+  // One notch of the mouse wheel at a cell, up or down.
+  void wheel(int x, int y, bool up);
   void resize(int cols, int lines);
 
   // The screen, one string per line, each as wide as the window.
