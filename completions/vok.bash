@@ -3,7 +3,7 @@
 
 _vok_options() {
     printf '%s\n' -b -ba -br -B --config --configattr --features -h --help \
-        --helpinst -ia -ic -if -ias -ics -ifs -M --profiles -r -rf -rp -rq \
+        --helpinst -ia -ic -if -ifish -ias -ics -ifs -M --profiles -r -rf -rp -rq \
         -rQ -rfq -t -tr -T -v --version
 }
 

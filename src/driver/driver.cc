@@ -177,6 +177,12 @@ bool runInstallOption(RunState &run, const std::string &arg, int r, char **argv,
       return true;
     }
   }
+  if (arg == "-ifish") {
+    loadConfiguration(run.config, run, true);
+    if (r != 1) commandLineError(_("argument not allowed for `-ifish'"));
+    printFishFunctions(run.config.profiles);
+    return true;
+  }
   if (arg == "-iau" || arg == "-icu" || arg == "-ifu")
     commandLineError(_("user-specific installation deprecated"));
   return false;

@@ -7,8 +7,15 @@
 
 enum class ShellKind { Alias, CshAlias, Function };
 
+// Where this build installs vokscr (PREFIX/bin unless the build chose).
+extern const char *const scriptDirectory;
+
 void printProfiles(const ProfileTable &profiles);
-// dir is the directory of vokscr exactly as typed, or nullptr for /usr/bin.
+// dir is the directory of vokscr exactly as typed, or nullptr for the one
+// this build installs it in.
 void printAliasLines(const ProfileTable &profiles, ShellKind kind, const char *dir);
+// fish cannot source vokscr: one function per profile does its work, for
+// "vok -ifish | source".
+void printFishFunctions(const ProfileTable &profiles);
 
 #endif

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Drives the shipped completions in the real shells.
-# Usage: completion_test.sh bash|zsh|tcsh VOK_BINARY SOURCE_DIR
+# Usage: completion_test.sh bash|zsh|tcsh|fish VOK_BINARY SOURCE_DIR
 # bash: the completion function is called as bash's completion would call
-# it; zsh (with compinit in a private ZDOTDIR) and tcsh run interactively in
-# a private tmux server and get Tab typed at them. Exits 77 (skipped) when
+# it; zsh (with compinit in a private ZDOTDIR), tcsh and fish run
+# interactively in a private tmux server and get Tab typed at them. Exits 77 (skipped) when
 # the shell or tmux is missing.
 set -uo pipefail
 shell=$1
@@ -101,6 +101,19 @@ eval "\$(vok -if)"
 PS1='> '
 ZSHRC
     t -f /dev/null new-session -d -x 120 -y 30 "env -i $environment ZDOTDIR=$work/z zsh -i"
+  elif [ "$shell" = fish ]; then
+    # The completion as fish finds it in vendor_completions.d, the functions
+    # as config.fish would get them; nothing else on the line but the text.
+    mkdir -p "$work/f"
+    cat >"$work/f/init.fish" <<FISHRC
+set -g fish_greeting
+set -g fish_autosuggestion_enabled 0
+set -g fish_complete_path $src/completions \$fish_complete_path
+function fish_prompt; echo -n '> '; end
+vok -ifish | source
+FISHRC
+    t -f /dev/null new-session -d -x 120 -y 30 \
+      "env -i $environment fish --no-config -C 'source $work/f/init.fish'"
   else
     cat >"$HOME/.tcshrc" <<TCSHRC
 eval "\`vok -ic\`"

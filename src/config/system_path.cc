@@ -1,3 +1,0 @@
-#include "config/reader.h"
-
-const char *const systemConfigFile = "/usr/local/etc/vok.conf";
