@@ -7,7 +7,7 @@ full-screen display.
 Runs each measurement interleaved with its reference (A B A B ...) and prints
 medians and ratios measured in the same run (the median of the ratios of
 adjacent runs), so the figures compare on any machine. Usage: bench/run.py [--vok build/vok] [--dirs 100000] [--runs 5]
-[--only scan|jump|browse]. Everything is made below bench/out/ (or --work),
+[--only scan|jump|browse|utf8]. Everything is made below bench/out/ (or --work),
 never in the home directory.
 
 The browse group shows the tree full-screen in a private tmux server
@@ -19,6 +19,10 @@ name), the time from a key to its screen update for PgDn, Down and a find
 keystroke that matches nothing (as tmux sees it, beside the same key on a
 tiny tree, and inside the program from strace's timestamps), the time to
 redraw after a terminal resize, and the peak memory while the display runs.
+
+The utf8 group shows a model of the same size whose names are 30 % UTF-8
+with the Utf8Names setting on and off: the first screens side by side, the
+keys inside the program and the peak memory against an all-ASCII model.
 """
 import argparse
 import gzip
@@ -76,9 +80,15 @@ def build_tree(root, count, seed=1):
     return made + 2
 
 
-def write_model(path, root, count, seed=1):
+# Characters of names in UTF-8: accented, other scripts, wide and emoji.
+UTF8_CHARS = "\u00e9\u00fc\u00f1\u00e5\u00df\u0107\u0161\u03bb\u0436\u05d0" \
+             "\u65e5\u672c\u8a9e\u4e2d\u6587\ud55c\uae00\U0001f600\U0001f4c1"
+
+
+def write_model(path, root, count, seed=1, utf8_share=0.0):
     """A saved tree file of `count` directories below `root`, shaped like
-    build_tree's, with uniqparentdir/uniqtargetdir in the middle."""
+    build_tree's, with uniqparentdir/uniqtargetdir in the middle. With
+    utf8_share, that share of the names hold UTF-8 characters as well."""
     rng = random.Random(seed)
     letters = "abcdefghijklmnopqrstuvwxyz0123456789_-."
     names, children, depth, frontier = [root], [[]], [0], [0]
@@ -90,6 +100,9 @@ def write_model(path, root, count, seed=1):
             if made >= count:
                 break
             name = "".join(rng.choice(letters) for _ in range(rng.randint(3, 20)))
+            if rng.random() < utf8_share:
+                name = "".join(rng.choice(UTF8_CHARS) if rng.random() < 0.4 else c
+                               for c in name)
             if name in (".", "..") or name in taken:
                 continue
             taken.add(name)
@@ -107,7 +120,7 @@ def write_model(path, root, count, seed=1):
         children[below].append(len(names) - 1)
         below = len(names) - 1
     for c in children:
-        c.sort(key=lambda i: names[i].lower())
+        c.sort(key=lambda i: names[i].encode().lower())
     stamp = int(time.time())
     out = bytearray(b"<VOKID#9>" + bytes([4, 8, 1, 2, 8, 8, 8]) +
                     struct.pack("<iq", 0x1234, stamp) + b"HP")
@@ -196,7 +209,8 @@ class Pane:
         command = "cd %s && exec env TERM=screen %s %s" % (
             shlex.quote(env["HOME"]),
             " ".join(shlex.quote("%s=%s" % (k, env[k])) for k in
-                     ("HOME", "VOK_TEMP", "VOK_CONFIG", "VOK_DIRTREE", "VOK_BOOKMARK")),
+                     ("HOME", "VOK_TEMP", "VOK_CONFIG", "VOK_DIRTREE", "VOK_BOOKMARK",
+                      "LC_ALL") if k in env),
             " ".join(shlex.quote(a) for a in args))
         self.started = time.perf_counter()
         self.tmux("new-session", "-d", "-x", str(cols), "-y", str(lines), command)
@@ -388,6 +402,70 @@ def browse_group(vok, work, env, made, model_dirs, runs):
               % (peak, peak * 1024.0 / count))
 
 
+def shown_peak(vok, work, env):
+    """Peak memory of the display on a tree, paged to its end."""
+    pane = Pane(work, env, [vok, "-T"])
+    pane.titled(48)
+    pane.key("End")
+    peak = peak_of(pane.pid())
+    pane.close()
+    return peak
+
+
+def first_screens(vok, work, env_a, env_b, runs):
+    """First screens of vok -T under two environments, interleaved: the
+    medians and the median ratio of adjacent runs."""
+    ta, tb = [], []
+    for _ in range(runs):
+        for env, times in ((env_a, ta), (env_b, tb)):
+            pane = Pane(work, env, [vok, "-T"])
+            times.append(pane.titled(48) - pane.started)
+            pane.close()
+    return (statistics.median(ta), statistics.median(tb),
+            statistics.median(a / b for a, b in zip(ta, tb)))
+
+
+def utf8_group(vok, work, env, dirs, runs):
+    """The display with Utf8Names on and off, on a model tree with 30 % of
+    its names in UTF-8 and on the same tree all in ASCII."""
+    configs = {}
+    for setting in ("yes", "no"):
+        configs[setting] = os.path.join(work, "utf8-%s.conf" % setting)
+        with open(configs[setting], "w") as f:
+            f.write('StartDir = "%s"\nUtf8Names = %s\n' % (os.path.join(work, "tree"), setting))
+    models = {}
+    for share in (0.3, 0.0):
+        models[share] = os.path.join(work, "utf8-model-%d.gz" % (share * 100))
+        count = write_model(models[share], os.path.join(work, "utf8-model"), dirs,
+                            utf8_share=share)
+    def setup(share, setting):
+        return dict(env, LC_ALL="C.UTF-8", VOK_DIRTREE=models[share],
+                    VOK_CONFIG=configs[setting])
+    on, off = setup(0.3, "yes"), setup(0.3, "no")
+    t_on, t_off, ratio = first_screens(vok, work, on, off, runs)
+    print("UTF-8 names (30 %% of %d directories): first screen of vok -T %.3f s with "
+          "Utf8Names, %.3f s without, ratio %.2fx (target <= 1.2x)"
+          % (count, t_on, t_off, ratio))
+    pane = Pane(work, on, [vok, "-T"])
+    pane.titled(48)
+    for name, key in (("PgDn", "NPage"), ("Down", "Down")):
+        print("  %-15s %.1f ms inside the program (target <= 30 ms)"
+              % (name, strace_key(pane, key, work) * 1000))
+    pane.key("Z")
+    print("  %-15s %.1f ms inside the program (target <= 30 ms)"
+          % ("find, no match", strace_key(pane, "Z", work) * 1000))
+    pane.close()
+    peaks = {(share, setting): shown_peak(vok, work, setup(share, setting))
+             for share in (0.3, 0.0) for setting in ("yes", "no")}
+    for (share, setting), peak in peaks.items():
+        print("  peak memory while shown, %2d %% UTF-8, Utf8Names = %-3s: %.0f bytes per "
+              "directory" % (share * 100, setting, peak * 1024.0 / count))
+    print("  ratios: ASCII tree with the setting against without %.2fx (target 1.00x), "
+          "30 %% UTF-8 tree with it against the ASCII tree without %.2fx (target <= 1.10x)"
+          % (peaks[(0.0, "yes")] / peaks[(0.0, "no")],
+             peaks[(0.3, "yes")] / peaks[(0.0, "no")]))
+
+
 def main():
     p = argparse.ArgumentParser()
     p.add_argument("--vok", default=os.path.join(HERE, "..", "build", "vok"))
@@ -396,7 +474,7 @@ def main():
     p.add_argument("--work", default=os.path.join(HERE, "out"))
     p.add_argument("--model-dirs", type=int, default=1000000,
                    help="directories of the model tree the browse group shows")
-    p.add_argument("--only", choices=["scan", "jump", "browse"],
+    p.add_argument("--only", choices=["scan", "jump", "browse", "utf8"],
                    help="run one group of measurements")
     args = p.parse_args()
     vok = os.path.abspath(args.vok)
@@ -424,7 +502,9 @@ def main():
               "model of %d directories" % count, "1")
     if args.only in (None, "browse"):
         browse_group(vok, work, env, made + 1, args.model_dirs, args.runs)
-    if args.only in ("jump", "browse"):
+    if args.only in (None, "utf8"):
+        utf8_group(vok, work, env, args.dirs, args.runs)
+    if args.only in ("jump", "browse", "utf8"):
         return 0
     t_full, t_find, ratio = interleaved(full, find, env, args.runs)
     print("full scan   vok -rfq %.3f s   find -type d %.3f s   ratio %.3fx (target <= 0.75x)"

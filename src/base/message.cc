@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "base/buffer.h"
+#include "base/utf8.h"
 
 const char *const programName = "vok";
 const char *const versionString = "0.1.0";
@@ -115,6 +116,19 @@ bool isTerminal(const std::ostream &out) {
 }
 
 std::string shownOnTerminal(std::string text, bool keepLineFeeds) {
+  // Names read as UTF-8 keep their characters; any other byte from 0x80 on
+  // shows as "?" then, as controls always do.
+  if (utf8Names()) {
+    std::string shown;
+    for (size_t at = 0; at < text.size();) {
+      const size_t line = text.find('\n', at);
+      const size_t end = keepLineFeeds && line != std::string::npos ? line : text.size();
+      shown += shownBytes(std::string_view(text).substr(at, end - at), true);
+      if (end < text.size()) shown += '\n';
+      at = end + 1;
+    }
+    return shown;
+  }
   for (char &c : text) {
     const unsigned char byte = static_cast<unsigned char>(c);
     if ((byte < 0x20 && !(keepLineFeeds && c == '\n')) || byte == 0x7f) c = '?';

@@ -287,6 +287,7 @@ const ConfigCommand configCommands[] = {
     flag("ScrollBar", &P::ScrollBar),
     flag("GlobDot", &P::GlobDot),
     flag("GlobPath", &P::GlobPath),
+    flag("Utf8Names", &P::Utf8Names),
     integer("KeyBinding", keyBindingType, &P::KeyBinding, false),
     integer("ShowNewDir", showNewDirType, &P::ShowNewDir, false),
     number("ShowListThreshold", &P::ShowListThreshold),

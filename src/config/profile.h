@@ -49,6 +49,7 @@ struct ProfileConfig {
   bool ScrollBar = true;
   bool GlobDot = false;
   bool GlobPath = false;
+  bool Utf8Names = false;
   int32_t KeyBinding = kKeysDefault;
   uint32_t ShowListThreshold = 4;
   uint32_t FuzzySize = 10;

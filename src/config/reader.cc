@@ -15,6 +15,7 @@
 
 #include "base/errors.h"
 #include "base/message.h"
+#include "base/utf8.h"
 #include "base/paths.h"
 #include "config/commands.h"
 #include "config/scan_text.h"
@@ -220,4 +221,6 @@ void loadConfiguration(Configuration &config, const RunNames &names, bool quiet)
   if (selected == config.profiles.end())
     selected = config.profiles.emplace(names.selectedProfile, config.profiles.at("*")).first;
   config.active = selected->second;
+  // Names as UTF-8 need the environment's character type, and only that.
+  if (config.active.Utf8Names) enableUtf8Names();
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/errors.h"
+#include "base/utf8.h"
 #include "hyper/find_window.h"
 #include "hyper/screen_frame.h"
 #include "term/terminal.h"
@@ -34,6 +35,7 @@ std::optional<std::string> runDisplay(HyperDocument &document,
 std::optional<std::string> browse(HyperDraw &drawer, const std::string &anchorName,
                                   const ProfileConfig &config) {
   HyperDocument document(drawer);
+  document.utf8 = utf8Names();
   CursesSession session(true);
   try {
     return runDisplay(document, anchorName, config);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "base/utf8.h"
 #include "config/profile.h"
 
 namespace {
@@ -75,16 +76,50 @@ void HyperDocument::putCells(HyperPad *pad, std::string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (c != '\0' && c != '\b' && c != '\t' && c != '\r' && c != '\n') continue;
-    pad->addBytes(text.substr(start, i - start));
-    col += static_cast<int>(i - start);
+    putRun(pad, text.substr(start, i - start));
     if (c == '\n') {
       endRow();
       pad->newLine();
     }
     start = i + 1;
   }
-  pad->addBytes(text.substr(start));
-  col += static_cast<int>(text.size() - start);
+  putRun(pad, text.substr(start));
+}
+
+// Bytes are cells, but for names read as UTF-8: then a character of
+// several bytes is one (or, wide, two); a byte that is none is one cell
+// painted "?".
+void HyperDocument::putRun(HyperPad *pad, std::string_view run) {
+  if (!utf8) {
+    pad->addBytes(run);
+    col += static_cast<int>(run.size());
+    return;
+  }
+  size_t plain = 0;
+  for (size_t at = 0; at < run.size();) {
+    // ASCII stays plain bytes, and so does what shows as "?".
+    if (plainCellAt(run, at)) {
+      ++at;
+      continue;
+    }
+    const ShownChar c = shownCharAt(run, at, true);
+    if (!c.valid || c.length == 1) {
+      at += c.length;
+      continue;
+    }
+    pad->addBytes(run.substr(plain, at - plain));
+    col += static_cast<int>(at - plain);
+    pad->addChar(run.substr(at, c.length), c.width);
+    col += c.width;
+    at += c.length;
+    plain = at;
+  }
+  pad->addBytes(run.substr(plain));
+  col += static_cast<int>(run.size() - plain);
+}
+
+size_t HyperDocument::textWidth(std::string_view text) const {
+  return shownWidth(text, utf8);
 }
 
 void HyperDocument::addChar(HyperPad *pad, char ch) {
@@ -93,10 +128,12 @@ void HyperDocument::addChar(HyperPad *pad, char ch) {
   putCells(pad, std::string_view(&ch, 1));
 }
 
-void HyperDocument::addText(HyperPad *pad, std::string_view text) {
-  if (!pad) return;
+long HyperDocument::addText(HyperPad *pad, std::string_view text) {
+  if (!pad) return static_cast<long>(textWidth(text));
   if (currentLink_ >= 0) currentText_ += text;
+  const int before = col;
   putCells(pad, text);
+  return col - before;
 }
 
 void HyperDocument::addSpaces(HyperPad *pad, long n) {

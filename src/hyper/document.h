@@ -87,7 +87,8 @@ class HyperDocument {
   // The drawing operations; all do nothing without a pad.
   void beginDraw(HyperPad *pad);
   void addChar(HyperPad *pad, char ch);
-  void addText(HyperPad *pad, std::string_view text);
+  // Returns the cells a text of one row takes, measured without a pad.
+  long addText(HyperPad *pad, std::string_view text);
   // addText of n spaces, without making them.
   void addSpaces(HyperPad *pad, long n);
   void addGlyph(HyperPad *pad, int index);
@@ -104,6 +105,9 @@ class HyperDocument {
   void setTitle(const std::string &text) { title = text; }
   // Columns beyond the pad's limit are cut.
   void setSize(int newRows, int newCols);
+
+  // The cells a text takes in this document's rows.
+  size_t textWidth(std::string_view text) const;
 
   // Memory held by the laid-out links and anchors, for the figures.
   size_t bytes() const;
@@ -138,11 +142,15 @@ class HyperDocument {
   std::string title;
   int rows = 0, cols = 0;
   std::unique_ptr<int16_t[]> rowLengths;  // one per row once a pass allocates it
+  // Names are read as UTF-8: a character may take several bytes of a row's
+  // text and two cells.
+  bool utf8 = false;
 
  private:
   void openLink(HyperPad *pad, std::string_view target, int kind);
   void setStyle(HyperPad *pad);
   void putCells(HyperPad *pad, std::string_view text);
+  void putRun(HyperPad *pad, std::string_view run);
   void endRow();
 
   ChunkedVector<LinkCells> links_;

@@ -43,9 +43,11 @@ class TreePass {
     long indent;
   };
 
-  void text(const std::string &s) {
-    doc_.addText(pad_, s);
-    d_.lineWidth += static_cast<long>(s.size());
+  // Returns the cells the text takes.
+  long text(const std::string &s) {
+    const long width = doc_.addText(pad_, s);
+    d_.lineWidth += width;
+    return width;
   }
   void glyph(int index) {
     doc_.addGlyph(pad_, index);
@@ -54,7 +56,7 @@ class TreePass {
   void endLine();
   void fill(long indent);
   void connector(size_t i, size_t n, long indent);
-  void name(const std::string &name) { text(sanitised(name, buffer_)); }
+  long name(const std::string &name) { return text(sanitised(name, buffer_)); }
   long node(const DirNode &node, long parentIndent);
   void linkNode(const DirNode &node);
 
@@ -151,14 +153,10 @@ long TreePass::node(const DirNode &node, long parentIndent) {
     doc_.addAnchor(pad_, path_);
     doc_.beginLink(pad_, path_);
   }
-  name(node.name);
+  const long nameWidth = name(node.name);
   if (link) doc_.endLink(pad_);
-  long indent = parentIndent < 0 ? d_.lineWidth
-                                 : static_cast<long>(node.name.size()) + parentIndent + 3;
-  auto tag = [&](const std::string &t) {
-    text(t);
-    indent += static_cast<long>(t.size());
-  };
+  long indent = parentIndent < 0 ? d_.lineWidth : nameWidth + parentIndent + 3;
+  auto tag = [&](const std::string &t) { indent += text(t); };
   if (node.skipState == SkipAdded)
     tag(d_.tags.added);
   else if (node.skipState != SkipNone)
@@ -233,10 +231,14 @@ void HyperTreeDraw::draw(HyperDocument &doc, HyperPad *pad) {
 HyperListDraw::HyperListDraw(const std::vector<std::string> &listEntries, int64_t lastScanTime)
     : digits(0), entries(&listEntries), scanTime(lastScanTime) {
   for (size_t n = listEntries.size(); n > 0; n /= 10) ++digits;
-  for (const std::string &entry : listEntries) widest = std::max(widest, entry.size());
 }
 
 void HyperListDraw::draw(HyperDocument &doc, HyperPad *pad) {
+  // Entries are padded to the widest, in cells.
+  std::string buffer;
+  widest = 0;
+  for (const std::string &entry : *entries)
+    widest = std::max(widest, doc.textWidth(sanitised(entry, buffer)));
   const long width = digits + static_cast<long>(widest) + 3;
   if (!pad) {
     doc.setSize(static_cast<int>(entries->size()),
@@ -247,7 +249,6 @@ void HyperListDraw::draw(HyperDocument &doc, HyperPad *pad) {
   doc.setTitle(formatTitle(
       _("%$ %$   Found: %$   Last scan: %$"),
       {programName, versionString, std::to_string(entries->size()), lastScanText(scanTime)}));
-  std::string buffer;
   for (size_t k = 1; k <= entries->size(); ++k) {
     const std::string &entry = (*entries)[k - 1];
     if (k > 1) doc.addChar(pad, '\n');
@@ -257,8 +258,8 @@ void HyperListDraw::draw(HyperDocument &doc, HyperPad *pad) {
     size_t at = static_cast<size_t>(digits);
     for (size_t n = k; n > 0; n /= 10) field[at--] = static_cast<char>('0' + n % 10);
     doc.addText(pad, field);
-    doc.addText(pad, sanitised(entry, buffer));
-    doc.addSpaces(pad, static_cast<long>(widest - entry.size() + 1));
+    const long shown = doc.addText(pad, sanitised(entry, buffer));
+    doc.addSpaces(pad, static_cast<long>(widest) - shown + 1);
     doc.endLink(pad);
   }
 }

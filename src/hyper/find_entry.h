@@ -1,4 +1,7 @@
-// The one-line editor of the search text, drawn inside the title line.
+// The one-line editor of the search text, drawn inside the title line. The
+// text is kept as bytes, which searches match; the cursor moves, and Delete
+// and Backspace erase, by whole characters (several bytes for characters
+// typed beyond ASCII while names are read as UTF-8).
 #ifndef VOK_HYPER_FIND_ENTRY_H
 #define VOK_HYPER_FIND_ENTRY_H
 
@@ -18,25 +21,27 @@ class FindEntry {
   bool processKey(int key);
   void redraw();
   void moveCursor();
-  const std::string &string();
+  const std::string &string() const { return text_; }
 
-  static constexpr int maxLen = 15;
-  WINDOW *window = nullptr;  // not owned; without one nothing is drawn
+  static constexpr int maxLen = 15;  // cells
+  WINDOW *window = nullptr;          // not owned; without one nothing is drawn
   int column;
   int row = 0;
   const attr_t *attr;
-  char text[maxLen + 1] = {};
-  int length = 0;
-  int cursor = 0;
+  int cursor = 0;  // in characters
   bool insertMode = true;
-  std::string cache;
-  bool changed = false;
 
  private:
-  const int keySet_;
-  void edited();
-  bool insert(char c);
+  bool insert(const std::string &character);
   bool erase(int at);
+  void edited();
+  // The byte where character `index` starts (the text's size past the end).
+  size_t offset(int index) const;
+  int characters() const;
+
+  const int keySet_;
+  const bool utf8_;
+  std::string text_;
 };
 
 #endif

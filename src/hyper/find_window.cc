@@ -1,12 +1,17 @@
 #include "hyper/find_window.h"
 
 #include <cctype>
+#include <cwctype>
 
 #include "term/keys.h"
 
 namespace {
 
-bool alphanumeric(int key) { return key >= 0 && key <= 255 && isalnum(key); }
+// A letter or digit, of any script while names are read as UTF-8.
+bool alphanumeric(int key) {
+  if (isCharKey(key)) return iswalnum(static_cast<wint_t>(charOfKey(key)));
+  return key >= 0 && key <= 255 && isalnum(key);
+}
 }  // namespace
 
 void zqHyperWindowWithFind::enterFind(int key) {

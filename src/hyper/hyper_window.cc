@@ -216,7 +216,9 @@ std::vector<HyperWindow::HighlightRow> HyperWindow::highlightRows() const {
     const int end = row == l.endRow ? l.endCol : document->rowLength(row) - 1;
     pad_->forCells(static_cast<int>(row), line.from, [&](const HyperPad::Cell &cell) {
       if (cell.column > end) return false;
-      line.slots.push_back(static_cast<uint8_t>(highlightSlot(cell.attr, last)));
+      // A slot a column: a wide character has two.
+      line.slots.insert(line.slots.end(), static_cast<size_t>(cell.width),
+                        static_cast<uint8_t>(highlightSlot(cell.attr, last)));
       return true;
     });
     result.push_back(std::move(line));
@@ -248,11 +250,57 @@ void HyperWindow::paintRow(int r, const std::vector<HighlightRow> &lit,
   mvwaddchnstr(win, r, 0, line.data(), cols);
 }
 
+// Names read as UTF-8 need the wide-character calls, which cost more: the
+// byte path stays for everything else.
 void HyperWindow::paint() {
   if (!win || !pad_) return;
   const std::vector<HighlightRow> lit = highlightRows();
   std::vector<chtype> line(static_cast<size_t>(rect.width));
-  for (int r = 0; r < rect.height; ++r) paintRow(r, lit, line);
+  for (int r = 0; r < rect.height; ++r) {
+    if (document->utf8)
+      paintWideRow(r, lit);
+    else
+      paintRow(r, lit, line);
+  }
+}
+
+namespace {
+// The slot of a cell of the row: its own, or the highlight's.
+int slotAt(const HyperPad::Cell &cell, const std::vector<uint8_t> *bright, int from) {
+  if (!bright) return cell.attr;
+  const long at = cell.column - from;
+  if (at < 0 || at >= static_cast<long>(bright->size())) return cell.attr;
+  return (*bright)[static_cast<size_t>(at)];
+}
+}  // namespace
+
+void HyperWindow::paintWideRow(int r, const std::vector<HighlightRow> &lit) {
+  const long row = view.top + r;
+  const int left = view.left, cols = rect.width;
+  wmove(win, r, 0);
+  wattrset(win, attrOf(kAttrNormal));
+  wclrtoeol(win);
+  const HighlightRow *bright = nullptr;
+  for (const HighlightRow &h : lit)
+    if (h.row == row) bright = &h;
+  pad_->forCells(static_cast<int>(row), left, [&](const HyperPad::Cell &cell) {
+    const int x = cell.column - left;
+    if (x >= cols) return false;
+    const attr_t attr = attrOf(slotAt(cell, bright ? &bright->slots : nullptr,
+                                      bright ? bright->from : 0));
+    if (cell.glyph) {
+      mvwaddch(win, r, x, GraphicCharTable[cell.byte].glyph | attr);
+    } else if (cell.text.empty()) {
+      mvwaddch(win, r, x, printableByte(cell.byte) | attr);
+    } else if (x + cell.width > cols) {
+      // Half of a wide character would show at the right edge: a blank.
+      mvwaddch(win, r, x, ' ' | attr);
+    } else {
+      wmove(win, r, x);
+      drawCharacter(win, cell.text, attr);
+    }
+    return true;
+  });
 }
 
 // ---- movements ----

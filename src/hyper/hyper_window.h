@@ -109,6 +109,7 @@ class HyperWindow : public NCWindowBase {
   std::vector<HighlightRow> highlightRows() const;
   void paint();
   void paintRow(int r, const std::vector<HighlightRow> &lit, std::vector<chtype> &line);
+  void paintWideRow(int r, const std::vector<HighlightRow> &lit);
 
   std::unique_ptr<HyperPad> pad_;
   long pressedLink_ = -1;  // where button 1 went down, for its release

@@ -51,6 +51,21 @@ void HyperPad::addBytes(std::string_view bytes) {
   }
 }
 
+void HyperPad::addChar(std::string_view bytes, int width) {
+  // A wide character the cut would halve is not kept.
+  const long room = column_ < kMaxColumns ? kMaxColumns - column_ : 0;
+  if (room < width) {
+    take(width);
+    return;
+  }
+  take(width);
+  syncAttr();
+  flushSpaces();
+  put(4, static_cast<unsigned char>(bytes.size()));
+  row_ += static_cast<char>(width);
+  row_.append(bytes);
+}
+
 void HyperPad::addSpaces(long n) {
   n = take(n);
   if (n == 0) return;

@@ -6,8 +6,10 @@
 // showing that byte (the document never stores NUL, which it ignores when
 // drawing). 0 starts an instruction of two more bytes: 1 s sets the
 // attribute slot of the cells that follow, 2 g is one cell showing glyph g
-// of the character table, 3 n is n space cells. Every row starts in slot 0,
-// so any row can be read without those before it. Cells beyond kMaxColumns
+// of the character table, 3 n is n space cells; 4 n w is followed by the n
+// bytes of one UTF-8 character w cells wide (only names read as UTF-8 have
+// them, so other rows take no more room). Every row starts in slot 0, so
+// any row can be read without those before it. Cells beyond kMaxColumns
 // are dropped: row lengths are 16-bit, as curses pads are.
 #ifndef VOK_HYPER_PAD_H
 #define VOK_HYPER_PAD_H
@@ -37,6 +39,8 @@ class HyperPad {
   }
   // Cells for the bytes, none of them NUL.
   void addBytes(std::string_view bytes);
+  // One character of several bytes (at most 255) and `width` cells.
+  void addChar(std::string_view bytes, int width);
   void addSpaces(long n);
   void addGlyph(int index);
   // Ends the current row; the next cell starts a new one at column 0.
@@ -51,6 +55,8 @@ class HyperPad {
     unsigned char byte;  // the byte, or the glyph's index
     bool glyph;
     int attr;
+    int width;              // cells taken: 2 for a wide character
+    std::string_view text;  // the bytes of a character of several; else empty
   };
   // Calls visit(const Cell &) for the cells of a row from column `from` on,
   // in order, until it returns false. Rows past the end have no cells.
@@ -83,7 +89,7 @@ void HyperPad::forCells(int row, int from, Visit visit) const {
   if (row < 0 || static_cast<size_t>(row) >= data_.size()) return;
   const unsigned char *at = reinterpret_cast<const unsigned char *>(data_[row]);
   const unsigned char *end = at + size_[row];
-  Cell cell{0, 0, false, 0};
+  Cell cell{0, 0, false, 0, 1, {}};
   while (at < end) {
     if (*at != 0) {
       cell.byte = *at++;
@@ -101,6 +107,18 @@ void HyperPad::forCells(int row, int from, Visit visit) const {
       cell.glyph = true;
       if (cell.column >= from && !visit(static_cast<const Cell &>(cell))) return;
       ++cell.column;
+    } else if (op == 4) {
+      // A character of several bytes; one whose first cell lies left of
+      // `from` is not visited, so its second cell stays blank.
+      cell.width = *at++;
+      cell.text = std::string_view(reinterpret_cast<const char *>(at), value);
+      cell.byte = at[0];
+      cell.glyph = false;
+      at += value;
+      if (cell.column >= from && !visit(static_cast<const Cell &>(cell))) return;
+      cell.column += cell.width;
+      cell.width = 1;
+      cell.text = {};
     } else {
       cell.byte = ' ';
       cell.glyph = false;

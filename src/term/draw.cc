@@ -4,53 +4,94 @@
 #include <cctype>
 #include <climits>
 #include <cstring>
+#include <cwchar>
 
 #include "base/message.h"
+#include "base/utf8.h"
 
 chtype printableByte(unsigned char byte) {
   return isprint(byte) || byte == ' ' ? byte : '?';
 }
 
-int drawPrintableN(WINDOW *w, const char *s, int n) {
-  int drawn = 0;
-  for (; drawn < n && s[drawn] != '\0'; ++drawn)
-    waddch(w, printableByte(static_cast<unsigned char>(s[drawn])));
-  return drawn;
-}
-
-int drawPrintable(WINDOW *w, const char *s) { return drawPrintableN(w, s, INT_MAX); }
-
 namespace {
+
 const char *ellipsis() {
   static const char *const text = _("...");
   return text;
 }
 
-// Draws s from column 2 when it fits into width - 2 columns; returns the
-// room left for it beside the ellipsis when it does not, or -1.
-int fitOrRoom(WINDOW *w, int width, int minWidth, const char *s) {
+// Draws at most `cells` cells of the text from the cursor; returns the
+// bytes of the text they took.
+int drawCells(WINDOW *w, std::string_view s, size_t cells) {
+  if (!utf8Names()) {
+    const size_t n = std::min(s.size(), cells);
+    for (size_t i = 0; i < n; ++i)
+      waddch(w, printableByte(static_cast<unsigned char>(s[i])));
+    return static_cast<int>(n);
+  }
+  const size_t end = headEnd(s, cells, true);
+  const std::string shown = shownBytes(s.substr(0, end), true);
+  waddnstr(w, shown.data(), static_cast<int>(shown.size()));
+  return static_cast<int>(end);
+}
+
+// Draws s from column 2 when it fits into width - 2 cells; returns the room
+// left for it beside the ellipsis when it does not, or -1.
+long fitOrRoom(WINDOW *w, int width, int minWidth, std::string_view s) {
   if (width <= minWidth) return -1;
   wmove(w, 0, 2);
-  if (strlen(s) <= static_cast<size_t>(width - 2)) {
-    drawPrintable(w, s);
+  const size_t room = static_cast<size_t>(width - 2);
+  if (shownWidth(s, utf8Names()) <= room) {
+    drawCells(w, s, room);
     return -1;
   }
-  return width - 2 - static_cast<int>(strlen(ellipsis()));
+  return static_cast<long>(room) - static_cast<long>(strlen(ellipsis()));
 }
+
 }  // namespace
 
+int drawPrintableN(WINDOW *w, const char *s, int n) {
+  const std::string_view text(s);
+  return drawCells(w, text.substr(0, std::min(text.size(), static_cast<size_t>(n))),
+                   static_cast<size_t>(n));
+}
+
+int drawPrintable(WINDOW *w, const char *s) { return drawPrintableN(w, s, INT_MAX); }
+
 void drawTruncated(WINDOW *w, int width, int minWidth, const char *s) {
-  const int room = fitOrRoom(w, width, minWidth, s);
+  const long room = fitOrRoom(w, width, minWidth, s);
   if (room < 0) return;
-  drawPrintableN(w, s, room);
+  drawCells(w, s, static_cast<size_t>(room));
   drawPrintable(w, ellipsis());
 }
 
 void drawTruncatedStart(WINDOW *w, int width, int minWidth, const char *s) {
-  const int room = fitOrRoom(w, width, minWidth, s);
+  const long room = fitOrRoom(w, width, minWidth, s);
   if (room < 0) return;
+  const std::string_view text(s);
   drawPrintable(w, ellipsis());
-  drawPrintable(w, s + strlen(s) - static_cast<size_t>(std::max(room, 0)));
+  drawCells(w, text.substr(tailStart(text, static_cast<size_t>(room), utf8Names())),
+            static_cast<size_t>(room));
+}
+
+void drawCharacter(WINDOW *w, std::string_view bytes, attr_t attr) {
+  // The character and the marks joined to it, as many as a cell holds.
+  wchar_t wide[CCHARW_MAX + 1] = {};
+  std::mbstate_t state{};
+  size_t count = 0;
+  for (size_t at = 0; at < bytes.size() && count < CCHARW_MAX;) {
+    const size_t used =
+        mbrtowc(&wide[count], bytes.data() + at, bytes.size() - at, &state);
+    if (used == 0 || used > bytes.size() - at) break;
+    at += used;
+    ++count;
+  }
+  cchar_t cell;
+  if (count == 0 || setcchar(&cell, wide, attr, 0, nullptr) != OK) {
+    waddch(w, '?' | attr);
+    return;
+  }
+  wadd_wch(w, &cell);
 }
 
 void fillLine(WINDOW *w, int width, attr_t attr) {

@@ -1,15 +1,18 @@
 // Text drawing for the one-line windows: control and other unprintable
-// bytes show as "?", and texts too long for their line end in "...".
+// bytes show as "?", and texts too long for their line end in "...". Names
+// read as UTF-8 are drawn by characters and measured in cells.
 #ifndef VOK_TERM_DRAW_H
 #define VOK_TERM_DRAW_H
 
 #include <curses.h>
 
+#include <string_view>
+
 // The byte itself when it is printable or a space, else "?". The program
 // selects no locale, so every byte from 0x80 up is unprintable here.
 chtype printableByte(unsigned char byte);
 
-// Both return the number of bytes drawn.
+// Both draw at most n cells and return the number of bytes they took.
 int drawPrintable(WINDOW *w, const char *s);
 int drawPrintableN(WINDOW *w, const char *s, int n);
 
@@ -20,6 +23,10 @@ void drawTruncated(WINDOW *w, int width, int minWidth, const char *s);
 // As drawTruncated, but a long text keeps its end after the ellipsis: a
 // long path reads by its last components.
 void drawTruncatedStart(WINDOW *w, int width, int minWidth, const char *s);
+
+// One character of several bytes (and the marks joined to it), names being
+// read as UTF-8; "?" when the bytes are none.
+void drawCharacter(WINDOW *w, std::string_view bytes, attr_t attr);
 
 // Line 0 of w in attribute attr, width spaces; leaves attr set.
 void fillLine(WINDOW *w, int width, attr_t attr);

@@ -14,4 +14,10 @@ constexpr int kCtrlA = ctrlKey('a'), kCtrlB = ctrlKey('b'), kCtrlC = ctrlKey('c'
               kCtrlY = ctrlKey('y');
 constexpr int kEscape = 27, kDelete = 127;
 
+// A character beyond ASCII typed while names are read as UTF-8: its code
+// point above every key code curses has.
+constexpr int kCharKeyBase = 0x1000000;
+constexpr bool isCharKey(int key) { return key >= kCharKeyBase; }
+constexpr char32_t charOfKey(int key) { return static_cast<char32_t>(key - kCharKeyBase); }
+
 #endif

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "base/message.h"
+#include "base/utf8.h"
 #include "term/keys.h"
 
 NCScreenManager *NCScreenManager::current = nullptr;
@@ -193,13 +194,26 @@ WINDOW *NCScreenManager::keyWindow() {
   return inputWindow && inputWindow->win ? inputWindow->win : stdscr;
 }
 
+namespace {
+// A key, or while names are read as UTF-8 a whole character: the bytes of
+// one beyond ASCII come as one key (kCharKeyBase and its code point).
+int getKey(WINDOW *from) {
+  if (!utf8Names()) return wgetch(from);
+  wint_t character;
+  const int got = wget_wch(from, &character);
+  if (got == ERR) return ERR;
+  if (got == KEY_CODE_YES || character < 0x80) return static_cast<int>(character);
+  return kCharKeyBase + static_cast<int>(character);
+}
+}  // namespace
+
 int NCScreenManager::readKey() {
   for (;;) {
     // A size change may have replaced the input window's curses window.
     handlePendingSignals();
     WINDOW *from = keyWindow();
     wtimeout(from, keyDelay);
-    int key = wgetch(from);
+    int key = getKey(from);
     if (key == ERR) {
       // A signal interrupted the read: do its work and read again.
       if (signalPending()) continue;

@@ -25,12 +25,14 @@ namespace {
 using Screen = std::vector<std::string>;
 
 // Glyphs as tmux shows them: the line-drawing letters of the alternate
-// character set, or the plain characters with GraphicChar off.
+// character set, the plain characters with GraphicChar off, or the lines
+// themselves when the program runs in a UTF-8 locale.
 struct Glyphs {
-  char h, hd, v, vr, ur, rarr;
+  std::string h, hd, v, vr, ur;
 };
-const Glyphs kLineDrawing = {'q', 'w', 'x', 't', 'm', '+'};
-const Glyphs kPlain = {'-', '+', '|', '+', '+', '>'};
+const Glyphs kLineDrawing = {"q", "w", "x", "t", "m"};
+const Glyphs kPlain = {"-", "+", "|", "+", "+"};
+const Glyphs kUnicode = {"\u2500", "\u252c", "\u2502", "\u251c", "\u2514"};
 
 // tree: doc (new, old), src, tmp
 class BrowserTest : public ::testing::Test {
@@ -435,6 +437,112 @@ TEST_F(BrowserTest, NamesReachTheTerminalAsText) {
   EXPECT_NE(all.find(root + "/title?]2;HIJACK?x\n"), std::string::npos) << all;
   EXPECT_NE(screen->paneInfo("#{pane_title}"), "HIJACK");
 }
+
+// Names in UTF-8 with Utf8Names on in a UTF-8 locale: each as written and
+// in its cells in the tree, the find line, the status line and a list; a
+// wide character cut by an edge leaves its cell blank. Off, the screen is
+// what it always was.
+enum class Utf8Mode { kGraphic, kPlainGlyphs, kOff };
+class Utf8NamesTest : public BrowserTest, public ::testing::WithParamInterface<Utf8Mode> {
+ protected:
+  void SetUp() override { vok.setEnv("LC_ALL", "C.UTF-8"); }
+};
+
+TEST_P(Utf8NamesTest, NamesAsWritten) {
+  const Utf8Mode mode = GetParam();
+  // "w" and 40 wide characters: at the view's right edge the last that
+  // fits may straddle it, depending on where the name starts.
+  const size_t nameAt = root.size() + 3, fit = (78 - nameAt) / 2;
+  std::string wide;
+  for (int i = 0; i < 40; ++i) wide += "\u672c";
+  const std::string cut = wide.substr(3);  // 39 of them
+  // The names in the tree's order, and how they show with the setting on.
+  struct Name {
+    std::string bytes, shown;
+  } names[] = {
+      {std::string("b\xff") + "d", "b?d"},
+      {"caf\u00e9", "caf\u00e9"},
+      {"c\u0085d", "c??d"},  // a C1 control, two bytes
+      {"e\u0301t", "e\u0301t"},
+      {"smile\U0001f600", "smile\U0001f600"},
+      {"w" + wide, "w" + wide.substr(0, 3 * fit) + ((78 - nameAt) % 2 ? " +" : "+")},
+      {"\u65e5\u672c\u8a9e", "\u65e5\u672c\u8a9e"},
+  };
+  const size_t last = std::size(names) - 1;
+  for (const Name &n : names) makeDirs(root + "/" + n.bytes);
+  scan(mode == Utf8Mode::kOff           ? "Utf8Names = no\n"
+       : mode == Utf8Mode::kPlainGlyphs ? "Utf8Names = yes\nGraphicChar = no\n"
+                                        : "Utf8Names = yes\n");
+  auto screen = show({"-T"});
+  ASSERT_TRUE(titled(*screen)) << showScreen(screen->capture());
+  auto trimmed = [](std::string line) {
+    return line.erase(line.find_last_not_of(' ') + 1);
+  };
+  const std::string sp(root.size() + 1, ' ');
+  const Glyphs &g = mode == Utf8Mode::kGraphic       ? kUnicode
+                    : mode == Utf8Mode::kPlainGlyphs ? kPlain
+                                                     : kLineDrawing;
+  Screen expected;
+  for (size_t i = 0; i <= last; ++i) {
+    std::string shown = names[i].shown;
+    if (mode == Utf8Mode::kOff) {
+      shown = names[i].bytes;
+      for (char &c : shown)
+        if (static_cast<unsigned char>(c) >= 0x80) c = '?';
+    }
+    expected.push_back((i == 0 ? root + g.h + g.hd : sp + (i == last ? g.ur : g.vr)) +
+                       g.h + shown);
+  }
+  if (mode == Utf8Mode::kOff) expected[5] = expected[5].substr(0, 79) + "+";
+  const Screen s = screen->capture();
+  for (size_t y = 0; y < 22; ++y)
+    EXPECT_EQ(trimmed(s[y]), y < expected.size() ? expected[y] : "")
+        << "line " << y << "\n"
+        << showScreen(s);
+  EXPECT_EQ(s[23], statusLine(root));
+  if (mode != Utf8Mode::kGraphic) return;
+
+  // Highlighted, the name starts the view; panned a column, the last wide
+  // character is cut, then the first; the name's end stops the panning.
+  screen->keys({"Down", "Down", "Down", "Down", "Down"});
+  for (const std::string &row : {"w" + cut + "+", cut + " +", " " + cut, " " + cut}) {
+    EXPECT_TRUE(screen->waitFor([&](const Screen &now) {
+      return trimmed(now[5]) == row;
+    })) << showScreen(screen->capture());
+    screen->keys({"."});
+  }
+
+  // Find mode takes characters, and Backspace deletes a whole one; a click
+  // on the second cell of a wide character selects its name.
+  auto status = [&](const std::string &path, size_t cells) {
+    return "  " + path + std::string(59 - cells, ' ') + "F9=Switch display";
+  };
+  screen = show({"-T"});
+  ASSERT_TRUE(titled(*screen));
+  screen->literal("\u00e9");
+  EXPECT_TRUE(screen->waitFor([&](const Screen &now) {
+    return trimmed(now[23]) == status(root + "/caf\u00e9", root.size() + 5);
+  })) << showScreen(screen->capture());
+  screen->keys({"BSpace"});
+  screen->literal("\u65e5");
+  EXPECT_TRUE(screen->waitFor([&](const Screen &now) {
+    return now[22].rfind("  Find: [\u65e5              ]  Ins", 0) == 0 &&
+           trimmed(now[23]) == status(root + "/\u65e5\u672c\u8a9e", root.size() + 7);
+  })) << showScreen(screen->capture());
+  EXPECT_EQ(screen->cursor().first, 11);
+  screen->click(static_cast<int>(nameAt) + 1, static_cast<int>(last));
+  ASSERT_TRUE(screen->waitForExit()) << showScreen(screen->capture());
+  EXPECT_EQ(readFile(vok.newDirFile()), root + "/\u65e5\u672c\u8a9e");
+
+  ASSERT_EQ(vok.run({"-ba", root + "/caf\u00e9"}).status, 0);
+  screen = show({"-b"});
+  ASSERT_TRUE(titled(*screen, 22, "Found: 1"));
+  EXPECT_EQ(trimmed(screen->capture()[0]), " 1 " + root + "/caf\u00e9");
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, Utf8NamesTest,
+                         ::testing::Values(Utf8Mode::kGraphic, Utf8Mode::kPlainGlyphs,
+                                           Utf8Mode::kOff));
 
 // A saved tree of 200 000 directories, written without making them.
 TEST_F(BrowserTest, ATreeOfTwoHundredThousandDirectories) {
