@@ -12,25 +12,6 @@ namespace {
 
 attr_t attrOf(int slot) { return displayAttributes.slot[slot]; }
 
-// The highlight's attribute for a cell's: link colours become their
-// highlighted forms; other cells keep the last one given.
-int highlightSlot(int slot, int &last) {
-  switch (slot) {
-    case kAttrDir:
-      last = kAttrHighlightDir;
-      break;
-    case kAttrBoldLink:
-      last = kAttrHighlightBoldLink;
-      break;
-    case kAttrSymLink:
-      last = kAttrHighlightSymLink;
-      break;
-    default:
-      break;
-  }
-  return last;
-}
-
 [[noreturn]] void noLinks() {
   throw ErrorGenericSyntax(
       _("no <A HREF=...> tags present\nDo not use the `-c' option for this file"));
@@ -202,105 +183,6 @@ void HyperWindow::redraw() {
 void HyperWindow::finish() {
   redraw();
   manager->updateCursor();
-}
-
-// The highlighted link's cells in reading order, each with its highlighted
-// attribute, row by row.
-std::vector<HyperWindow::HighlightRow> HyperWindow::highlightRows() const {
-  std::vector<HighlightRow> result;
-  if (highlighted < 0) return result;
-  const LinkCells &l = document->cells(static_cast<size_t>(highlighted));
-  int last = kAttrHighlightDir;
-  for (long row = l.startRow; row <= l.endRow; ++row) {
-    HighlightRow line{row, row == l.startRow ? l.startCol : 0, {}};
-    const int end = row == l.endRow ? l.endCol : document->rowLength(row) - 1;
-    pad_->forCells(static_cast<int>(row), line.from, [&](const HyperPad::Cell &cell) {
-      if (cell.column > end) return false;
-      // A slot a column: a wide character has two.
-      line.slots.insert(line.slots.end(), static_cast<size_t>(cell.width),
-                        static_cast<uint8_t>(highlightSlot(cell.attr, last)));
-      return true;
-    });
-    result.push_back(std::move(line));
-  }
-  return result;
-}
-
-void HyperWindow::paintRow(int r, const std::vector<HighlightRow> &lit,
-                           std::vector<chtype> &line) {
-  const long row = view.top + r;
-  const int left = view.left, cols = rect.width;
-  std::fill(line.begin(), line.end(), ' ' | attrOf(kAttrNormal));
-  const HighlightRow *bright = nullptr;
-  for (const HighlightRow &h : lit)
-    if (h.row == row) bright = &h;
-  pad_->forCells(static_cast<int>(row), left, [&](const HyperPad::Cell &cell) {
-    if (cell.column >= left + cols) return false;
-    int slot = cell.attr;
-    if (bright) {
-      const long at = cell.column - bright->from;
-      if (at >= 0 && at < static_cast<long>(bright->slots.size()))
-        slot = bright->slots[static_cast<size_t>(at)];
-    }
-    const chtype shown =
-        cell.glyph ? GraphicCharTable[cell.byte].glyph : printableByte(cell.byte);
-    line[static_cast<size_t>(cell.column - left)] = shown | attrOf(slot);
-    return true;
-  });
-  mvwaddchnstr(win, r, 0, line.data(), cols);
-}
-
-// Names read as UTF-8 need the wide-character calls, which cost more: the
-// byte path stays for everything else.
-void HyperWindow::paint() {
-  if (!win || !pad_) return;
-  const std::vector<HighlightRow> lit = highlightRows();
-  std::vector<chtype> line(static_cast<size_t>(rect.width));
-  for (int r = 0; r < rect.height; ++r) {
-    if (document->utf8)
-      paintWideRow(r, lit);
-    else
-      paintRow(r, lit, line);
-  }
-}
-
-namespace {
-// The slot of a cell of the row: its own, or the highlight's.
-int slotAt(const HyperPad::Cell &cell, const std::vector<uint8_t> *bright, int from) {
-  if (!bright) return cell.attr;
-  const long at = cell.column - from;
-  if (at < 0 || at >= static_cast<long>(bright->size())) return cell.attr;
-  return (*bright)[static_cast<size_t>(at)];
-}
-}  // namespace
-
-void HyperWindow::paintWideRow(int r, const std::vector<HighlightRow> &lit) {
-  const long row = view.top + r;
-  const int left = view.left, cols = rect.width;
-  wmove(win, r, 0);
-  wattrset(win, attrOf(kAttrNormal));
-  wclrtoeol(win);
-  const HighlightRow *bright = nullptr;
-  for (const HighlightRow &h : lit)
-    if (h.row == row) bright = &h;
-  pad_->forCells(static_cast<int>(row), left, [&](const HyperPad::Cell &cell) {
-    const int x = cell.column - left;
-    if (x >= cols) return false;
-    const attr_t attr = attrOf(slotAt(cell, bright ? &bright->slots : nullptr,
-                                      bright ? bright->from : 0));
-    if (cell.glyph) {
-      mvwaddch(win, r, x, GraphicCharTable[cell.byte].glyph | attr);
-    } else if (cell.text.empty()) {
-      mvwaddch(win, r, x, printableByte(cell.byte) | attr);
-    } else if (x + cell.width > cols) {
-      // Half of a wide character would show at the right edge: a blank.
-      mvwaddch(win, r, x, ' ' | attr);
-    } else {
-      wmove(win, r, x);
-      drawCharacter(win, cell.text, attr);
-    }
-    return true;
-  });
 }
 
 // ---- movements ----

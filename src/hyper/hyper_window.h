@@ -80,6 +80,13 @@ class HyperWindow : public NCWindowBase {
   long count = 1;
   bool metaPending = false;
 
+  // A row of the highlighted link, for painting.
+  struct HighlightRow {
+    long row;
+    int from;                    // column of the first slot
+    std::vector<uint8_t> slots;  // the highlighted attribute of each cell
+  };
+
  protected:
   // Positions at anchorName as a jump does; hides the cursor when asked.
   // Throws ErrorGenericSyntax when there are no links or no such anchor.
@@ -90,12 +97,6 @@ class HyperWindow : public NCWindowBase {
   void resetVi();
 
  private:
-  struct HighlightRow {
-    long row;
-    int from;                    // column of the first slot
-    std::vector<uint8_t> slots;  // the highlighted attribute of each cell
-  };
-
   // The viewport with the window's and the document's present sizes.
   Viewport &sized();
   bool step(Step step, long lines);
