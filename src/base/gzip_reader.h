@@ -3,8 +3,6 @@
 #ifndef VOK_BASE_GZIP_READER_H
 #define VOK_BASE_GZIP_READER_H
 
-#include <zlib.h>
-
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -31,11 +29,21 @@ class MemorySource : public ByteSource {
   size_t at_ = 0;
 };
 
+// What inflates a file for GzipFileSource: read() fills at most `size`
+// bytes and returns how many, 0 at the end, and throws ErrorGZIO when the
+// data is damaged. A file that is not gzip passes through unchanged, and
+// members that follow the first are read on; bytes after the last member
+// that start no member are ignored, as gzip does.
+class Inflater {
+ public:
+  virtual ~Inflater() = default;
+  virtual size_t read(char *into, size_t size) = 0;
+};
+
 // Inflating and using the bytes each take about half of a load of a big
 // file, so a helper thread inflates the next chunks while the caller works
 // on the last ones. The queue holds a few chunks, so memory stays small
-// whatever the size of the file. zlib passes a file that is not compressed
-// through unchanged.
+// whatever the size of the file.
 class GzipFileSource : public ByteSource {
  public:
   GzipFileSource() = default;
@@ -46,8 +54,8 @@ class GzipFileSource : public ByteSource {
   // False when the file cannot be opened; the helper starts here.
   bool open(const std::string &name);
   size_t read(char *into, size_t size) override;
-  // Reads to the end of the stream, so that a damaged end (which zlib
-  // reports only there) is not taken for a good file; throws ErrorGZIO.
+  // Reads to the end of the stream, so that a damaged end (reported only
+  // there) is not taken for a good file; throws ErrorGZIO.
   void finish();
 
  private:
@@ -62,7 +70,7 @@ class GzipFileSource : public ByteSource {
   bool next();
   void stop();
 
-  gzFile gz_ = nullptr;
+  std::unique_ptr<Inflater> inflater_;
   std::thread worker_;
   bool threadless_ = false;
   std::mutex mutex_;

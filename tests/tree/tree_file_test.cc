@@ -1,11 +1,10 @@
 #include "tree/tree_file.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstring>
 #include <functional>
-
-#include <zlib.h>
 
 #include "base/errors.h"
 #include "support/temp_dir.h"
@@ -101,13 +100,13 @@ TEST(TreeFileTest, RecordsByteForByte) {
   const std::string times = bytes<int64_t>(0x0102030405060708) + bytes<int64_t>(7);
   const std::string mode = bytes<uint16_t>(040755);
   EXPECT_EQ(encodeTree(tree), header(5) + std::string("D\x01/a\0", 5) + mode + times +
-                              std::string("D\x00"
-                                          "b\0",
-                                          4) +
-                              mode + times + "E" + std::string("L/a\0", 4) +
-                              bytes<uint16_t>(0120777) + std::string("/a\0", 3) +
-                              std::string("\x00\x00", 2) + std::string("/l\0", 3) + mode +
-                              times + "E");
+                                  std::string("D\x00"
+                                              "b\0",
+                                              4) +
+                                  mode + times + "E" + std::string("L/a\0", 4) +
+                                  bytes<uint16_t>(0120777) + std::string("/a\0", 3) +
+                                  std::string("\x00\x00", 2) + std::string("/l\0", 3) +
+                                  mode + times + "E");
 }
 
 TEST(TreeFileTest, RoundTripKeepsEveryStoredField) {
@@ -189,7 +188,8 @@ TEST(TreeFileTest, NamesMustBeSingleComponentsAndRootsAbsolute) {
                    "error in saved directory file\nPlease rebuild it using `vok -rf'");
     }
   }
-  const DirTree tree = decoded(header(0) + record("/", true) + record("..a", false) + "EE");
+  const DirTree tree =
+      decoded(header(0) + record("/", true) + record("..a", false) + "EE");
   EXPECT_EQ(tree.rootList[0]->children[0]->name, "..a");
 }
 
@@ -197,21 +197,43 @@ TEST(TreeFileTest, NamesMustBeSingleComponentsAndRootsAbsolute) {
 
 namespace {
 
+// A tree whose file spans many of the reader's chunks.
+DirTree bigTree() {
+  DirTree tree;
+  tree.lastScanTime = 42;
+  DirNodeRef root = dirNode("/big");
+  for (int i = 0; i < 60000; ++i) {
+    DirNodeRef child =
+        dirNode("directory-with-a-long-name-" + std::to_string(i * 7919 % 100003));
+    child->modifyTime = i;
+    root->children.push_back(child);
+  }
+  tree.rootList = {root};
+  return tree;
+}
+
+// The bytes in a gzip member, as zlib writes it at a level.
+std::string gzipOf(const std::string &data, int level) {
+  z_stream z{};
+  EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, 16 + 15, 8, Z_DEFAULT_STRATEGY), Z_OK);
+  std::string out(deflateBound(&z, data.size()), '\0');
+  z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
+  z.avail_in = static_cast<uInt>(data.size());
+  z.next_out = reinterpret_cast<Bytef *>(&out[0]);
+  z.avail_out = static_cast<uInt>(out.size());
+  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
 // A saved file of many chunks is inflated by a second thread while the
 // first decodes: it must load whole, and a stream damaged or cut anywhere,
 // also far beyond the first chunks, must fail cleanly without hanging.
 TEST(TreeFileTest, LargeFilesLoadWholeAndFailCleanlyAnywhere) {
   ScopedTempDir dir;
   const std::string treeFile = dir.file("tree.gz");
-  DirTree tree;
-  tree.lastScanTime = 42;
-  DirNodeRef root = dirNode("/big");
-  for (int i = 0; i < 60000; ++i) {
-    DirNodeRef child = dirNode("directory-with-a-long-name-" + std::to_string(i * 7919 % 100003));
-    child->modifyTime = i;
-    root->children.push_back(child);
-  }
-  tree.rootList = {root};
+  const DirTree tree = bigTree();
   const std::string image = encodeTree(tree);
   ASSERT_GT(image.size(), 8u << 18) << "the file must span many chunks";
   saveTree(treeFile, tree);
@@ -253,6 +275,53 @@ TEST(TreeFileTest, LargeFilesLoadWholeAndFailCleanlyAnywhere) {
       ADD_FAILURE() << "a damaged file of " << file.bytes.size() << " bytes loaded";
     } catch (const ErrorGenericFile &error) {
       EXPECT_EQ(std::string(error.what()).rfind(file.error, 0), 0u) << error.what();
+    }
+  }
+}
+
+// Whoever wrote the file: another gzip writer, several members, bytes after
+// the last member (ignored, as gzip ignores them) or no compression at all,
+// it loads as the program's own; a member whose check value or length is
+// wrong does not.
+TEST(TreeFileTest, FilesOfEveryGzipWriterLoad) {
+  ScopedTempDir dir;
+  const std::string treeFile = dir.file("tree.gz"), plain = dir.file("plain");
+  const std::string image = encodeTree(bigTree());
+  writeFile(plain, image);
+  ASSERT_EQ(
+      system(("gzip -9 -c " + shellQuote(plain) + " > " + shellQuote(treeFile)).c_str()),
+      0);
+  const std::string byGzip = readFile(treeFile);
+  const size_t half = image.size() / 2;
+  std::string badCheck = gzipOf(image, 1), badLength = badCheck;
+  badCheck[badCheck.size() - 8] ^= 1;
+  badLength[badLength.size() - 4] ^= 1;
+  const struct {
+    const char *what;
+    std::string bytes;
+    bool loads;
+  } files[] = {
+      {"gzip -9", byGzip, true},
+      {"zlib, level 6", gzipOf(image, 6), true},
+      {"two members", gzipOf(image.substr(0, half), 1) + gzipOf(image.substr(half), 9),
+       true},
+      {"bytes after the member", byGzip + "not gzip\n", true},
+      {"not compressed", image, true},
+      {"wrong check value", badCheck, false},
+      {"wrong length", badLength, false},
+  };
+  for (const auto &file : files) {
+    SCOPED_TRACE(file.what);
+    writeFile(treeFile, file.bytes);
+    DirTree loaded;
+    try {
+      EXPECT_EQ(readTreeFile(treeFile, loaded), TreeFileState::Loaded);
+      EXPECT_TRUE(file.loads) << "loaded";
+      EXPECT_TRUE(encodeTree(loaded) == image);
+    } catch (const ErrorGenericFile &error) {
+      EXPECT_FALSE(file.loads) << error.what();
+      EXPECT_EQ(std::string(error.what()).rfind("error reading file ", 0), 0u)
+          << error.what();
     }
   }
 }
