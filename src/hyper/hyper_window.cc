@@ -43,19 +43,27 @@ HyperWindow::HyperWindow(NCScreenManager &screen, int windowId, HyperDocument &d
 // ---- layout ----
 
 void HyperWindow::create() {
+  pad_.reset();
+  layOut();
+  pad_ = std::make_unique<HyperPad>(document->rows);
+}
+
+// The windows for the document's size: which scroll bars show, their
+// totals and this window's curses window.
+void HyperWindow::layOut() {
   computeAndRegister();
   releaseWindow();
-  pad_.reset();
   const int needV = document->rows > LINES - 2 ? 1 : 0;
   const int needH = document->cols > COLS - needV ? 1 : 0;
-  // May lay every window out again, this one included (which, without its
-  // rows, only takes its new rectangle).
+  // May lay every window out again, this one included, which then only
+  // takes its new rectangle.
+  layingOut_ = true;
   manager->setLayoutMode(needH + 2 * needV);
+  layingOut_ = false;
   hbar->setTotal(std::max(document->cols, rect.width));
   hbar->setVisible(rect.width);
   vbar->setTotal(std::max(document->rows, rect.height));
   vbar->setVisible(rect.height);
-  pad_ = std::make_unique<HyperPad>(document->rows);
   if (!shown()) return;
   makeWindow();
   if (getmaxy(win) != rect.height || getmaxx(win) != rect.width) throw ErrorBadNCurses();
@@ -64,16 +72,15 @@ void HyperWindow::create() {
   wattrset(win, attrOf(kAttrNormal));
 }
 
+// The document's rows do not depend on the screen's size, so a resize
+// keeps them and lays out only the windows around them.
 void HyperWindow::resize() {
   computeGeometry();
-  if (!pad_) return;
+  if (!pad_ || layingOut_) return;
   const size_t index = view.current;
   chosenLink.reset();
   highlighted = -1;
-  document->render(nullptr, LINES - 2, COLS - 2);
-  create();
-  document->render(pad_.get(), LINES - 2, COLS - 2);
-  if (document->linkCount() == 0) noLinks();
+  layOut();
   sized().current = std::min(index, document->linkCount() - 1);
   showCentred(view, *document);
   finish();

@@ -111,8 +111,10 @@ class HyperWindow : public NCWindowBase {
   void paint();
   void paintRow(int r, const std::vector<HighlightRow> &lit, std::vector<chtype> &line);
   void paintWideRow(int r, const std::vector<HighlightRow> &lit);
+  void layOut();
 
   std::unique_ptr<HyperPad> pad_;
+  bool layingOut_ = false;
   long pressedLink_ = -1;  // where button 1 went down, for its release
 };
 
