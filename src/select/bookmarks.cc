@@ -47,7 +47,7 @@ void addBookmark(BookmarkList &list, const DirNodeList &roots, const std::string
       return;
     }
   }
-  list.push_back({name, "", true});
+  list.push_back({name, "", true, ""});
 }
 
 void removeBookmark(BookmarkList &list, const DirNodeList &roots,
@@ -63,23 +63,14 @@ void removeBookmark(BookmarkList &list, const DirNodeList &roots,
 }
 
 // A line that names no directory the program can use is kept as it stands.
-Bookmark parseBookmark(const std::string &file, size_t number, const std::string &line) {
-  const char *problem = nullptr;
-  std::string reason;
+Bookmark parseBookmark(const std::string &line) {
   try {
-    return {expandDirName(unescapeEntry(line), false, false), "", true};
+    return {expandDirName(unescapeEntry(line), false, false), "", true, ""};
   } catch (const ErrorRange &) {
-    problem = _("malformed \\x escape");
+    return {"", line, false, _("malformed \\x escape")};
   } catch (const ErrorGenericSyntax &error) {
-    reason = error.what();
+    return {"", line, false, error.what()};
   }
-  std::cout.flush();
-  MessageFormat(std::cerr, _("%$: %$, line %$: %$; the line is kept but not used\n"))
-      .arg(programName)
-      .arg(file)
-      .arg(std::to_string(number))
-      .arg(problem ? std::string(problem) : reason);
-  return {"", line, false};
 }
 
 // Applies the edit to each directory argument (or the current directory).
@@ -146,14 +137,14 @@ std::string escapeBookmark(const std::string &path) {
   return line;
 }
 
-BookmarkList readBookmarks(const std::string &file) {
+BookmarkList readBookmarks(const std::string &file, bool report) {
   BookmarkList list;
   std::unique_ptr<FILE, int (*)(FILE *)> in(sys::fopen(file, "r"), fclose);
   if (!in) return list;
   std::string line;
   int c;
   auto takeLine = [&] {
-    list.push_back(parseBookmark(file, list.size() + 1, line));
+    list.push_back(parseBookmark(line));
     line.clear();
   };
   while ((c = getc(in.get())) != EOF) {
@@ -164,7 +155,26 @@ BookmarkList readBookmarks(const std::string &file) {
   }
   if (ferror(in.get())) throw ErrorGenericFile(_("error reading file %$"), file);
   if (!line.empty()) takeLine();
+  if (report) reportUnusedLines(file, list);
   return list;
+}
+
+void reportUnusedLines(const std::string &file, const BookmarkList &list) {
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (list[i].usable) continue;
+    std::cout.flush();
+    MessageFormat(std::cerr, _("%$: %$, line %$: %$; the line is kept but not used\n"))
+        .arg(programName)
+        .arg(file)
+        .arg(std::to_string(i + 1))
+        .arg(list[i].reason);
+  }
+}
+
+bool bookmarkMatches(const Bookmark &entry, const std::string &literal,
+                     const PatternRef &expression) {
+  return entry.usable && literalInLastComponent(literal, entry.path) &&
+         matchesPattern(expression, entry.path);
 }
 
 void writeBookmarks(const std::string &file, const BookmarkList &list) {
@@ -186,12 +196,9 @@ MatchList matchingBookmarks(const BookmarkList &list, const DirNodeList &roots,
                             const std::string &literal, const PatternRef &expression) {
   MatchList matches;
   for (const Bookmark &entry : list) {
-    const std::string &path = entry.path;
-    if (!entry.usable || !literalInLastComponent(literal, path) ||
-        !matchesPattern(expression, path))
-      continue;
-    DirLocation found = findPath(roots, path);
-    if (found.node) matches.push_back({path, found.node, false, 0});
+    if (!bookmarkMatches(entry, literal, expression)) continue;
+    DirLocation found = findPath(roots, entry.path);
+    if (found.node) matches.push_back({entry.path, found.node, false, 0});
   }
   return matches;
 }

@@ -16,6 +16,7 @@ struct Bookmark {
   std::string path;  // the directory, for a usable line
   std::string line;  // the line as read, for one not used
   bool usable = true;
+  std::string reason;  // why a line is not used
 };
 using BookmarkList = std::vector<Bookmark>;
 inline bool operator==(const Bookmark &a, const Bookmark &b) {
@@ -28,9 +29,15 @@ std::string escapeBookmark(const std::string &path);
 
 // The file's lines. A missing file is an empty list; a last line without a
 // newline counts. A line with a bad escape or that is no absolute directory
-// name is kept but not used, and said so on standard error. Throws
-// ErrorGenericFile when reading fails.
-BookmarkList readBookmarks(const std::string &file);
+// name is kept but not used, and said so on standard error (unless report
+// is false: reportUnusedLines says it later). Throws ErrorGenericFile when
+// reading fails.
+BookmarkList readBookmarks(const std::string &file, bool report = true);
+void reportUnusedLines(const std::string &file, const BookmarkList &list);
+// Whether a usable bookmark matches a pattern (its literal in the last
+// component, and the expression).
+bool bookmarkMatches(const Bookmark &entry, const std::string &literal,
+                     const PatternRef &expression);
 // Rewrites the file safely. Throws ErrorGenericFile.
 void writeBookmarks(const std::string &file, const BookmarkList &list);
 

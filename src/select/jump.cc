@@ -11,6 +11,7 @@
 #include "scan/scan_commands.h"
 #include "select/bookmarks.h"
 #include "select/new_dir_file.h"
+#include "select/stream_search.h"
 #include "select/views.h"
 #include "tree/lookup.h"
 
@@ -35,6 +36,16 @@ void removeMarkers(MatchList &list) {
   list.swap(kept);
 }
 
+// The marker of the current directory goes first in a list of bookmarks
+// that does not hold it, when it is a directory of the tree.
+void markCurrentAmongBookmarks(MatchList &list, const std::string &current,
+                               const DirNodeRef &node) {
+  if (list.size() <= 1 || current.empty()) return;
+  for (const DirMatch &match : list)
+    if (match.path == current) return;
+  list.insert(list.begin(), {current, node, true, 0});
+}
+
 MatchList collectMatches(const RunState &run, const BookmarkList &bookmarks,
                          const std::string &literal, const PatternRef &expression,
                          bool wholeTree) {
@@ -47,10 +58,8 @@ MatchList collectMatches(const RunState &run, const BookmarkList &bookmarks,
     return list;
   }
   if (list.size() > 1 && !run.currentDir.empty()) {
-    for (const DirMatch &match : list)
-      if (match.path == run.currentDir) return list;
     DirLocation current = findPath(roots, run.currentDir);
-    if (current.node) list.insert(list.begin(), {run.currentDir, current.node, true, 0});
+    if (current.node) markCurrentAmongBookmarks(list, run.currentDir, current.node);
   }
   return list;
 }
@@ -136,17 +145,11 @@ void chooseMatch(RunState &run, MatchList &list, const std::string &pattern, boo
   }
 }
 
-void jumpByPattern(RunState &run, const std::string &pattern, bool wholeTree,
-                   bool mountScan, unsigned long number) {
-  validatePattern(pattern);
-  loadTree(run);
-  if (mountScan) scanMountDirs(run, displayScanOptions(run), !pattern.empty(), "");
-  addCurrentDir(run, run.tree.rootList);
-  if (pattern.empty()) return browseFromCurrentDir(run);
-  const std::string literal = patternLiteral(pattern);
-  const PatternRef expression = compilePattern(pattern);
-  const BookmarkList bookmarks = readBookmarks(run.bookmarkFile);
-  MatchList list = collectMatches(run, bookmarks, literal, expression, wholeTree);
+namespace {
+
+// The list, the choice or the display, once the matches are known.
+void finishJump(RunState &run, MatchList &list, const std::string &pattern,
+                unsigned long number) {
   const size_t count = list.size(), marker = countMarkers(list) > 0 ? 1 : 0;
   const size_t threshold = run.config.active.ShowListThreshold;
   if ((number == 0 && count > threshold + marker) || number + marker > count) {
@@ -155,4 +158,61 @@ void jumpByPattern(RunState &run, const std::string &pattern, bool wholeTree,
     return;
   }
   chooseMatch(run, list, pattern, marker != 0, number);
+}
+
+// A jump searches the saved file as it reads it, building no tree, unless
+// the file must be rebuilt first, mount directories are to be scanned into
+// the tree, or the current directory would join the tree below a root:
+// then it returns false having said nothing, and the jump loads the tree.
+// The bookmarks are read before the file and their unusable lines reported
+// after it, in the order the loaded path has.
+bool jumpWithoutTree(RunState &run, const std::string &pattern, bool wholeTree,
+                     bool mountScan, unsigned long number) {
+  loadConfiguration(run.config, run, true);
+  if (mountScan && !run.config.active.MountDir.empty()) return false;
+  StreamQuery query;
+  query.rules = {patternLiteral(pattern), compilePattern(pattern), run.currentDir};
+  query.order = treeOrder(run.config.active);
+  const BookmarkList bookmarks = readBookmarks(run.bookmarkFile, false);
+  if (!wholeTree)
+    for (const Bookmark &entry : bookmarks)
+      if (bookmarkMatches(entry, query.rules.literal, query.rules.expression))
+        query.bookmarks.push_back(entry.path);
+  StreamFindings found;
+  if (!streamSearch(run.treeFile, query, found)) return false;
+  MatchList list;
+  for (size_t i = 0; i < query.bookmarks.size(); ++i)
+    if (found.bookmarkFound[i]) list.push_back({query.bookmarks[i], nullptr, false, 0});
+  const uint32_t fuzzySize = run.config.active.FuzzySize;
+  if (list.empty()) {
+    list = std::move(found.matches);
+    if (fuzzySize != 0 && !query.rules.literal.empty() &&
+        (list.empty() || (list.size() == 1 && list[0].isCurrent)) &&
+        !streamClosest(run.treeFile, query, fuzzySize, found, list))
+      return false;
+  } else if (found.markerInTree) {
+    markCurrentAmongBookmarks(list, run.currentDir, nullptr);
+  }
+  run.tree.lastScanTime = found.lastScanTime;
+  reportUnusedLines(run.bookmarkFile, bookmarks);
+  finishJump(run, list, pattern, number);
+  return true;
+}
+
+}  // namespace
+
+void jumpByPattern(RunState &run, const std::string &pattern, bool wholeTree,
+                   bool mountScan, unsigned long number) {
+  validatePattern(pattern);
+  if (!pattern.empty() && jumpWithoutTree(run, pattern, wholeTree, mountScan, number))
+    return;
+  loadTree(run);
+  if (mountScan) scanMountDirs(run, displayScanOptions(run), !pattern.empty(), "");
+  addCurrentDir(run, run.tree.rootList);
+  if (pattern.empty()) return browseFromCurrentDir(run);
+  const std::string literal = patternLiteral(pattern);
+  const PatternRef expression = compilePattern(pattern);
+  const BookmarkList bookmarks = readBookmarks(run.bookmarkFile);
+  MatchList list = collectMatches(run, bookmarks, literal, expression, wholeTree);
+  finishJump(run, list, pattern, number);
 }

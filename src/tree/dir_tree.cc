@@ -99,11 +99,15 @@ DirNodeRef nodeFromPath(const std::string &path) {
   return node;
 }
 
+bool compareNameTexts(const std::string &a, const std::string &b, const TreeOrder &order) {
+  if (!order.caseSensitive) return strcasecmp(a.c_str(), b.c_str()) < 0;
+  size_t common = std::min(a.size(), b.size());
+  int byBytes = memcmp(a.data(), b.data(), common);
+  return byBytes < 0 || (byBytes == 0 && a.size() < b.size());
+}
+
 bool compareNames(const DirNode &a, const DirNode &b, const TreeOrder &order) {
-  if (!order.caseSensitive) return strcasecmp(a.name.c_str(), b.name.c_str()) < 0;
-  size_t common = std::min(a.name.size(), b.name.size());
-  int byBytes = memcmp(a.name.data(), b.name.data(), common);
-  return byBytes < 0 || (byBytes == 0 && a.name.size() < b.name.size());
+  return compareNameTexts(a.name, b.name, order);
 }
 
 void sortChildren(DirNodeList &list, const TreeOrder &order) {

@@ -104,6 +104,7 @@ struct TreeOrder {
 };
 // Bytewise with caseSensitive, strcasecmp otherwise.
 bool compareNames(const DirNode &a, const DirNode &b, const TreeOrder &order);
+bool compareNameTexts(const std::string &a, const std::string &b, const TreeOrder &order);
 // Stable; does nothing unless the order is sorted.
 void sortChildren(DirNodeList &list, const TreeOrder &order);
 

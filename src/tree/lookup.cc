@@ -82,6 +82,10 @@ const DirNodeRef *holderBelow(const DirNodeList &roots, const std::string &path,
 
 }  // namespace
 
+bool holdsPath(const std::string &prefix, const std::string &path) {
+  return relate(path, prefix) != Relation::Unrelated;
+}
+
 DirLocation findPath(const DirNodeList &roots, const std::string &path) {
   if (path.empty()) return {};
   for (const DirNodeRef &root : roots)

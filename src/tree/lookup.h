@@ -15,6 +15,9 @@ struct DirLocation {
   std::string path;
 };
 
+// Whether path is prefix or lies below it.
+bool holdsPath(const std::string &prefix, const std::string &path);
+
 // The node whose full path is `path`, only among directories (a link is
 // found only as a root); a null node when there is none. Reads nothing from
 // the disk and leaves the working directory alone.

@@ -126,28 +126,48 @@ void readHeader(ByteReader &in, DirTree &tree) {
   if (in.byte() != 'H' || in.byte() != 'P') throw ErrorBadFileFormat();
 }
 
-DirNodeRef readNode(ByteReader &in, unsigned char kind, bool &hasChildren) {
-  DirNodeRef node = newDirNode();
-  hasChildren = false;
-  if (kind == 'L') {
-    node->setLinkText(in.text());
-    node->entryMode = in.value<uint16_t>();
-    node->setResolvedPath(in.text());
-    node->linkState = in.byte();
-    node->linkAccess = in.byte();
+void readRecord(ByteReader &in, unsigned char kind, TreeRecord &record) {
+  record.link = kind == 'L';
+  record.hasChildren = false;
+  if (record.link) {
+    in.text(record.linkText);
+    record.entryMode = in.value<uint16_t>();
+    in.text(record.resolvedPath);
+    record.linkState = in.byte();
+    record.linkAccess = in.byte();
+    record.skipState = SkipNone;
+    record.unreadableState = ReadOk;
   } else {
-    unsigned char flags = in.byte();
-    hasChildren = flags & kChildren;
-    node->skipState = (flags & kSkipped)         ? SkipSkipped
-                      : (flags & kAddedByLookup) ? SkipAdded
-                                                 : SkipNone;
-    node->unreadableState = (flags >> kUnreadableShift) & 3;
+    const unsigned char flags = in.byte();
+    record.hasChildren = flags & kChildren;
+    record.skipState = (flags & kSkipped)         ? SkipSkipped
+                       : (flags & kAddedByLookup) ? SkipAdded
+                                                  : SkipNone;
+    record.unreadableState = (flags >> kUnreadableShift) & 3;
   }
-  in.text(node->name);
-  node->targetMode = in.value<uint16_t>();
-  node->modifyTime = in.value<int64_t>();
-  node->changeTime = in.value<int64_t>();
-  if (kind == 'D') node->entryMode = node->targetMode;
+  in.text(record.name);
+  record.targetMode = in.value<uint16_t>();
+  record.modifyTime = in.value<int64_t>();
+  record.changeTime = in.value<int64_t>();
+  if (!record.link) record.entryMode = record.targetMode;
+}
+
+// The node of a record, which gives up its texts.
+DirNodeRef nodeOf(TreeRecord &record) {
+  DirNodeRef node = newDirNode();
+  if (record.link) {
+    node->setLinkText(std::move(record.linkText));
+    node->setResolvedPath(std::move(record.resolvedPath));
+    node->linkState = record.linkState;
+    node->linkAccess = record.linkAccess;
+  }
+  node->skipState = record.skipState;
+  node->unreadableState = record.unreadableState;
+  node->name = std::move(record.name);
+  node->entryMode = record.entryMode;
+  node->targetMode = record.targetMode;
+  node->modifyTime = record.modifyTime;
+  node->changeTime = record.changeTime;
   return node;
 }
 
@@ -165,36 +185,96 @@ bool validName(const std::string &name, bool root) {
          name.find('/') == std::string::npos;
 }
 
-// Children are collected per level and moved into a list of their exact
-// size when the level ends, so no list grows by copying.
-void readRecords(ByteReader &in, DirNodeList &roots) {
-  roots.clear();
-  std::vector<DirNodeList> pending(1);
-  std::vector<DirNode *> parents{nullptr};
+// Every record in file order, checked, with its depth (0 for roots); a
+// level's 'E' is passed on as end(depth) before the depth goes back up.
+template <class Sink>
+void readRecords(ByteReader &in, Sink &sink) {
+  TreeRecord record;
   size_t depth = 0;
   for (;;) {
     const unsigned char kind = in.byte();
     if (kind == 'E') {
-      DirNodeList &level = pending[depth];
-      DirNodeList &into = parents[depth] ? parents[depth]->children : roots;
-      into.assign(std::make_move_iterator(level.begin()),
-                  std::make_move_iterator(level.end()));
-      level.clear();
+      sink.end(depth);
       if (depth-- == 0) return;
       continue;
     }
     if (kind != 'D' && kind != 'L') badRecord();
-    bool hasChildren;
-    DirNodeRef node = readNode(in, kind, hasChildren);
-    if (!validName(node->name, depth == 0)) badRecord();
-    DirNode *parent = hasChildren ? node.get() : nullptr;
-    pending[depth].push_back(std::move(node));
-    if (!parent) continue;
-    if (++depth == pending.size()) {
-      pending.emplace_back();
-      parents.push_back(nullptr);
+    readRecord(in, kind, record);
+    if (!validName(record.name, depth == 0)) badRecord();
+    sink.record(record, depth);
+    if (record.hasChildren) ++depth;
+  }
+}
+
+// Children are collected per level and moved into a list of their exact
+// size when the level ends, so no list grows by copying.
+class NodeBuilder {
+ public:
+  explicit NodeBuilder(DirNodeList &roots)
+      : roots_(roots), pending_(1), parents_{nullptr} {
+    roots.clear();
+  }
+  void record(TreeRecord &record, size_t depth) {
+    DirNodeRef node = nodeOf(record);
+    DirNode *parent = record.hasChildren ? node.get() : nullptr;
+    pending_[depth].push_back(std::move(node));
+    if (!parent) return;
+    if (depth + 1 == pending_.size()) {
+      pending_.emplace_back();
+      parents_.push_back(nullptr);
     }
-    parents[depth] = parent;
+    parents_[depth + 1] = parent;
+  }
+  void end(size_t depth) {
+    DirNodeList &level = pending_[depth];
+    DirNodeList &into = parents_[depth] ? parents_[depth]->children : roots_;
+    into.assign(std::make_move_iterator(level.begin()),
+                std::make_move_iterator(level.end()));
+    level.clear();
+  }
+
+ private:
+  DirNodeList &roots_;
+  std::vector<DirNodeList> pending_;
+  std::vector<DirNode *> parents_;
+};
+
+// Passes the records on to a visitor.
+struct VisitorSink {
+  TreeRecordVisitor &visitor;
+  void record(const TreeRecord &record, size_t depth) { visitor.record(record, depth); }
+  void end(size_t depth) { visitor.end(depth); }
+};
+
+// Opens the file and reads its header: Loaded when the records follow.
+TreeFileState openTreeFile(const std::string &file, GzipFileSource &source,
+                           std::unique_ptr<ByteReader> &in, int64_t &lastScanTime) {
+  struct stat status;  // st_size is 64 bits: a big file is never "empty"
+  if (stat(file.c_str(), &status) != 0) return TreeFileState::Missing;
+  if (status.st_size < 1 || !source.open(file)) return TreeFileState::Empty;
+  in = std::make_unique<ByteReader>(source);
+  try {
+    DirTree header;
+    readHeader(*in, header);
+    lastScanTime = header.lastScanTime;
+  } catch (const ErrorBadFileFormat &) {
+    return TreeFileState::Incompatible;
+  }
+  return TreeFileState::Loaded;
+}
+
+// Reads the records of an opened file to its end; read failures and bad
+// records throw ErrorGenericFile.
+template <class Sink>
+void readBody(const std::string &file, GzipFileSource &source, ByteReader &in,
+              Sink &sink) {
+  try {
+    readRecords(in, sink);
+    source.finish();
+  } catch (const ErrorBadFileFormat &) {
+    throw ErrorGenericFile(_("invalid file format in %$"), file);
+  } catch (const ErrorGZIO &) {
+    throw ErrorGenericFile(_("error reading file %$"), file);
   }
 }
 
@@ -210,7 +290,8 @@ void decodeTree(const std::string &image, DirTree &tree) {
   MemorySource source(image);
   ByteReader in(source);
   readHeader(in, tree);
-  readRecords(in, tree.rootList);
+  NodeBuilder builder(tree.rootList);
+  readRecords(in, builder);
 }
 
 void saveTree(const std::string &file, const DirTree &tree) {
@@ -221,23 +302,24 @@ void saveTree(const std::string &file, const DirTree &tree) {
 }
 
 TreeFileState readTreeFile(const std::string &file, DirTree &tree) {
-  struct stat status;  // st_size is 64 bits: a big file is never "empty"
-  if (stat(file.c_str(), &status) != 0) return TreeFileState::Missing;
   GzipFileSource source;
-  if (status.st_size < 1 || !source.open(file)) return TreeFileState::Empty;
-  try {
-    ByteReader in(source);
-    try {
-      readHeader(in, tree);
-    } catch (const ErrorBadFileFormat &) {
-      return TreeFileState::Incompatible;
-    }
-    readRecords(in, tree.rootList);
-    source.finish();
-  } catch (const ErrorBadFileFormat &) {
-    throw ErrorGenericFile(_("invalid file format in %$"), file);
-  } catch (const ErrorGZIO &) {
-    throw ErrorGenericFile(_("error reading file %$"), file);
-  }
+  std::unique_ptr<ByteReader> in;
+  int64_t lastScanTime = 0;
+  const TreeFileState state = openTreeFile(file, source, in, lastScanTime);
+  if (state != TreeFileState::Loaded) return state;
+  tree.lastScanTime = lastScanTime;
+  NodeBuilder builder(tree.rootList);
+  readBody(file, source, *in, builder);
+  return TreeFileState::Loaded;
+}
+
+TreeFileState streamTreeFile(const std::string &file, int64_t &lastScanTime,
+                             TreeRecordVisitor &visitor) {
+  GzipFileSource source;
+  std::unique_ptr<ByteReader> in;
+  const TreeFileState state = openTreeFile(file, source, in, lastScanTime);
+  if (state != TreeFileState::Loaded) return state;
+  VisitorSink sink{visitor};
+  readBody(file, source, *in, sink);
   return TreeFileState::Loaded;
 }

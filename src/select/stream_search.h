@@ -1,0 +1,42 @@
+// A jump's search made while the saved file is read, without building the
+// tree: a million nodes cost more to make than the file costs to read, and
+// a jump looks at each directory once. The walk, the matches, the marker of
+// the current directory and the bookmark checks are those of the search of
+// the loaded tree after the current directory joined it; where joining it
+// would change the tree in ways the file alone cannot tell (below a root),
+// the search says it needs the tree instead.
+#ifndef VOK_SELECT_STREAM_SEARCH_H
+#define VOK_SELECT_STREAM_SEARCH_H
+
+#include <string>
+#include <vector>
+
+#include "select/search.h"
+#include "tree/dir_tree.h"
+
+struct StreamQuery {
+  SearchRules rules;        // the marker is the current directory, or ""
+  TreeOrder order;          // where the current directory would join the roots
+  std::vector<std::string> bookmarks;  // paths to look for among the directories
+};
+
+struct StreamFindings {
+  MatchList matches;               // the exact search's, no node attached
+  std::vector<bool> bookmarkFound;  // one for each of the query's bookmarks
+  bool markerInTree = false;       // the current directory is a directory of the tree
+  bool markerAsRoot = false;       // ... as a root of its own, joined at its place
+  int64_t lastScanTime = 0;
+};
+
+// False when the search needs the loaded tree: the file is missing, empty
+// or of another version (the tree is to be rebuilt), or the current
+// directory lies below a root without being in it. Throws ErrorGenericFile
+// as readTreeFile does.
+bool streamSearch(const std::string &file, const StreamQuery &query,
+                  StreamFindings &findings);
+// The approximate search of the same walk, for the findings of the exact
+// one; false as above.
+bool streamClosest(const std::string &file, const StreamQuery &query, size_t limit,
+                   const StreamFindings &exact, MatchList &list);
+
+#endif
