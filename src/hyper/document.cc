@@ -15,6 +15,7 @@ int16_t column(int col) { return static_cast<int16_t>(std::min(col, kLastColumn)
 void HyperDocument::render(HyperPad *pad, int areaHeight, int areaWidth) {
   rowLengths.reset();
   links_.clear();
+  linkBytes_.clear();
   anchors_.clear();
   strings_.clear();
   title.clear();
@@ -162,8 +163,9 @@ void HyperDocument::openLink(HyperPad *pad, std::string_view target, int kind) {
   ++linkDepth;
   setStyle(pad);
   linkBeyondCut_ = col > kLastColumn;
-  links_.push_back({row, -1, strings_.addText(target), TextStore::kNone, 0, column(col),
-                    -1, static_cast<int8_t>(kind), false});
+  links_.push_back({row, -1, strings_.addText(target), TextStore::kNone, column(col), -1,
+                    static_cast<int8_t>(kind), false});
+  linkBytes_.push_back(0);
   currentLink_ = static_cast<long>(links_.size() - 1);
   currentText_.clear();
 }
@@ -176,11 +178,14 @@ void HyperDocument::endLink(HyperPad *pad) {
     link.endCol = column(col - 1);
     const std::string_view last = strings_.lastComponent(link.target);
     link.textIsLastComponent = last == currentText_;
-    link.bytesSeen = byteBits(currentText_) | byteBits(last);
+    linkBytes_.back() = byteBits(currentText_) | byteBits(last);
     link.text = link.textIsLastComponent ? TextStore::kNone
                                          : strings_.addStandalone(currentText_);
     // A link that starts where the row is cut could never be shown.
-    if (linkBeyondCut_) links_.pop_back();
+    if (linkBeyondCut_) {
+      links_.pop_back();
+      linkBytes_.pop_back();
+    }
   }
   --linkDepth;
   setStyle(pad);
@@ -237,6 +242,6 @@ int HyperDocument::rowLength(long index) const {
 }
 
 size_t HyperDocument::bytes() const {
-  return strings_.bytes() + links_.bytes() + anchors_.bytes() +
+  return strings_.bytes() + links_.bytes() + linkBytes_.bytes() + anchors_.bytes() +
          static_cast<size_t>(rows) * sizeof(int16_t);
 }

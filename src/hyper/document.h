@@ -40,19 +40,24 @@ struct LinkCells {
   // Numbers in the document's text store. A text that is its target's last
   // component (a directory's name) is not kept twice: it is kNone.
   uint32_t target, text;
-  // One bit for each byte value (mod 32) in the text and the target's last
-  // component: a search skips a link that lacks one of its text's bits
-  // without reading the link's bytes.
-  uint32_t bytesSeen;
   int16_t startCol, endCol;
   int8_t kind;
   bool textIsLastComponent;
 };
 
-// The bits of bytesSeen that a text needs.
-inline uint32_t byteBits(std::string_view text) {
-  uint32_t bits = 0;
-  for (char c : text) bits |= uint32_t{1} << (static_cast<unsigned char>(c) & 31);
+// A link's bytes in 64 classes, a bit each: every small letter, capital and
+// digit has a class of its own, the other bytes share two. A search skips a
+// link that lacks one of its query's bits without reading the link's bytes.
+inline uint64_t byteBits(std::string_view text) {
+  uint64_t bits = 0;
+  for (char ch : text) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    const unsigned bit = c >= 'a' && c <= 'z'   ? c - 'a'
+                         : c >= 'A' && c <= 'Z' ? 26 + (c - 'A')
+                         : c >= '0' && c <= '9' ? 52 + (c - '0')
+                                                : 62 + (c & 1);
+    bits |= uint64_t{1} << bit;
+  }
   return bits;
 }
 
@@ -115,6 +120,9 @@ class HyperDocument {
   // The links and anchors of the last drawing pass, in the order drawn.
   size_t linkCount() const { return links_.size(); }
   const LinkCells &cells(size_t link) const { return links_[link]; }
+  // The byte classes of a link's text and its target's last component,
+  // kept apart from the cells so that a search reads them in one sweep.
+  uint64_t bytesSeen(size_t link) const { return linkBytes_[link]; }
   std::string target(size_t link) const { return strings_.get(links_[link].target); }
   std::string text(size_t link) const { return std::string(textView(link)); }
   // The text and the target's last component without a copy, for searching.
@@ -154,6 +162,7 @@ class HyperDocument {
   void endRow();
 
   ChunkedVector<LinkCells> links_;
+  ChunkedVector<uint64_t> linkBytes_;
   ChunkedVector<AnchorCell> anchors_;
   TextStore strings_;
   long currentLink_ = -1;       // the link being drawn

@@ -85,10 +85,10 @@ LinkQuery::LinkQuery(const std::string &text)
       bits_(byteBits(literal_)) {}
 
 bool LinkQuery::matches(const HyperDocument &document, size_t link) const {
-  const LinkCells &cells = document.cells(link);
   // A match holds the literal in its text (which holds the whole text) or
   // in its target's last component.
-  if ((cells.bytesSeen & bits_) != bits_) return false;
+  if ((document.bytesSeen(link) & bits_) != bits_) return false;
+  const LinkCells &cells = document.cells(link);
   if (holds(document.textView(link), text_)) return true;
   // Most links show their target's last component: then the text was those
   // very bytes, and a plain query has been answered.

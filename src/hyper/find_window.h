@@ -24,7 +24,7 @@ class LinkQuery {
   std::string text_, literal_;
   PatternRef expression_;
   bool plain_;     // no directory part: the literal is the text itself
-  uint32_t bits_;  // of the literal, which every match holds somewhere
+  uint64_t bits_;  // of the literal, which every match holds somewhere
 };
 
 class zqHyperWindowWithFind : public HyperWindow, public SomethingWithFind {
