@@ -48,16 +48,23 @@ struct LinkCells {
 // A link's bytes in 64 classes, a bit each: every small letter, capital and
 // digit has a class of its own, the other bytes share two. A search skips a
 // link that lacks one of its query's bits without reading the link's bytes.
-inline uint64_t byteBits(std::string_view text) {
-  uint64_t bits = 0;
-  for (char ch : text) {
-    const unsigned char c = static_cast<unsigned char>(ch);
-    const unsigned bit = c >= 'a' && c <= 'z'   ? c - 'a'
+struct ByteClasses {
+  uint64_t bit[256];
+  constexpr ByteClasses() : bit() {
+    for (unsigned c = 0; c < 256; ++c) {
+      const unsigned n = c >= 'a' && c <= 'z'   ? c - 'a'
                          : c >= 'A' && c <= 'Z' ? 26 + (c - 'A')
                          : c >= '0' && c <= '9' ? 52 + (c - '0')
                                                 : 62 + (c & 1);
-    bits |= uint64_t{1} << bit;
+      bit[c] = uint64_t{1} << n;
+    }
   }
+};
+inline constexpr ByteClasses kByteClasses;
+
+inline uint64_t byteBits(std::string_view text) {
+  uint64_t bits = 0;
+  for (char c : text) bits |= kByteClasses.bit[static_cast<unsigned char>(c)];
   return bits;
 }
 
