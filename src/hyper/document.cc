@@ -13,7 +13,10 @@ int16_t column(int col) { return static_cast<int16_t>(std::min(col, kLastColumn)
 }  // namespace
 
 void HyperDocument::render(HyperPad *pad, int areaHeight, int areaWidth) {
-  rowLengths.reset();
+  slices_.clear();
+  recording_ = true;
+  rowsDrawn_ = false;
+  rowLengths_.clear();
   links_.clear();
   linkBytes_.clear();
   anchors_.clear();
@@ -28,6 +31,47 @@ void HyperDocument::render(HyperPad *pad, int areaHeight, int areaWidth) {
   if (pad) pad->finish();
 }
 
+void HyperDocument::layOut(int areaHeight, int areaWidth) {
+  if (!drawer->measuresWhileDrawing()) render(nullptr, areaHeight, areaWidth);
+  HyperPad records(0, false);
+  render(&records, areaHeight, areaWidth);
+}
+
+// The slices are aligned to kSliceRows, so each is drawn from a place the
+// drawer can start at; a drawer that cannot draws everything, kept whole.
+HyperDocument::Slice *HyperDocument::sliceOf(long index) {
+  if (index < 0 || index >= rows) return nullptr;
+  for (Slice &slice : slices_) {
+    if (index >= slice.first && index < slice.first + slice.count) {
+      slice.used = ++sliceClock_;
+      return &slice;
+    }
+  }
+  constexpr size_t kKept = 8;
+  if (slices_.size() >= kKept) {
+    auto oldest =
+        std::min_element(slices_.begin(), slices_.end(),
+                         [](const Slice &a, const Slice &b) { return a.used < b.used; });
+    slices_.erase(oldest);
+  }
+  Slice slice;
+  slice.first = index / kSliceRows * kSliceRows;
+  slice.count = std::min<long>(kSliceRows, rows - slice.first);
+  slice.pad = std::make_unique<HyperPad>(static_cast<int>(slice.count));
+  recording_ = false;
+  if (!drawer->drawRows(*this, slice.pad.get(), slice.first, slice.count)) {
+    slice.first = 0;
+    slice.count = rows;
+    slice.pad = std::make_unique<HyperPad>(rows);
+    drawer->draw(*this, slice.pad.get());
+  }
+  slice.pad->finish();
+  recording_ = true;
+  slice.used = ++sliceClock_;
+  slices_.push_back(std::move(slice));
+  return &slices_.back();
+}
+
 void HyperDocument::restoreSize(int newRows, int newCols, int areaHeight, int areaWidth) {
   rows = newRows;
   cols = newCols;
@@ -40,12 +84,15 @@ void HyperDocument::setSize(int newRows, int newCols) {
   cols = std::min(newCols, static_cast<int>(HyperPad::kMaxColumns));
 }
 
-void HyperDocument::beginDraw(HyperPad *pad) {
+void HyperDocument::beginDraw(HyperPad *pad) { beginRows(pad, 0); }
+
+void HyperDocument::beginRows(HyperPad *pad, long firstRow) {
   if (!pad) return;
-  row = col = 0;
-  if (rows > 0) {
-    rowLengths.reset(new int16_t[static_cast<size_t>(rows)]);
-    std::fill_n(rowLengths.get(), rows, static_cast<int16_t>(cols));
+  row = static_cast<int>(firstRow);
+  col = 0;
+  if (recording_) {
+    rowLengths_.clear();
+    rowsDrawn_ = true;
   }
   linkDepth = boldDepth = italicDepth = 0;
   pad->setAttr(kAttrNormal);
@@ -64,8 +111,8 @@ void HyperDocument::setStyle(HyperPad *pad) {
 }
 
 void HyperDocument::endRow() {
-  if (rowLengths && row < rows)
-    rowLengths[row] = static_cast<int16_t>(std::min(col, HyperPad::kMaxColumns));
+  if (recording_)
+    rowLengths_.push_back(static_cast<int16_t>(std::min(col, HyperPad::kMaxColumns)));
   ++row;
   col = 0;
 }
@@ -153,7 +200,7 @@ void HyperDocument::addGlyph(HyperPad *pad, int index) {
 // An anchor beyond the cut keeps its row, so that a jump to it still lands
 // near it.
 void HyperDocument::addAnchor(HyperPad *pad, std::string_view name) {
-  if (!pad) return;
+  if (!pad || !recording_) return;
   const uint32_t id = strings_.addPath(name);
   anchors_.push_back({row, id, column(col)});
 }
@@ -162,6 +209,7 @@ void HyperDocument::openLink(HyperPad *pad, std::string_view target, int kind) {
   if (!pad) return;
   ++linkDepth;
   setStyle(pad);
+  if (!recording_) return;
   linkBeyondCut_ = col > kLastColumn;
   links_.push_back({row, -1, strings_.addText(target), TextStore::kNone, column(col), -1,
                     static_cast<int8_t>(kind), false});
@@ -236,12 +284,16 @@ long HyperDocument::findAnchor(const std::string &name) const {
   return -1;
 }
 
+// A row the last pass did not end (the last, without a line feed) reaches
+// the widest.
 int HyperDocument::rowLength(long index) const {
-  if (!rowLengths || index < 0 || index >= rows) return 0;
-  return rowLengths[index];
+  if (!rowsDrawn_ || index < 0 || index >= rows) return 0;
+  return static_cast<size_t>(index) < rowLengths_.size()
+             ? rowLengths_[static_cast<size_t>(index)]
+             : cols;
 }
 
 size_t HyperDocument::bytes() const {
   return strings_.bytes() + links_.bytes() + linkBytes_.bytes() + anchors_.bytes() +
-         static_cast<size_t>(rows) * sizeof(int16_t);
+         rowLengths_.bytes();
 }

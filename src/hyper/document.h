@@ -1,8 +1,9 @@
 // The page the full-screen view shows: rows of text with links, named
 // anchors and a title. A drawer fills it through the drawing operations
-// below, twice per layout: first without a pad, only to measure the size,
-// then into a pad (the laid-out rows, hyper/pad.h) while the document
-// records where each link and anchor lies.
+// below. A layout records the size and where each link and anchor lies;
+// the rows themselves (hyper/pad.h) are drawn when they are shown, a slice
+// of them at a time, and only the last few slices are kept, so that a
+// million rows cost no more than their links.
 #ifndef VOK_HYPER_DOCUMENT_H
 #define VOK_HYPER_DOCUMENT_H
 
@@ -10,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "hyper/pad.h"
 #include "hyper/text_store.h"
@@ -81,6 +83,12 @@ class HyperDraw {
  public:
   virtual ~HyperDraw() = default;
   virtual void draw(HyperDocument &document, HyperPad *pad) = 0;
+  // Whether draw() with a pad sets the size too, so that a layout needs no
+  // measuring pass first.
+  virtual bool measuresWhileDrawing() const { return false; }
+  // Draws `count` rows from row `first` (a multiple of kSliceRows) into
+  // the pad, after a layout; false when the drawer can only draw it all.
+  virtual bool drawRows(HyperDocument &, HyperPad *, long, long) { return false; }
 };
 
 class HyperDocument {
@@ -90,14 +98,28 @@ class HyperDocument {
   HyperDocument(const HyperDocument &) = delete;
   HyperDocument &operator=(const HyperDocument &) = delete;
 
+  // Rows are drawn and kept in slices of this many.
+  static constexpr long kSliceRows = 256;
+
   // Resets what the last pass left (links, anchors, title, row lengths,
   // position) and lets the drawer draw: measuring without a pad, drawing with.
   void render(HyperPad *pad, int areaHeight, int areaWidth);
+  // The size, links and anchors, without keeping the rows.
+  void layOut(int areaHeight, int areaWidth);
+  // Calls visit(const HyperPad::Cell &) for the cells of a row from column
+  // `from` on, drawing its slice first when it is not kept.
+  template <class Visit>
+  void forCells(long index, int from, Visit visit);
   // Takes a saved size instead of a measuring pass.
   void restoreSize(int rows, int cols, int areaHeight, int areaWidth);
 
   // The drawing operations; all do nothing without a pad.
   void beginDraw(HyperPad *pad);
+  // Starts drawing the rows from `firstRow` for drawRows.
+  void beginRows(HyperPad *pad, long firstRow);
+  // Whether this pass records the links and anchors (a layout's does; a
+  // pass that draws rows for showing does not).
+  bool recording() const { return recording_; }
   void addChar(HyperPad *pad, char ch);
   // Returns the cells a text of one row takes, measured without a pad.
   long addText(HyperPad *pad, std::string_view text);
@@ -156,7 +178,6 @@ class HyperDocument {
   HyperDraw *drawer;
   std::string title;
   int rows = 0, cols = 0;
-  std::unique_ptr<int16_t[]> rowLengths;  // one per row once a pass allocates it
   // Names are read as UTF-8: a character may take several bytes of a row's
   // text and two cells.
   bool utf8 = false;
@@ -167,7 +188,20 @@ class HyperDocument {
   void putCells(HyperPad *pad, std::string_view text);
   void putRun(HyperPad *pad, std::string_view run);
   void endRow();
+  // The slice holding the row, drawn when it is not kept; null beyond the
+  // document.
+  struct Slice {
+    long first = 0, count = 0;
+    std::unique_ptr<HyperPad> pad;
+    uint64_t used = 0;
+  };
+  Slice *sliceOf(long index);
 
+  std::vector<Slice> slices_;
+  uint64_t sliceClock_ = 0;
+  bool recording_ = true;
+  ChunkedVector<int16_t> rowLengths_;  // as recorded by the last layout
+  bool rowsDrawn_ = false;             // a pass has drawn (not only measured)
   ChunkedVector<LinkCells> links_;
   ChunkedVector<uint64_t> linkBytes_;
   ChunkedVector<AnchorCell> anchors_;
@@ -176,5 +210,11 @@ class HyperDocument {
   bool linkBeyondCut_ = false;  // it starts where rows are cut: not kept
   std::string currentText_;
 };
+
+template <class Visit>
+void HyperDocument::forCells(long index, int from, Visit visit) {
+  if (Slice *slice = sliceOf(index))
+    slice->pad->forCells(static_cast<int>(index - slice->first), from, visit);
+}
 
 #endif

@@ -28,20 +28,18 @@ std::string formatTitle(const char *format, const std::vector<std::string> &args
 }
 
 // One pass of the tree drawer over every root, without recursion, so that
-// no depth of tree can exhaust the stack.
+// no depth of tree can exhaust the stack. A recording pass notes where each
+// slice of rows starts; a pass for showing starts at such a place and stops
+// when its rows are drawn.
 class TreePass {
  public:
   TreePass(HyperTreeDraw &drawer, HyperDocument &doc, HyperPad *pad)
       : d_(drawer), doc_(doc), pad_(pad) {}
-  void run();
+  // From the start, or from a place until the row `stopRow` would begin.
+  void run(const HyperTreeDraw::Place *from = nullptr, long stopRow = -1);
 
  private:
-  struct Frame {
-    const DirNodeList *children;
-    size_t next;
-    size_t pathLength;
-    long indent;
-  };
+  using Frame = HyperTreeDraw::Level;
 
   // Returns the cells the text takes.
   long text(const std::string &s) {
@@ -53,6 +51,12 @@ class TreePass {
     doc_.addGlyph(pad_, index);
     ++d_.lineWidth;
   }
+  // Ends the row (false when the pass is to stop there instead), noting
+  // the place of the next one when it starts a slice.
+  bool nextRow(size_t root, const std::vector<Frame> &stack);
+  // Paths are the targets of links and the names of anchors: only a pass
+  // that records those needs them.
+  bool paths() const { return pad_ && doc_.recording(); }
   void endLine();
   void fill(long indent);
   void connector(size_t i, size_t n, long indent);
@@ -64,7 +68,23 @@ class TreePass {
   HyperDocument &doc_;
   HyperPad *pad_;
   std::string path_, buffer_;
+  bool resumed_ = false;  // the row the pass started at is begun already
+  long stopRow_ = -1;
 };
+
+bool TreePass::nextRow(size_t root, const std::vector<Frame> &stack) {
+  if (resumed_) {
+    resumed_ = false;
+    return true;
+  }
+  const long next = d_.lineCount + 1;
+  if (next == stopRow_) return false;
+  if (paths() && next % HyperDocument::kSliceRows == 0) {
+    d_.places.push_back({root, stack, d_.verticals});
+  }
+  endLine();
+  return true;
+}
 
 void TreePass::endLine() {
   doc_.addChar(pad_, '\n');
@@ -76,7 +96,6 @@ void TreePass::endLine() {
 // The vertical lines of the open branches, at the start of a continuation
 // line.
 void TreePass::fill(long indent) {
-  endLine();
   d_.lineWidth += indent;
   if (!pad_) return;
   long column = 0;
@@ -165,14 +184,24 @@ long TreePass::node(const DirNode &node, long parentIndent) {
   return node.children.empty() ? -1 : indent;
 }
 
-void TreePass::run() {
+void TreePass::run(const HyperTreeDraw::Place *from, long stopRow) {
   std::vector<Frame> stack;
-  for (size_t r = 0; r < d_.roots->size(); ++r) {
-    if (r > 0) endLine();
-    const DirNode &root = *(*d_.roots)[r];
-    if (pad_) path_ = root.name;
-    const long indent = node(root, -1);
-    if (indent >= 0) stack.push_back({&root.children, 0, path_.size(), indent});
+  size_t r = 0;
+  stopRow_ = stopRow;
+  if (from) {
+    r = from->root;
+    stack = from->levels;
+    d_.verticals = from->verticals;
+    resumed_ = true;
+  }
+  for (; r < d_.roots->size(); ++r) {
+    if (stack.empty()) {
+      if ((r > 0 || resumed_) && !nextRow(r, stack)) return;
+      const DirNode &root = *(*d_.roots)[r];
+      if (paths()) path_ = root.name;
+      const long indent = node(root, -1);
+      if (indent >= 0) stack.push_back({&root.children, 0, path_.size(), indent});
+    }
     while (!stack.empty()) {
       Frame &frame = stack.back();
       const size_t n = frame.children->size();
@@ -180,12 +209,16 @@ void TreePass::run() {
         stack.pop_back();
         continue;
       }
-      const size_t i = frame.next++;
+      const size_t i = frame.next;
+      if (i > 0) {
+        if (!nextRow(r, stack)) return;
+        fill(frame.indent);
+      }
+      ++frame.next;
       const long parentIndent = frame.indent;
       const DirNode &child = *(*frame.children)[i];
-      if (i > 0) fill(parentIndent);
       connector(i, n, parentIndent);
-      if (pad_) {
+      if (paths()) {
         path_.resize(frame.pathLength);
         if (path_.empty() || path_.back() != '/') path_ += '/';
         path_ += child.name;
@@ -217,18 +250,30 @@ std::string lastScanText(int64_t scanTime) {
 void HyperTreeDraw::draw(HyperDocument &doc, HyperPad *pad) {
   lineCount = widestLine = lineWidth = 0;
   verticals.clear();
+  if (!pad || doc.recording()) places.clear();
   if (pad) {
     doc.beginDraw(pad);
     doc.setTitle(formatTitle(_("%$ %$   Last scan: %$"),
                              {programName, versionString, lastScanText(scanTime)}));
   }
   TreePass(*this, doc, pad).run();
-  if (!pad)
-    doc.setSize(static_cast<int>(std::min<long>(lineCount, INT32_MAX)),
-                static_cast<int>(std::min<long>(widestLine, INT32_MAX)));
+  doc.setSize(static_cast<int>(std::min<long>(lineCount, INT32_MAX)),
+              static_cast<int>(std::min<long>(widestLine, INT32_MAX)));
 }
 
-HyperListDraw::HyperListDraw(const std::vector<std::string> &listEntries, int64_t lastScanTime)
+bool HyperTreeDraw::drawRows(HyperDocument &doc, HyperPad *pad, long first, long count) {
+  const size_t slice = static_cast<size_t>(first / HyperDocument::kSliceRows);
+  if (first % HyperDocument::kSliceRows != 0 || slice > places.size()) return false;
+  lineCount = first;
+  lineWidth = 0;
+  verticals.clear();
+  doc.beginRows(pad, first);
+  TreePass(*this, doc, pad).run(slice == 0 ? nullptr : &places[slice - 1], first + count);
+  return true;
+}
+
+HyperListDraw::HyperListDraw(const std::vector<std::string> &listEntries,
+                             int64_t lastScanTime)
     : digits(0), entries(&listEntries), scanTime(lastScanTime) {
   for (size_t n = listEntries.size(); n > 0; n /= 10) ++digits;
 }
@@ -246,9 +291,9 @@ void HyperListDraw::draw(HyperDocument &doc, HyperPad *pad) {
     return;
   }
   doc.beginDraw(pad);
-  doc.setTitle(formatTitle(
-      _("%$ %$   Found: %$   Last scan: %$"),
-      {programName, versionString, std::to_string(entries->size()), lastScanText(scanTime)}));
+  doc.setTitle(formatTitle(_("%$ %$   Found: %$   Last scan: %$"),
+                           {programName, versionString, std::to_string(entries->size()),
+                            lastScanText(scanTime)}));
   for (size_t k = 1; k <= entries->size(); ++k) {
     const std::string &entry = (*entries)[k - 1];
     if (k > 1) doc.addChar(pad, '\n');

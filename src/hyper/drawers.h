@@ -25,6 +25,22 @@ class HyperTreeDraw : public HyperDraw {
   HyperTreeDraw(const DirNodeList &treeRoots, int64_t lastScanTime)
       : roots(&treeRoots), scanTime(lastScanTime) {}
   void draw(HyperDocument &document, HyperPad *pad) override;
+  bool measuresWhileDrawing() const override { return true; }
+  bool drawRows(HyperDocument &document, HyperPad *pad, long first, long count) override;
+
+  // Where the walk stands at the start of a row: the root, the open levels
+  // and the vertical lines.
+  struct Level {
+    const DirNodeList *children;
+    size_t next;
+    size_t pathLength;
+    long indent;
+  };
+  struct Place {
+    size_t root = 0;
+    std::vector<Level> levels;
+    std::vector<long> verticals;
+  };
 
   const DirNodeList *roots;
   int64_t scanTime;
@@ -33,6 +49,9 @@ class HyperTreeDraw : public HyperDraw {
   long widestLine = 0;          // the longest line
   std::vector<long> verticals;  // columns of the continuing vertical lines
   long lineWidth = 0;
+  // The places of rows kSliceRows, 2 kSliceRows, ... as the last recording
+  // pass found them.
+  std::vector<Place> places;
 };
 
 class HyperListDraw : public HyperDraw {

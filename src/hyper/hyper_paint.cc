@@ -50,7 +50,7 @@ std::vector<HyperWindow::HighlightRow> HyperWindow::highlightRows() const {
   for (long row = l.startRow; row <= l.endRow; ++row) {
     HighlightRow line{row, row == l.startRow ? l.startCol : 0, {}};
     const int end = row == l.endRow ? l.endCol : document->rowLength(row) - 1;
-    pad_->forCells(static_cast<int>(row), line.from, [&](const HyperPad::Cell &cell) {
+    document->forCells(row, line.from, [&](const HyperPad::Cell &cell) {
       if (cell.column > end) return false;
       // A slot a column: a wide character has two.
       line.slots.insert(line.slots.end(), static_cast<size_t>(cell.width),
@@ -70,7 +70,7 @@ void HyperWindow::paintRow(int r, const std::vector<HighlightRow> &lit,
   const HighlightRow *bright = nullptr;
   for (const HighlightRow &h : lit)
     if (h.row == row) bright = &h;
-  pad_->forCells(static_cast<int>(row), left, [&](const HyperPad::Cell &cell) {
+  document->forCells(row, left, [&](const HyperPad::Cell &cell) {
     if (cell.column >= left + cols) return false;
     const chtype shown =
         cell.glyph ? GraphicCharTable[cell.byte].glyph : printableByte(cell.byte);
@@ -83,7 +83,7 @@ void HyperWindow::paintRow(int r, const std::vector<HighlightRow> &lit,
 // Names read as UTF-8 need the wide-character calls, which cost more: the
 // byte path stays for everything else.
 void HyperWindow::paint() {
-  if (!win || !pad_) return;
+  if (!win || !laidOut_) return;
   const std::vector<HighlightRow> lit = highlightRows();
   std::vector<chtype> line(static_cast<size_t>(rect.width));
   for (int r = 0; r < rect.height; ++r) {
@@ -103,7 +103,7 @@ void HyperWindow::paintWideRow(int r, const std::vector<HighlightRow> &lit) {
   const HighlightRow *bright = nullptr;
   for (const HighlightRow &h : lit)
     if (h.row == row) bright = &h;
-  pad_->forCells(static_cast<int>(row), left, [&](const HyperPad::Cell &cell) {
+  document->forCells(row, left, [&](const HyperPad::Cell &cell) {
     const int x = cell.column - left;
     if (x >= cols) return false;
     const attr_t attr = attrOf(slotAt(cell, bright));

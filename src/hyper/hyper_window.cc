@@ -33,9 +33,8 @@ HyperWindow::HyperWindow(NCScreenManager &screen, int windowId, HyperDocument &d
       followResult{"", "", -1, -1, -1, -1, NoLink},
       anchorName(anchor) {
   computeGeometry();
-  doc.render(nullptr, LINES - 2, COLS - 2);
+  doc.layOut(LINES - 2, COLS - 2);
   HyperWindow::create();
-  doc.render(pad_.get(), LINES - 2, COLS - 2);
   title.setText(doc.title);
   jumpToAnchor(true);
 }
@@ -43,9 +42,9 @@ HyperWindow::HyperWindow(NCScreenManager &screen, int windowId, HyperDocument &d
 // ---- layout ----
 
 void HyperWindow::create() {
-  pad_.reset();
+  laidOut_ = false;
   layOut();
-  pad_ = std::make_unique<HyperPad>(document->rows);
+  laidOut_ = true;
 }
 
 // The windows for the document's size: which scroll bars show, their
@@ -76,7 +75,7 @@ void HyperWindow::layOut() {
 // keeps them and lays out only the windows around them.
 void HyperWindow::resize() {
   computeGeometry();
-  if (!pad_ || layingOut_) return;
+  if (!laidOut_ || layingOut_) return;
   const size_t index = view.current;
   chosenLink.reset();
   highlighted = -1;
@@ -100,7 +99,7 @@ void HyperWindow::placeCursor() {
 void HyperWindow::run() {
   manager->eventLoop();
   releaseWindow();
-  pad_.reset();
+  laidOut_ = false;
   clear();
   ::refresh();
   cursorState.restoreCursor();

@@ -113,7 +113,7 @@ class HyperWindow : public NCWindowBase {
   void paintWideRow(int r, const std::vector<HighlightRow> &lit);
   void layOut();
 
-  std::unique_ptr<HyperPad> pad_;
+  bool laidOut_ = false;  // the windows are made for the document
   bool layingOut_ = false;
   long pressedLink_ = -1;  // where button 1 went down, for its release
 };

@@ -1,7 +1,7 @@
 #include "hyper/pad.h"
 
-HyperPad::HyperPad(int rows) {
-  data_.reserve(static_cast<size_t>(rows > 0 ? rows : 0));
+HyperPad::HyperPad(int rows, bool keepRows) : discard_(!keepRows) {
+  data_.reserve(static_cast<size_t>(rows > 0 && keepRows ? rows : 0));
   size_.reserve(data_.capacity());
 }
 
@@ -37,6 +37,7 @@ void HyperPad::syncAttr() {
 }
 
 void HyperPad::addBytes(std::string_view bytes) {
+  if (discard_) return;
   const long n = take(static_cast<long>(bytes.size()));
   if (n == 0) return;
   syncAttr();
@@ -52,6 +53,7 @@ void HyperPad::addBytes(std::string_view bytes) {
 }
 
 void HyperPad::addChar(std::string_view bytes, int width) {
+  if (discard_) return;
   // A wide character the cut would halve is not kept.
   const long room = column_ < kMaxColumns ? kMaxColumns - column_ : 0;
   if (room < width) {
@@ -67,6 +69,7 @@ void HyperPad::addChar(std::string_view bytes, int width) {
 }
 
 void HyperPad::addSpaces(long n) {
+  if (discard_) return;
   n = take(n);
   if (n == 0) return;
   syncAttr();
@@ -74,7 +77,7 @@ void HyperPad::addSpaces(long n) {
 }
 
 void HyperPad::addGlyph(int index) {
-  if (take(1) == 0) return;
+  if (discard_ || take(1) == 0) return;
   syncAttr();
   flushSpaces();
   put(2, static_cast<unsigned char>(index));
@@ -90,6 +93,7 @@ void HyperPad::storeRow() {
 }
 
 void HyperPad::newLine() {
+  if (discard_) return;
   storeRow();
   open_ = false;
 }

@@ -25,8 +25,9 @@ class HyperPad {
  public:
   static constexpr int kMaxColumns = 32767;
 
-  // Room for `rows` rows; rows beyond them are kept too.
-  explicit HyperPad(int rows);
+  // Room for `rows` rows; rows beyond them are kept too. A pad that keeps
+  // no rows takes a drawing pass that only the document's records need.
+  explicit HyperPad(int rows, bool keepRows = true);
   HyperPad(const HyperPad &) = delete;
   HyperPad &operator=(const HyperPad &) = delete;
 
@@ -82,6 +83,7 @@ class HyperPad {
   int attr_ = 0;
   int rowAttr_ = 0;    // the slot in force at the end of row_
   bool open_ = false;  // a row has been started and not stored
+  bool discard_ = false;
 };
 
 template <class Visit>

@@ -117,7 +117,7 @@ TEST(HyperDocumentTest, RenderResetsWhatThePreviousPassLeft) {
   doc.render(nullptr, 24, 80);
   EXPECT_EQ(doc.rows, 2);
   EXPECT_EQ(doc.linkCount(), 0u);
-  EXPECT_EQ(doc.rowLengths, nullptr);
+  EXPECT_EQ(doc.rowLength(0), 0);
   for (int pass = 0; pass < 2; ++pass) {
     HyperPad pad(doc.rows);
     doc.render(&pad, 24, 80);
@@ -129,7 +129,7 @@ TEST(HyperDocumentTest, RenderResetsWhatThePreviousPassLeft) {
   EXPECT_EQ(doc.linkCount(), 0u);
   EXPECT_EQ(doc.anchorCount(), 0u);
   EXPECT_EQ(doc.title, "");
-  EXPECT_EQ(doc.rowLengths, nullptr);
+  EXPECT_EQ(doc.rowLength(0), 0);
   EXPECT_EQ(doc.areaLines, 10);
   EXPECT_EQ(doc.areaColumns, 50);
   doc.restoreSize(7, 9, 30, 100);
@@ -145,7 +145,7 @@ TEST(HyperDocumentTest, RenderResetsWhatThePreviousPassLeft) {
   doc.render(nullptr, 24, 80);
   doc.render(&empty, 24, 80);
   EXPECT_EQ(doc.rows, 0);
-  EXPECT_EQ(doc.rowLengths, nullptr) << "nothing drawn, no row lengths";
+  EXPECT_EQ(doc.rowLength(0), 0) << "nothing drawn, no row lengths";
 }
 
 TEST(HyperDocumentTest, DrawingOperations) {

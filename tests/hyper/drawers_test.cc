@@ -176,4 +176,57 @@ TEST_F(DrawersTest, ListsNumberTheirEntries) {
   }
 }
 
+// The window lays a tree out without its rows and draws them a slice at a
+// time, from the places the layout noted: every row, link and anchor is as
+// one whole drawing makes them, in whatever order the rows are asked for.
+TEST_F(DrawersTest, RowsDrawnBySlicesAreTheWholeDrawingsRows) {
+  DirNodeList roots;
+  for (int r = 0; r < 3; ++r) {
+    DirNodeList children;
+    for (int i = 0; i < 150; ++i) {
+      DirNodeList grand;
+      for (int g = 0; g < i % 4; ++g) grand.push_back(node("g" + std::to_string(g)));
+      DirNodeRef child = node("c" + std::to_string(i), grand);
+      if (i % 7 == 0) child->skipState = SkipSkipped;
+      children.push_back(i % 11 == 5 ? link("l" + std::to_string(i), LinkInside, AccessOk,
+                                            "/r0/c1")
+                                     : child);
+    }
+    DirNodeRef chain = node("deep");
+    for (int d = 0; d < 40; ++d) chain = node("d" + std::to_string(d), {chain, node("x")});
+    children.insert(children.begin() + 60, chain);
+    roots.push_back(node("/r" + std::to_string(r), children));
+  }
+  HyperTreeDraw wholeDrawer(roots, 0), sliceDrawer(roots, 0);
+  HyperDocument whole(wholeDrawer), sliced(sliceDrawer);
+  const Rendered r = render(whole);
+  sliced.layOut(24, 80);
+  ASSERT_EQ(sliced.rows, whole.rows);
+  ASSERT_GT(sliced.rows, 3 * HyperDocument::kSliceRows);
+  EXPECT_EQ(sliced.cols, whole.cols);
+  ASSERT_EQ(sliced.linkCount(), whole.linkCount());
+  for (size_t i = 0; i < whole.linkCount(); ++i) {
+    const HyperLink a = whole.link(i), b = sliced.link(i);
+    EXPECT_EQ(b.target + b.text, a.target + a.text);
+    EXPECT_EQ(std::vector<int>({b.startRow, b.startCol, b.endRow, b.endCol, b.kind}),
+              std::vector<int>({a.startRow, a.startCol, a.endRow, a.endCol, a.kind}));
+  }
+  ASSERT_EQ(sliced.anchorCount(), whole.anchorCount());
+  const long rows = sliced.rows;
+  for (long k = 0; k < rows; ++k) {
+    const long row = k * 7919 % rows;
+    std::string text, attrs;
+    sliced.forCells(row, 0, [&](const HyperPad::Cell &cell) {
+      text.resize(static_cast<size_t>(cell.column), '_');
+      attrs.resize(static_cast<size_t>(cell.column), '_');
+      text += cell.glyph ? glyphLetter(cell.byte) : static_cast<char>(cell.byte);
+      attrs += slotLetter(cell.attr);
+      return true;
+    });
+    ASSERT_EQ(text, r.text[static_cast<size_t>(row)]) << "row " << row;
+    ASSERT_EQ(attrs, r.attrs[static_cast<size_t>(row)]) << "row " << row;
+    ASSERT_EQ(sliced.rowLength(row), whole.rowLength(row)) << "row " << row;
+  }
+}
+
 }  // namespace
