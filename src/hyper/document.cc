@@ -199,19 +199,30 @@ void HyperDocument::addGlyph(HyperPad *pad, int index) {
 
 // An anchor beyond the cut keeps its row, so that a jump to it still lands
 // near it.
-void HyperDocument::addAnchor(HyperPad *pad, std::string_view name) {
-  if (!pad || !recording_) return;
-  const uint32_t id = strings_.addPath(name);
+uint32_t HyperDocument::addAnchor(HyperPad *pad, std::string_view name, uint32_t base,
+                                  size_t baseLength) {
+  if (!pad || !recording_) return TextStore::kNone;
+  const uint32_t id = base == TextStore::kNone ? strings_.addPath(name)
+                                               : strings_.addBelow(base, baseLength, name);
   anchors_.push_back({row, id, column(col)});
+  return id;
 }
 
 void HyperDocument::openLink(HyperPad *pad, std::string_view target, int kind) {
+  openLinkTo(pad, pad && recording_ ? strings_.addText(target) : TextStore::kNone, kind);
+}
+
+void HyperDocument::beginLinkTo(HyperPad *pad, uint32_t target) {
+  openLinkTo(pad, target, RefLink);
+}
+
+void HyperDocument::openLinkTo(HyperPad *pad, uint32_t target, int kind) {
   if (!pad) return;
   ++linkDepth;
   setStyle(pad);
   if (!recording_) return;
   linkBeyondCut_ = col > kLastColumn;
-  links_.push_back({row, -1, strings_.addText(target), TextStore::kNone, column(col), -1,
+  links_.push_back({row, -1, target, TextStore::kNone, column(col), -1,
                     static_cast<int8_t>(kind), false});
   linkBytes_.push_back(0);
   currentLink_ = static_cast<long>(links_.size() - 1);

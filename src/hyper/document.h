@@ -126,10 +126,17 @@ class HyperDocument {
   // addText of n spaces, without making them.
   void addSpaces(HyperPad *pad, long n);
   void addGlyph(HyperPad *pad, int index);
-  void addAnchor(HyperPad *pad, std::string_view name);
+  // Returns the anchor's name as a number of the document's texts, or
+  // TextStore::kNone when the pass records nothing. A name that continues
+  // another anchor's at a '/' (a child's path after its parent's) may give
+  // that one's number and length, so that nothing is compared.
+  uint32_t addAnchor(HyperPad *pad, std::string_view name,
+                     uint32_t base = TextStore::kNone, size_t baseLength = 0);
   void beginLink(HyperPad *pad, std::string_view target) {
     openLink(pad, target, RefLink);
   }
+  // A link to a text the document holds already (an anchor's name).
+  void beginLinkTo(HyperPad *pad, uint32_t target);
   void beginJumpLink(HyperPad *pad, std::string_view target) {
     openLink(pad, target, JumpLink);
   }
@@ -184,6 +191,7 @@ class HyperDocument {
 
  private:
   void openLink(HyperPad *pad, std::string_view target, int kind);
+  void openLinkTo(HyperPad *pad, uint32_t target, int kind);
   void setStyle(HyperPad *pad);
   void putCells(HyperPad *pad, std::string_view text);
   void putRun(HyperPad *pad, std::string_view run);

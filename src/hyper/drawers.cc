@@ -68,6 +68,10 @@ class TreePass {
   HyperDocument &doc_;
   HyperPad *pad_;
   std::string path_, buffer_;
+  // The parent's path as the document holds it, so that a child's path is
+  // stored as its own part; and the last directory's, for its children.
+  uint32_t parentId_ = TextStore::kNone, lastId_ = TextStore::kNone;
+  size_t parentLength_ = 0;
   bool resumed_ = false;  // the row the pass started at is begun already
   long stopRow_ = -1;
 };
@@ -133,11 +137,11 @@ void TreePass::connector(size_t i, size_t n, long indent) {
 void TreePass::linkNode(const DirNode &node) {
   bool link = false;
   if (node.linkState == LinkOutside) {
-    doc_.addAnchor(pad_, path_);
+    doc_.addAnchor(pad_, path_, parentId_, parentLength_);
     doc_.beginLink(pad_, node.resolvedPath());
     link = true;
   } else if (node.linkState == LinkInside && node.linkAccess != AccessNoSearch) {
-    doc_.addAnchor(pad_, path_);
+    doc_.addAnchor(pad_, path_, parentId_, parentLength_);
     if (pad_) doc_.beginJumpLink(pad_, "#" + node.resolvedPath());
     link = true;
   }
@@ -168,9 +172,10 @@ long TreePass::node(const DirNode &node, long parentIndent) {
     return -1;
   }
   const bool link = node.unreadableState != ReadCannotEnter;
+  lastId_ = TextStore::kNone;
   if (link) {
-    doc_.addAnchor(pad_, path_);
-    doc_.beginLink(pad_, path_);
+    lastId_ = doc_.addAnchor(pad_, path_, parentId_, parentLength_);
+    doc_.beginLinkTo(pad_, lastId_);
   }
   const long nameWidth = name(node.name);
   if (link) doc_.endLink(pad_);
@@ -199,8 +204,9 @@ void TreePass::run(const HyperTreeDraw::Place *from, long stopRow) {
       if ((r > 0 || resumed_) && !nextRow(r, stack)) return;
       const DirNode &root = *(*d_.roots)[r];
       if (paths()) path_ = root.name;
+      parentId_ = TextStore::kNone;
       const long indent = node(root, -1);
-      if (indent >= 0) stack.push_back({&root.children, 0, path_.size(), indent});
+      if (indent >= 0) stack.push_back({&root.children, 0, path_.size(), indent, lastId_});
     }
     while (!stack.empty()) {
       Frame &frame = stack.back();
@@ -223,9 +229,11 @@ void TreePass::run(const HyperTreeDraw::Place *from, long stopRow) {
         if (path_.empty() || path_.back() != '/') path_ += '/';
         path_ += child.name;
       }
+      parentId_ = frame.pathId;
+      parentLength_ = frame.pathLength;
       const long childIndent = node(child, parentIndent);
       if (childIndent >= 0)
-        stack.push_back({&child.children, 0, path_.size(), childIndent});
+        stack.push_back({&child.children, 0, path_.size(), childIndent, lastId_});
     }
   }
   if (d_.lineWidth > 0) endLine();

@@ -35,6 +35,7 @@ class HyperTreeDraw : public HyperDraw {
     size_t next;
     size_t pathLength;
     long indent;
+    uint32_t pathId;  // the parent's path among the document's texts
   };
   struct Place {
     size_t root = 0;

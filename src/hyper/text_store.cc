@@ -56,12 +56,15 @@ size_t TextStore::sharedLevels(std::string_view text) const {
 uint32_t TextStore::store(std::string_view text, size_t levels) {
   if (levels > 0 && chain_[levels - 1].length == text.size())
     return chain_[levels - 1].id;
-  const size_t baseLength = levels > 0 ? chain_[levels - 1].length : 0;
-  const std::string_view own = text.substr(baseLength);
+  return levels > 0 ? addBelow(chain_[levels - 1].id, chain_[levels - 1].length, text)
+                    : addBelow(kNone, 0, text);
+}
+
+uint32_t TextStore::addBelow(uint32_t base, size_t baseLength, std::string_view path) {
+  const std::string_view own = path.substr(baseLength);
   const bool slashName =
       !own.empty() && own[0] == '/' && own.find('/', 1) == std::string_view::npos;
-  entries_.push_back({arena_.append(own), static_cast<uint32_t>(own.size()), slashName,
-                      levels > 0 ? chain_[levels - 1].id : kNone});
+  entries_.push_back({arena_.append(own), static_cast<uint32_t>(own.size()), slashName, base});
   return static_cast<uint32_t>(entries_.size() - 1);
 }
 
