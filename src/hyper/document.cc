@@ -15,6 +15,7 @@ int16_t column(int col) { return static_cast<int16_t>(std::min(col, kLastColumn)
 void HyperDocument::render(HyperPad *pad, int areaHeight, int areaWidth) {
   slices_.clear();
   recording_ = true;
+  source_ = nullptr;
   rowsDrawn_ = false;
   rowLengths_.clear();
   links_.clear();
@@ -199,21 +200,17 @@ void HyperDocument::addGlyph(HyperPad *pad, int index) {
 
 // An anchor beyond the cut keeps its row, so that a jump to it still lands
 // near it.
-uint32_t HyperDocument::addAnchor(HyperPad *pad, std::string_view name, uint32_t base,
-                                  size_t baseLength) {
-  if (!pad || !recording_) return TextStore::kNone;
-  const uint32_t id = base == TextStore::kNone ? strings_.addPath(name)
-                                               : strings_.addBelow(base, baseLength, name);
-  anchors_.push_back({row, id, column(col)});
-  return id;
+void HyperDocument::addAnchor(HyperPad *pad, std::string_view name) {
+  if (!pad || !recording_) return;
+  anchors_.push_back({row, strings_.addPath(name), column(col)});
 }
 
 void HyperDocument::openLink(HyperPad *pad, std::string_view target, int kind) {
   openLinkTo(pad, pad && recording_ ? strings_.addText(target) : TextStore::kNone, kind);
 }
 
-void HyperDocument::beginLinkTo(HyperPad *pad, uint32_t target) {
-  openLinkTo(pad, target, RefLink);
+void HyperDocument::beginSourcedLink(HyperPad *pad, uint32_t ref, int kind) {
+  openLinkTo(pad, ref, kind);
 }
 
 void HyperDocument::openLinkTo(HyperPad *pad, uint32_t target, int kind) {
@@ -235,13 +232,19 @@ void HyperDocument::endLink(HyperPad *pad) {
     LinkCells &link = links_[static_cast<size_t>(currentLink_)];
     link.endRow = row;
     link.endCol = column(col - 1);
-    const std::string_view last = strings_.lastComponent(link.target);
+    const std::string_view last =
+        source_ ? source_->targetLastComponent(link.target, scratch_)
+                : strings_.lastComponent(link.target);
     link.textIsLastComponent = last == currentText_;
     linkBytes_.back() = byteBits(currentText_) | byteBits(last);
-    link.text = link.textIsLastComponent ? TextStore::kNone
-                                         : strings_.addStandalone(currentText_);
-    // A link that starts where the row is cut could never be shown.
+    // A source names its links' texts itself.
+    link.text = link.textIsLastComponent || source_
+                    ? TextStore::kNone
+                    : strings_.addStandalone(currentText_);
+    // A link that starts where the row is cut could never be shown; a
+    // sourced link's anchor stays.
     if (linkBeyondCut_) {
+      if (source_) anchors_.push_back({link.startRow, link.target, link.startCol});
       links_.pop_back();
       linkBytes_.pop_back();
     }
@@ -266,19 +269,28 @@ void HyperDocument::endItalic(HyperPad *pad) {
 
 HyperLink HyperDocument::link(size_t index) const {
   const LinkCells &cells = links_[index];
-  return {strings_.get(cells.target),
-          text(index),
-          cells.startRow,
-          cells.startCol,
-          cells.endRow,
-          cells.endCol,
-          cells.kind};
+  return {target(index), text(index),  cells.startRow, cells.startCol,
+          cells.endRow,  cells.endCol, cells.kind};
+}
+
+// With a source, the links come first among the anchors, then the anchors
+// of links beyond the cut.
+AnchorCell HyperDocument::anchorCell(size_t index) const {
+  if (!source_) return anchors_[index];
+  if (index >= links_.size()) return anchors_[index - links_.size()];
+  const LinkCells &cells = links_[index];
+  return {cells.startRow, cells.target, cells.startCol};
 }
 
 HyperLink HyperDocument::anchor(size_t index) const {
-  const AnchorCell &cell = anchors_[index];
-  return {
-      strings_.get(cell.name), "", cell.row, cell.col, cell.row, cell.col, NameAnchor};
+  const AnchorCell cell = anchorCell(index);
+  return {source_ ? source_->anchorName(cell.name) : strings_.get(cell.name),
+          "",
+          cell.row,
+          cell.col,
+          cell.row,
+          cell.col,
+          NameAnchor};
 }
 
 // Most anchors differ in their last component, which costs no copy.
@@ -287,6 +299,25 @@ long HyperDocument::findAnchor(const std::string &name) const {
   const std::string_view last = slash == std::string::npos
                                     ? std::string_view(name)
                                     : std::string_view(name).substr(slash + 1);
+  if (source_) {
+    // The first in the document's order, among the links and the anchors
+    // beyond the cut.
+    auto named = [&](uint32_t ref) {
+      return source_->anchorLastComponent(ref) == last &&
+             source_->anchorName(ref) == name;
+    };
+    long found = -1;
+    for (size_t i = 0; i < links_.size() && found < 0; ++i)
+      if (named(links_[i].target)) found = static_cast<long>(i);
+    for (size_t i = 0; i < anchors_.size(); ++i) {
+      if (!named(anchors_[i].name)) continue;
+      const AnchorCell at = anchors_[i];
+      if (found < 0 || at.row < links_[static_cast<size_t>(found)].startRow)
+        found = static_cast<long>(links_.size() + i);
+      break;
+    }
+    return found;
+  }
   for (size_t i = 0; i < anchors_.size(); ++i) {
     if (strings_.lastComponent(anchors_[i].name) == last &&
         strings_.get(anchors_[i].name) == name)

@@ -78,6 +78,22 @@ struct AnchorCell {
 
 class HyperDocument;
 
+// Names the links of a drawer that keeps what they lead to itself (the
+// tree's links are its nodes): the document then keeps of each link only
+// its cells and the number the source gave, and every link is an anchor
+// named by its own path.
+class LinkSource {
+ public:
+  virtual ~LinkSource() = default;
+  virtual std::string target(uint32_t ref) const = 0;
+  // Views of the source's own bytes, or of `scratch`.
+  virtual std::string_view text(uint32_t ref, std::string &scratch) const = 0;
+  virtual std::string_view targetLastComponent(uint32_t ref,
+                                               std::string &scratch) const = 0;
+  virtual std::string anchorName(uint32_t ref) const = 0;
+  virtual std::string_view anchorLastComponent(uint32_t ref) const = 0;
+};
+
 // Draws a document's content; with a null pad it only measures.
 class HyperDraw {
  public:
@@ -126,17 +142,14 @@ class HyperDocument {
   // addText of n spaces, without making them.
   void addSpaces(HyperPad *pad, long n);
   void addGlyph(HyperPad *pad, int index);
-  // Returns the anchor's name as a number of the document's texts, or
-  // TextStore::kNone when the pass records nothing. A name that continues
-  // another anchor's at a '/' (a child's path after its parent's) may give
-  // that one's number and length, so that nothing is compared.
-  uint32_t addAnchor(HyperPad *pad, std::string_view name,
-                     uint32_t base = TextStore::kNone, size_t baseLength = 0);
+  void addAnchor(HyperPad *pad, std::string_view name);
   void beginLink(HyperPad *pad, std::string_view target) {
     openLink(pad, target, RefLink);
   }
-  // A link to a text the document holds already (an anchor's name).
-  void beginLinkTo(HyperPad *pad, uint32_t target);
+  // The source that names the links of this pass, and a link (and anchor)
+  // it names by `ref`.
+  void setLinkSource(const LinkSource *source) { source_ = source; }
+  void beginSourcedLink(HyperPad *pad, uint32_t ref, int kind);
   void beginJumpLink(HyperPad *pad, std::string_view target) {
     openLink(pad, target, JumpLink);
   }
@@ -159,21 +172,29 @@ class HyperDocument {
   // The byte classes of a link's text and its target's last component,
   // kept apart from the cells so that a search reads them in one sweep.
   uint64_t bytesSeen(size_t link) const { return linkBytes_[link]; }
-  std::string target(size_t link) const { return strings_.get(links_[link].target); }
+  std::string target(size_t link) const {
+    return source_ ? source_->target(links_[link].target)
+                   : strings_.get(links_[link].target);
+  }
   std::string text(size_t link) const { return std::string(textView(link)); }
-  // The text and the target's last component without a copy, for searching.
+  // The text and the target's last component without a copy, for searching
+  // (a view that the next call may change).
   std::string_view textView(size_t link) const {
     const LinkCells &cells = links_[link];
+    if (source_) return source_->text(cells.target, scratch_);
     return cells.text == TextStore::kNone ? strings_.lastComponent(cells.target)
                                           : strings_.view(cells.text);
   }
   std::string_view targetLastComponent(size_t link) const {
+    if (source_) return source_->targetLastComponent(links_[link].target, scratch_);
     return strings_.lastComponent(links_[link].target);
   }
   HyperLink link(size_t index) const;
-  size_t anchorCount() const { return anchors_.size(); }
+  size_t anchorCount() const {
+    return source_ ? links_.size() + anchors_.size() : anchors_.size();
+  }
   HyperLink anchor(size_t index) const;
-  const AnchorCell &anchorCell(size_t index) const { return anchors_[index]; }
+  AnchorCell anchorCell(size_t index) const;
   // The first anchor of that name, or -1.
   long findAnchor(const std::string &name) const;
   // Length of a row (0 beyond the document).
@@ -208,6 +229,8 @@ class HyperDocument {
   std::vector<Slice> slices_;
   uint64_t sliceClock_ = 0;
   bool recording_ = true;
+  const LinkSource *source_ = nullptr;
+  mutable std::string scratch_;
   ChunkedVector<int16_t> rowLengths_;  // as recorded by the last layout
   bool rowsDrawn_ = false;             // a pass has drawn (not only measured)
   ChunkedVector<LinkCells> links_;

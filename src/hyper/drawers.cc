@@ -20,6 +20,20 @@ const std::string &sanitised(const std::string &name, std::string &buffer) {
   return buffer;
 }
 
+// The link a symbolic link makes: to its target outside the tree, or a
+// jump to its target's line inside; NoLink when there is none to follow.
+int followedLink(const DirNode &node) {
+  if (node.linkState == LinkOutside) return RefLink;
+  if (node.linkState == LinkInside && node.linkAccess != AccessNoSearch) return JumpLink;
+  return NoLink;
+}
+
+// The part of a path after its last '/'.
+std::string_view lastComponentOf(std::string_view path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
 std::string formatTitle(const char *format, const std::vector<std::string> &args) {
   std::ostringstream sink;
   MessageFormat message(sink, format);
@@ -54,9 +68,10 @@ class TreePass {
   // Ends the row (false when the pass is to stop there instead), noting
   // the place of the next one when it starts a slice.
   bool nextRow(size_t root, const std::vector<Frame> &stack);
-  // Paths are the targets of links and the names of anchors: only a pass
-  // that records those needs them.
-  bool paths() const { return pad_ && doc_.recording(); }
+  // A pass that records the links notes every node it draws, with its
+  // parent's note, so that the drawer can name the links; the note's number
+  // is the link's, or kNone in other passes.
+  uint32_t note(const DirNode &node);
   void endLine();
   void fill(long indent);
   void connector(size_t i, size_t n, long indent);
@@ -67,11 +82,9 @@ class TreePass {
   HyperTreeDraw &d_;
   HyperDocument &doc_;
   HyperPad *pad_;
-  std::string path_, buffer_;
-  // The parent's path as the document holds it, so that a child's path is
-  // stored as its own part; and the last directory's, for its children.
-  uint32_t parentId_ = TextStore::kNone, lastId_ = TextStore::kNone;
-  size_t parentLength_ = 0;
+  std::string buffer_;
+  // The parent's note, and the last node's, for its children.
+  uint32_t parentNote_ = TextStore::kNone, lastNote_ = TextStore::kNone;
   bool resumed_ = false;  // the row the pass started at is begun already
   long stopRow_ = -1;
 };
@@ -83,7 +96,7 @@ bool TreePass::nextRow(size_t root, const std::vector<Frame> &stack) {
   }
   const long next = d_.lineCount + 1;
   if (next == stopRow_) return false;
-  if (paths() && next % HyperDocument::kSliceRows == 0) {
+  if (pad_ && doc_.recording() && next % HyperDocument::kSliceRows == 0) {
     d_.places.push_back({root, stack, d_.verticals});
   }
   endLine();
@@ -134,17 +147,17 @@ void TreePass::connector(size_t i, size_t n, long indent) {
   glyph(GBoxH);
 }
 
+uint32_t TreePass::note(const DirNode &node) {
+  if (!pad_ || !doc_.recording()) return TextStore::kNone;
+  d_.notes.push_back({&node, parentNote_});
+  return static_cast<uint32_t>(d_.notes.size() - 1);
+}
+
 void TreePass::linkNode(const DirNode &node) {
-  bool link = false;
-  if (node.linkState == LinkOutside) {
-    doc_.addAnchor(pad_, path_, parentId_, parentLength_);
-    doc_.beginLink(pad_, node.resolvedPath());
-    link = true;
-  } else if (node.linkState == LinkInside && node.linkAccess != AccessNoSearch) {
-    doc_.addAnchor(pad_, path_, parentId_, parentLength_);
-    if (pad_) doc_.beginJumpLink(pad_, "#" + node.resolvedPath());
-    link = true;
-  }
+  const uint32_t ref = note(node);
+  const int kind = followedLink(node);
+  const bool link = kind != NoLink;
+  if (link) doc_.beginSourcedLink(pad_, ref, kind);
   if (link) doc_.beginItalic(pad_);
   name(node.name);
   text(" ");
@@ -172,11 +185,8 @@ long TreePass::node(const DirNode &node, long parentIndent) {
     return -1;
   }
   const bool link = node.unreadableState != ReadCannotEnter;
-  lastId_ = TextStore::kNone;
-  if (link) {
-    lastId_ = doc_.addAnchor(pad_, path_, parentId_, parentLength_);
-    doc_.beginLinkTo(pad_, lastId_);
-  }
+  lastNote_ = note(node);
+  if (link) doc_.beginSourcedLink(pad_, lastNote_, RefLink);
   const long nameWidth = name(node.name);
   if (link) doc_.endLink(pad_);
   long indent = parentIndent < 0 ? d_.lineWidth : nameWidth + parentIndent + 3;
@@ -203,10 +213,9 @@ void TreePass::run(const HyperTreeDraw::Place *from, long stopRow) {
     if (stack.empty()) {
       if ((r > 0 || resumed_) && !nextRow(r, stack)) return;
       const DirNode &root = *(*d_.roots)[r];
-      if (paths()) path_ = root.name;
-      parentId_ = TextStore::kNone;
+      parentNote_ = TextStore::kNone;
       const long indent = node(root, -1);
-      if (indent >= 0) stack.push_back({&root.children, 0, path_.size(), indent, lastId_});
+      if (indent >= 0) stack.push_back({&root.children, 0, indent, lastNote_});
     }
     while (!stack.empty()) {
       Frame &frame = stack.back();
@@ -224,16 +233,9 @@ void TreePass::run(const HyperTreeDraw::Place *from, long stopRow) {
       const long parentIndent = frame.indent;
       const DirNode &child = *(*frame.children)[i];
       connector(i, n, parentIndent);
-      if (paths()) {
-        path_.resize(frame.pathLength);
-        if (path_.empty() || path_.back() != '/') path_ += '/';
-        path_ += child.name;
-      }
-      parentId_ = frame.pathId;
-      parentLength_ = frame.pathLength;
+      parentNote_ = frame.note;
       const long childIndent = node(child, parentIndent);
-      if (childIndent >= 0)
-        stack.push_back({&child.children, 0, path_.size(), childIndent, lastId_});
+      if (childIndent >= 0) stack.push_back({&child.children, 0, childIndent, lastNote_});
     }
   }
   if (d_.lineWidth > 0) endLine();
@@ -259,6 +261,10 @@ void HyperTreeDraw::draw(HyperDocument &doc, HyperPad *pad) {
   lineCount = widestLine = lineWidth = 0;
   verticals.clear();
   if (!pad || doc.recording()) places.clear();
+  if (pad && doc.recording()) {
+    notes.clear();
+    doc.setLinkSource(this);
+  }
   if (pad) {
     doc.beginDraw(pad);
     doc.setTitle(formatTitle(_("%$ %$   Last scan: %$"),
@@ -278,6 +284,55 @@ bool HyperTreeDraw::drawRows(HyperDocument &doc, HyperPad *pad, long first, long
   doc.beginRows(pad, first);
   TreePass(*this, doc, pad).run(slice == 0 ? nullptr : &places[slice - 1], first + count);
   return true;
+}
+
+// Links are named from the notes: a directory's path is its ancestors'
+// names joined; a symbolic link leads to its target.
+std::string HyperTreeDraw::anchorName(uint32_t ref) const {
+  std::vector<const DirNode *> chain;
+  for (uint32_t at = ref; at != TextStore::kNone; at = notes[at].parent)
+    chain.push_back(notes[at].node);
+  std::string path;
+  for (auto node = chain.rbegin(); node != chain.rend(); ++node) {
+    if (node != chain.rbegin() && (path.empty() || path.back() != '/')) path += '/';
+    path += (*node)->name;
+  }
+  return path;
+}
+
+std::string_view HyperTreeDraw::anchorLastComponent(uint32_t ref) const {
+  const Note &n = notes[ref];
+  return n.parent == TextStore::kNone ? lastComponentOf(n.node->name)
+                                      : std::string_view(n.node->name);
+}
+
+std::string HyperTreeDraw::target(uint32_t ref) const {
+  const DirNode &node = *notes[ref].node;
+  if (!node.isLink()) return anchorName(ref);
+  return followedLink(node) == JumpLink ? "#" + node.resolvedPath() : node.resolvedPath();
+}
+
+std::string_view HyperTreeDraw::targetLastComponent(uint32_t ref,
+                                                    std::string &scratch) const {
+  const DirNode &node = *notes[ref].node;
+  if (!node.isLink()) return anchorLastComponent(ref);
+  scratch = target(ref);
+  return lastComponentOf(scratch);
+}
+
+// The text a pass gathers between the link's start and end.
+std::string_view HyperTreeDraw::text(uint32_t ref, std::string &scratch) const {
+  const DirNode &node = *notes[ref].node;
+  if (!node.isLink()) return sanitised(node.name, scratch);
+  std::string linkText;
+  scratch = sanitised(node.name, linkText);
+  scratch += "  ";
+  scratch += sanitised(node.linkText(), linkText);
+  if (node.linkState == LinkInside && node.linkAccess != AccessOk)
+    scratch += tags.unreadable;
+  else if (node.linkState == LinkOutside)
+    scratch += tags.outside;
+  return scratch;
 }
 
 HyperListDraw::HyperListDraw(const std::vector<std::string> &listEntries,

@@ -18,7 +18,7 @@ struct StateTags {
   std::string unreadable, skipped, outside, added, notFound;
 };
 
-class HyperTreeDraw : public HyperDraw {
+class HyperTreeDraw : public HyperDraw, public LinkSource {
  public:
   // The roots are not owned and must outlive the drawer; the scan time goes
   // into the title.
@@ -28,14 +28,25 @@ class HyperTreeDraw : public HyperDraw {
   bool measuresWhileDrawing() const override { return true; }
   bool drawRows(HyperDocument &document, HyperPad *pad, long first, long count) override;
 
+  // The links, named from the notes of the last recording pass.
+  std::string target(uint32_t ref) const override;
+  std::string_view text(uint32_t ref, std::string &scratch) const override;
+  std::string_view targetLastComponent(uint32_t ref, std::string &scratch) const override;
+  std::string anchorName(uint32_t ref) const override;
+  std::string_view anchorLastComponent(uint32_t ref) const override;
+
   // Where the walk stands at the start of a row: the root, the open levels
   // and the vertical lines.
   struct Level {
     const DirNodeList *children;
     size_t next;
-    size_t pathLength;
     long indent;
-    uint32_t pathId;  // the parent's path among the document's texts
+    uint32_t note;  // of the node whose children these are
+  };
+  // A node the recording pass drew, and its parent's note.
+  struct Note {
+    const DirNode *node;
+    uint32_t parent;
   };
   struct Place {
     size_t root = 0;
@@ -53,6 +64,7 @@ class HyperTreeDraw : public HyperDraw {
   // The places of rows kSliceRows, 2 kSliceRows, ... as the last recording
   // pass found them.
   std::vector<Place> places;
+  ChunkedVector<Note> notes;
 };
 
 class HyperListDraw : public HyperDraw {

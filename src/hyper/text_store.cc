@@ -64,7 +64,8 @@ uint32_t TextStore::addBelow(uint32_t base, size_t baseLength, std::string_view 
   const std::string_view own = path.substr(baseLength);
   const bool slashName =
       !own.empty() && own[0] == '/' && own.find('/', 1) == std::string_view::npos;
-  entries_.push_back({arena_.append(own), static_cast<uint32_t>(own.size()), slashName, base});
+  entries_.push_back(
+      {arena_.append(own), static_cast<uint32_t>(own.size()), slashName, base});
   return static_cast<uint32_t>(entries_.size() - 1);
 }
 

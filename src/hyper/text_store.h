@@ -74,9 +74,6 @@ class TextStore {
   uint32_t addPath(std::string_view path);
   // A path that is not remembered as a base (it may use one).
   uint32_t addText(std::string_view text);
-  // A path known to continue the path `base` (of that length) at a '/',
-  // kept as its own part without comparing anything.
-  uint32_t addBelow(uint32_t base, size_t baseLength, std::string_view path);
   // A text kept whole, so that view() can show it.
   uint32_t addStandalone(std::string_view text) { return store(text, 0); }
 
@@ -112,6 +109,9 @@ class TextStore {
   // How many levels of the chain are prefixes of text at a '/'.
   size_t sharedLevels(std::string_view text) const;
   uint32_t store(std::string_view text, size_t levels);
+  // A path that continues the path `base` (of that length) at a '/', kept
+  // as its own part.
+  uint32_t addBelow(uint32_t base, size_t baseLength, std::string_view path);
 
   ByteArena arena_;
   ChunkedVector<Entry> entries_;

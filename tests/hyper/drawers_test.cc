@@ -197,6 +197,7 @@ TEST_F(DrawersTest, RowsDrawnBySlicesAreTheWholeDrawingsRows) {
     children.insert(children.begin() + 60, chain);
     roots.push_back(node("/r" + std::to_string(r), children));
   }
+  roots.push_back(node("/", {node("top", {node("in")})}));
   HyperTreeDraw wholeDrawer(roots, 0), sliceDrawer(roots, 0);
   HyperDocument whole(wholeDrawer), sliced(sliceDrawer);
   const Rendered r = render(whole);
@@ -212,6 +213,11 @@ TEST_F(DrawersTest, RowsDrawnBySlicesAreTheWholeDrawingsRows) {
               std::vector<int>({a.startRow, a.startCol, a.endRow, a.endCol, a.kind}));
   }
   ASSERT_EQ(sliced.anchorCount(), whole.anchorCount());
+  // Links name their own paths, from the root "/" too.
+  const long in = sliced.findAnchor("/top/in");
+  ASSERT_GE(in, 0);
+  EXPECT_EQ(sliced.link(static_cast<size_t>(in)).target, "/top/in");
+  EXPECT_EQ(sliced.link(static_cast<size_t>(in)).startRow, sliced.rows - 1);
   const long rows = sliced.rows;
   for (long k = 0; k < rows; ++k) {
     const long row = k * 7919 % rows;
