@@ -7,7 +7,10 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,8 +32,105 @@ inline bool isDirMode(uint16_t mode) { return (mode & 0xF000) == 0x4000; }
 inline bool isLinkMode(uint16_t mode) { return (mode & 0xF000) == 0xA000; }
 
 struct DirNode;
-using DirNodeRef = std::shared_ptr<DirNode>;
-using DirNodeList = std::vector<DirNodeRef, ListAllocator<DirNodeRef>>;
+
+// A counted reference to a node. The count lives in the node itself: a
+// tree is mostly nodes and the references to them, and a shared pointer
+// would add a control block to every node and double every reference.
+class DirNodeRef {
+ public:
+  DirNodeRef() = default;
+  DirNodeRef(std::nullptr_t) {}  // NOLINT: as a pointer converts
+  DirNodeRef(const DirNodeRef &other) : node_(other.node_) { retain(); }
+  DirNodeRef(DirNodeRef &&other) noexcept : node_(other.node_) { other.node_ = nullptr; }
+  DirNodeRef &operator=(DirNodeRef other) noexcept {
+    swap(other);
+    return *this;
+  }
+  ~DirNodeRef() { release(); }
+
+  DirNode *get() const { return node_; }
+  DirNode *operator->() const { return node_; }
+  DirNode &operator*() const { return *node_; }
+  explicit operator bool() const { return node_ != nullptr; }
+  long use_count() const;
+  void reset() { DirNodeRef().swap(*this); }
+  void swap(DirNodeRef &other) noexcept { std::swap(node_, other.node_); }
+  friend bool operator==(const DirNodeRef &a, const DirNodeRef &b) { return a.node_ == b.node_; }
+  friend bool operator!=(const DirNodeRef &a, const DirNodeRef &b) { return a.node_ != b.node_; }
+
+ private:
+  friend DirNodeRef newDirNode();
+  // Takes the first reference to a node just made.
+  explicit DirNodeRef(DirNode *made);
+  void retain() const;
+  void release();
+
+  DirNode *node_ = nullptr;
+};
+
+// A node's children, and the roots: a vector of references kept in 16
+// bytes instead of 24, whose storage comes from the list pools.
+class DirNodeList {
+ public:
+  using value_type = DirNodeRef;
+  using iterator = DirNodeRef *;
+  using const_iterator = const DirNodeRef *;
+
+  DirNodeList() = default;
+  DirNodeList(std::initializer_list<DirNodeRef> refs);
+  DirNodeList(const DirNodeList &other);
+  DirNodeList(DirNodeList &&other) noexcept { swap(other); }
+  DirNodeList &operator=(DirNodeList other) noexcept {
+    swap(other);
+    return *this;
+  }
+  ~DirNodeList();
+
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  size_t capacity() const { return capacity_; }
+  DirNodeRef *data() { return items_; }
+  iterator begin() { return items_; }
+  iterator end() { return items_ + size_; }
+  const_iterator begin() const { return items_; }
+  const_iterator end() const { return items_ + size_; }
+  DirNodeRef &operator[](size_t i) { return items_[i]; }
+  const DirNodeRef &operator[](size_t i) const { return items_[i]; }
+  DirNodeRef &front() { return items_[0]; }
+  const DirNodeRef &front() const { return items_[0]; }
+  DirNodeRef &back() { return items_[size_ - 1]; }
+  const DirNodeRef &back() const { return items_[size_ - 1]; }
+
+  void push_back(DirNodeRef ref) {
+    if (size_ == capacity_) reallocate(capacity_ == 0 ? 1 : 2 * size_t{capacity_});
+    new (items_ + size_) DirNodeRef(std::move(ref));
+    ++size_;
+  }
+  void pop_back() { items_[--size_].~DirNodeRef(); }
+  void clear() {
+    while (size_ > 0) pop_back();
+  }
+  void reserve(size_t count) {
+    if (count > capacity_) reallocate(count);
+  }
+  void shrink_to_fit() {
+    if (capacity_ > size_) reallocate(size_);
+  }
+  iterator insert(const_iterator at, DirNodeRef ref);
+  iterator erase(const_iterator at) { return erase(at, at + 1); }
+  iterator erase(const_iterator first, const_iterator last);
+  void swap(DirNodeList &other) noexcept {
+    std::swap(items_, other.items_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
+  }
+
+ private:
+  void reallocate(size_t newCapacity);
+
+  DirNodeRef *items_ = nullptr;
+  uint32_t size_ = 0, capacity_ = 0;
+};
 
 struct DirNode {
   DirNode() : skipState(SkipNone), unreadableState(ReadOk), scanMark(MarkIdle) {}
@@ -41,7 +141,7 @@ struct DirNode {
   ~DirNode();
 
   // The small fields come last and the three states share a byte, so that a
-  // node takes 88 bytes: a tree is mostly nodes.
+  // node takes 96 bytes with its count: a tree is mostly nodes.
   std::string name;  // full path for a root, entry name otherwise
   int64_t modifyTime = 0;
   int64_t changeTime = 0;
@@ -88,7 +188,31 @@ struct DirNode {
   // A byte of its own (not a bit beside the states), since a helper thread
   // writes it while others read the node.
   uint8_t scanHint = 0;
+
+ private:
+  friend class DirNodeRef;
+  // References to this node; atomic, since the helper that resolves links
+  // looks nodes up while the walk holds them.
+  mutable std::atomic<uint32_t> references_{0};
 };
+
+// A new empty node, from the node pool.
+DirNodeRef newDirNode();
+// Gives a node whose last reference went back to the node pool.
+void freeDirNode(DirNode *node);
+
+inline DirNodeRef::DirNodeRef(DirNode *made) : node_(made) { retain(); }
+inline long DirNodeRef::use_count() const {
+  return node_ ? static_cast<long>(node_->references_.load(std::memory_order_relaxed)) : 0;
+}
+inline void DirNodeRef::retain() const {
+  if (node_) node_->references_.fetch_add(1, std::memory_order_relaxed);
+}
+inline void DirNodeRef::release() {
+  if (node_ && node_->references_.fetch_sub(1, std::memory_order_acq_rel) == 1)
+    freeDirNode(node_);
+  node_ = nullptr;
+}
 
 // A new empty node, from the node pool.
 DirNodeRef newDirNode();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 #ifdef __SANITIZE_ADDRESS__
@@ -14,7 +15,7 @@
 
 namespace {
 constexpr size_t kLargeBlock = size_t{2} << 20;
-constexpr size_t kListUnit = 16, kListClasses = 32;
+constexpr size_t kListUnit = 8, kListClasses = 32;
 
 SlotPool *listPool(size_t bytes) {
   static SlotPool *pools[kListClasses] = {};
@@ -83,6 +84,60 @@ void giveListStorage(void *storage, size_t bytes) {
     ::operator delete(storage);
 }
 
-DirNodeRef newDirNode() {
-  return std::allocate_shared<DirNode>(PoolAllocator<DirNode>());
+// The nodes' pool lives as long as they do: it is never destroyed.
+// Every program that makes nodes makes enough to start with a large block.
+static SlotPool &nodePool() {
+  static SlotPool *pool = new SlotPool(
+      (sizeof(DirNode) + alignof(DirNode) - 1) / alignof(DirNode) * alignof(DirNode),
+      kLargeBlock);
+  return *pool;
+}
+
+DirNodeRef newDirNode() { return DirNodeRef(new (nodePool().take()) DirNode); }
+
+void freeDirNode(DirNode *node) {
+  node->~DirNode();
+  nodePool().give(node);
+}
+
+DirNodeList::DirNodeList(std::initializer_list<DirNodeRef> refs) {
+  reserve(refs.size());
+  for (const DirNodeRef &ref : refs) push_back(ref);
+}
+
+DirNodeList::DirNodeList(const DirNodeList &other) {
+  reserve(other.size());
+  for (const DirNodeRef &ref : other) push_back(ref);
+}
+
+DirNodeList::~DirNodeList() {
+  clear();
+  if (items_) giveListStorage(items_, capacity_ * sizeof(DirNodeRef));
+}
+
+DirNodeList::iterator DirNodeList::insert(const_iterator at, DirNodeRef ref) {
+  const size_t index = static_cast<size_t>(at - items_);
+  push_back(std::move(ref));
+  std::rotate(items_ + index, items_ + size_ - 1, items_ + size_);
+  return items_ + index;
+}
+
+DirNodeList::iterator DirNodeList::erase(const_iterator first, const_iterator last) {
+  const size_t index = static_cast<size_t>(first - items_);
+  const size_t count = static_cast<size_t>(last - first);
+  std::move(items_ + index + count, items_ + size_, items_ + index);
+  for (size_t i = 0; i < count; ++i) pop_back();
+  return items_ + index;
+}
+
+// A reference is one pointer, so moving the references to new storage
+// is a copy of their bytes, and the old storage is left without them.
+void DirNodeList::reallocate(size_t newCapacity) {
+  if (newCapacity > UINT32_MAX) throw std::bad_alloc();
+  DirNodeRef *items = newCapacity == 0 ? nullptr
+                      : static_cast<DirNodeRef *>(takeListStorage(newCapacity * sizeof(DirNodeRef)));
+  if (size_ > 0) std::memcpy(static_cast<void *>(items), items_, size_ * sizeof(DirNodeRef));
+  if (items_) giveListStorage(items_, capacity_ * sizeof(DirNodeRef));
+  items_ = items;
+  capacity_ = static_cast<uint32_t>(newCapacity);
 }

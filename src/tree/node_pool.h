@@ -6,30 +6,11 @@
 #define VOK_TREE_NODE_POOL_H
 
 #include <cstddef>
-#include <memory>
 
 // Children lists draw their storage from pools of equal slots (up to 32
 // children; longer lists use the heap).
 void *takeListStorage(size_t bytes);
 void giveListStorage(void *storage, size_t bytes);
-
-template <class T>
-struct ListAllocator {
-  using value_type = T;
-  ListAllocator() = default;
-  template <class U>
-  ListAllocator(const ListAllocator<U> &) {}  // NOLINT: rebinding is implicit
-  T *allocate(size_t n) { return static_cast<T *>(takeListStorage(n * sizeof(T))); }
-  void deallocate(T *p, size_t n) { giveListStorage(p, n * sizeof(T)); }
-  template <class U>
-  bool operator==(const ListAllocator<U> &) const {
-    return true;
-  }
-  template <class U>
-  bool operator!=(const ListAllocator<U> &) const {
-    return false;
-  }
-};
 
 // Equal slots carved from blocks that are never returned; freed slots are
 // reused. Blocks double up to 2 MiB, and those of 2 MiB, aligned so, ask
@@ -53,38 +34,6 @@ class SlotPool {
   char *block_ = nullptr;
   size_t used_ = 0;
   FreeSlot *free_ = nullptr;
-};
-
-// Single objects from a pool of their own, which lives as long as they do
-// (it is never destroyed); arrays come from the heap.
-template <class T>
-struct PoolAllocator {
-  using value_type = T;
-  PoolAllocator() = default;
-  template <class U>
-  explicit PoolAllocator(const PoolAllocator<U> &) {}
-  static SlotPool &pool() {
-    // Every program that makes nodes makes enough to start with a large block.
-    static SlotPool *pool = new SlotPool(
-        (sizeof(T) + alignof(T) - 1) / alignof(T) * alignof(T), size_t{2} << 20);
-    return *pool;
-  }
-  T *allocate(size_t n) {
-    if (n != 1) return std::allocator<T>().allocate(n);
-    return static_cast<T *>(pool().take());
-  }
-  void deallocate(T *p, size_t n) {
-    if (n != 1) return std::allocator<T>().deallocate(p, n);
-    pool().give(p);
-  }
-  template <class U>
-  bool operator==(const PoolAllocator<U> &) const {
-    return true;
-  }
-  template <class U>
-  bool operator!=(const PoolAllocator<U> &) const {
-    return false;
-  }
 };
 
 #endif

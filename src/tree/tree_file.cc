@@ -228,8 +228,11 @@ class NodeBuilder {
   void end(size_t depth) {
     DirNodeList &level = pending_[depth];
     DirNodeList &into = parents_[depth] ? parents_[depth]->children : roots_;
-    into.assign(std::make_move_iterator(level.begin()),
-                std::make_move_iterator(level.end()));
+    // Copied out at its exact size; the level's own storage is kept for
+    // the next run of siblings at this depth.
+    into.clear();
+    into.reserve(level.size());
+    for (DirNodeRef &node : level) into.push_back(std::move(node));
     level.clear();
   }
 
