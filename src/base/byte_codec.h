@@ -25,7 +25,7 @@ class ByteWriter {
     out_.append(reinterpret_cast<const char *>(&v), sizeof v);
   }
   // A text cannot hold a NUL; anything after one would break the record.
-  void text(const std::string &s) {
+  void text(std::string_view s) {
     out_.append(s.data(), strnlen(s.data(), s.size()));
     byte('\0');
   }

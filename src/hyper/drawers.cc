@@ -10,8 +10,8 @@
 namespace {
 
 // Control bytes that would break the row keep their cell as "?".
-const std::string &sanitised(const std::string &name, std::string &buffer) {
-  if (name.find_first_of(std::string_view("\t\r\b\n\0", 5)) == std::string::npos)
+std::string_view sanitised(std::string_view name, std::string &buffer) {
+  if (name.find_first_of(std::string_view("\t\r\b\n\0", 5)) == std::string_view::npos)
     return name;
   buffer = name;
   for (char &c : buffer) {
@@ -56,7 +56,7 @@ class TreePass {
   using Frame = HyperTreeDraw::Level;
 
   // Returns the cells the text takes.
-  long text(const std::string &s) {
+  long text(std::string_view s) {
     const long width = doc_.addText(pad_, s);
     d_.lineWidth += width;
     return width;
@@ -75,7 +75,7 @@ class TreePass {
   void endLine();
   void fill(long indent);
   void connector(size_t i, size_t n, long indent);
-  long name(const std::string &name) { return text(sanitised(name, buffer_)); }
+  long name(std::string_view name) { return text(sanitised(name, buffer_)); }
   long node(const DirNode &node, long parentIndent);
   void linkNode(const DirNode &node);
 

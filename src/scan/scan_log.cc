@@ -8,8 +8,8 @@
 
 #include "base/message.h"
 
-void ScanLog::reportError(const std::string &name, int error) {
-  if (error != EACCES) reportCannotChange(name, strerror(error));
+void ScanLog::reportError(std::string_view name, int error) {
+  if (error != EACCES) reportCannotChange(std::string(name), strerror(error));
 }
 
 ScanStatusLine::ScanStatusLine(std::ostream &out, bool terminal, Clock clock)

@@ -19,7 +19,7 @@ class ScanLog {
   virtual void reportCannotChange(const std::string &name, const char *reason) = 0;
 
   // A subdirectory could not be entered; permission denied is not news.
-  void reportError(const std::string &name, int error);
+  void reportError(std::string_view name, int error);
 
   bool quiet;
 };

@@ -75,21 +75,22 @@ bool Scanner::scanAt(DirNode &node, const std::string &path, bool full) {
 }
 
 void Scanner::updateRoot(DirNode &root) {
-  log_.reportDirectory(root.name);
+  const std::string path = root.name.str();
+  log_.reportDirectory(path);
   if (root.isLink()) {
     // A root that is a link is entered (its target must be a directory we
     // may search) but not read.
-    Descriptor target(open(root.name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    Descriptor target(open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     struct stat status;
     if (target.fd < 0 || fstat(target.fd, &status) != 0)
-      return cannotEnter(root, root.name, errno);
-    if (!canSearch(status, AT_FDCWD, root.name.c_str()))
-      return cannotEnter(root, root.name, EACCES);
-    DirNodeRef probe = nodeFromPath(root.name);
+      return cannotEnter(root, path, errno);
+    if (!canSearch(status, AT_FDCWD, path.c_str()))
+      return cannotEnter(root, path, EACCES);
+    DirNodeRef probe = nodeFromPath(path);
     if (probe->newestTime() > root.newestTime()) root.copyAttributes(*probe);
     return;
   }
-  if (!scanAt(root, root.name, false)) cannotEnter(root, root.name, errno);
+  if (!scanAt(root, path, false)) cannotEnter(root, path, errno);
 }
 
 void Scanner::scanRoot(const std::string &path, bool mark) {

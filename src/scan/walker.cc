@@ -18,11 +18,11 @@ class ChildIndex {
  public:
   explicit ChildIndex(const DirNodeList &children) : children_(children) {
     if (children.size() > 8)
-      for (size_t i = children.size(); i-- > 0;) byName_[children[i]->name] = i;
+      for (size_t i = children.size(); i-- > 0;) byName_[children[i]->name.view()] = i;
   }
   DirNode *find(const DirNode &candidate) const {
     if (!byName_.empty()) {
-      auto found = byName_.find(candidate.name);
+      auto found = byName_.find(candidate.name.view());
       if (found == byName_.end()) return nullptr;
       for (size_t i = found->second; i < children_.size(); ++i)
         if (matches(*children_[i], candidate)) return children_[i].get();
@@ -38,7 +38,8 @@ class ChildIndex {
     return child.name == candidate.name && child.isLink() == candidate.isLink();
   }
   const DirNodeList &children_;
-  std::unordered_map<std::string, size_t> byName_;
+  // Views of the children's names, which outlive the index.
+  std::unordered_map<std::string_view, size_t> byName_;
 };
 
 }  // namespace

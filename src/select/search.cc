@@ -42,7 +42,7 @@ std::string lowered(const std::string &text) {
 // name's surplus length and 100 for each literal byte the name lacks.
 // Lower is closer. Once a score cannot get below `bound`, the search stops
 // with a value at or above it: the caller keeps only scores below.
-uint32_t closeness(const std::string &lit, const std::string &name, uint32_t bound) {
+uint32_t closeness(const std::string &lit, std::string_view name, uint32_t bound) {
   const unsigned char *lower = lowerTable();
   const size_t L = lit.size(), N = name.size();
   unsigned char small[256];
@@ -78,9 +78,9 @@ uint32_t closeness(const std::string &lit, const std::string &name, uint32_t bou
 
 }  // namespace
 
-void SearchRules::exact(MatchList &list, const std::string &name, const std::string &path,
+void SearchRules::exact(MatchList &list, std::string_view name, const std::string &path,
                         bool searchable, const DirNodeRef &node) const {
-  const bool candidate = searchable && name.find(literal) != std::string::npos;
+  const bool candidate = searchable && name.find(literal) != std::string_view::npos;
   if (candidate) {
     if (matchesPattern(expression, path)) list.push_back({path, node, false, 0});
   } else if (!marker.empty() && path == marker) {
@@ -88,7 +88,7 @@ void SearchRules::exact(MatchList &list, const std::string &name, const std::str
   }
 }
 
-void SearchRules::closest(MatchList &list, size_t limit, const std::string &name,
+void SearchRules::closest(MatchList &list, size_t limit, std::string_view name,
                           const std::string &path, bool searchable,
                           const DirNodeRef &node) const {
   if (!searchable || name.size() <= literal.size()) return;

@@ -31,10 +31,10 @@ struct SearchRules {
   std::string marker;
   // The exact search: a match, or the marker where the current directory
   // does not match.
-  void exact(MatchList &list, const std::string &name, const std::string &path,
+  void exact(MatchList &list, std::string_view name, const std::string &path,
              bool searchable, const DirNodeRef &node) const;
   // The approximate search: kept when among the `limit` closest.
-  void closest(MatchList &list, size_t limit, const std::string &name,
+  void closest(MatchList &list, size_t limit, std::string_view name,
                const std::string &path, bool searchable, const DirNodeRef &node) const;
 
   // The literal in lower case, made by the first approximate step.

@@ -1,6 +1,6 @@
 #include "tree/dir_tree.h"
 
-#include <strings.h>
+#include <cctype>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -64,7 +64,7 @@ void DirNode::refreshStatus() {
     entryMode = targetMode = 0;
     return;
   }
-  setLinkText(readLinkTarget(name));
+  setLinkText(readLinkTarget(name.str()));
   targetMode = static_cast<uint16_t>(status.st_mode);
 }
 
@@ -99,8 +99,19 @@ DirNodeRef nodeFromPath(const std::string &path) {
   return node;
 }
 
-bool compareNameTexts(const std::string &a, const std::string &b, const TreeOrder &order) {
-  if (!order.caseSensitive) return strcasecmp(a.c_str(), b.c_str()) < 0;
+// As strcasecmp, over texts that need not end with a NUL.
+static int caseOrder(std::string_view a, std::string_view b) {
+  const size_t common = std::min(a.size(), b.size());
+  for (size_t i = 0; i < common; ++i) {
+    const int x = tolower(static_cast<unsigned char>(a[i]));
+    const int y = tolower(static_cast<unsigned char>(b[i]));
+    if (x != y) return x - y;
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+bool compareNameTexts(std::string_view a, std::string_view b, const TreeOrder &order) {
+  if (!order.caseSensitive) return caseOrder(a, b) < 0;
   size_t common = std::min(a.size(), b.size());
   int byBytes = memcmp(a.data(), b.data(), common);
   return byBytes < 0 || (byBytes == 0 && a.size() < b.size());

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tree/node_name.h"
 #include "tree/node_pool.h"
 
 enum SkipState : uint8_t { SkipNone = 0, SkipSkipped = 1, SkipAdded = 2 };
@@ -141,8 +142,8 @@ struct DirNode {
   ~DirNode();
 
   // The small fields come last and the three states share a byte, so that a
-  // node takes 96 bytes with its count: a tree is mostly nodes.
-  std::string name;  // full path for a root, entry name otherwise
+  // node takes 72 bytes with its count: a tree is mostly nodes.
+  NodeName name;  // full path for a root, entry name otherwise
   int64_t modifyTime = 0;
   int64_t changeTime = 0;
   DirNodeList children;
@@ -228,7 +229,7 @@ struct TreeOrder {
 };
 // Bytewise with caseSensitive, strcasecmp otherwise.
 bool compareNames(const DirNode &a, const DirNode &b, const TreeOrder &order);
-bool compareNameTexts(const std::string &a, const std::string &b, const TreeOrder &order);
+bool compareNameTexts(std::string_view a, std::string_view b, const TreeOrder &order);
 // Stable; does nothing unless the order is sorted.
 void sortChildren(DirNodeList &list, const TreeOrder &order);
 

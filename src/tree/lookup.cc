@@ -7,7 +7,7 @@ namespace {
 // path lies at or below prefix: equal, or prefix then '/' (any path lies
 // below a one-byte prefix, the root "/").
 enum class Relation { Unrelated, Equal, Below };
-Relation relate(const std::string &path, const std::string &prefix) {
+Relation relate(std::string_view path, std::string_view prefix) {
   if (path.size() < prefix.size() || path.compare(0, prefix.size(), prefix) != 0)
     return Relation::Unrelated;
   if (path.size() == prefix.size()) return Relation::Equal;
@@ -52,7 +52,7 @@ DirLocation descend(const DirNodeRef &start, size_t startLength, const std::stri
     const size_t at = path[length - 1] == '/' ? length : length + 1;
     bool descended = false;
     for (const DirNodeRef &child : node->children) {
-      const std::string &name = child->name;
+      const std::string_view name = child->name;
       if (!child->isDir() || path.compare(at, name.size(), name) != 0) continue;
       const size_t end = at + name.size();
       if (end == path.size()) return {child, path};

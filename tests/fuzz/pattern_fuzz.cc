@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   }
   const std::string literal = patternLiteral(pattern);
   const PatternRef expression = compilePattern(pattern);
-  const std::string current = nodes.size() > 1 ? "/r/" + nodes[1]->name : "/r";
+  const std::string current = nodes.size() > 1 ? "/r/" + nodes[1]->name.str() : "/r";
   const uint32_t fuzzySize = 5;
   MatchList list;
   searchTree(list, roots, literal, expression, current, fuzzySize);
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (list.size() > fuzzySize)
     propertyBroken("too many approximate matches", pattern);
   for (size_t i = 0; i < list.size(); ++i) {
-    if (list[i].score != fuzzyScore(literal, list[i].node->name))
+    if (list[i].score != fuzzyScore(literal, list[i].node->name.str()))
       propertyBroken("a score differs from the name's", pattern);
     if (i > 0 && list[i - 1].score > list[i].score)
       propertyBroken("approximate matches out of order", pattern);

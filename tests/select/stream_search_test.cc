@@ -131,7 +131,7 @@ TEST(StreamSearchTest, ClosestNamesAreTheBestScores) {
     std::vector<std::pair<uint32_t, std::string>> all;
     for (const DirNodeRef &child : children)
       if (child->name.size() > strlen(literal))
-        all.push_back({fuzzyScore(literal, child->name), "/r/" + child->name});
+        all.push_back({fuzzyScore(literal, child->name.str()), "/r/" + child->name.str()});
     std::stable_sort(all.begin(), all.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
     ASSERT_EQ(list.size(), 7u);

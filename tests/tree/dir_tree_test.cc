@@ -13,7 +13,7 @@ DirNodeRef named(const char *name) { return dirNode(name); }
 
 std::string names(const DirNodeList &list) {
   std::string text;
-  for (const DirNodeRef &node : list) text += node->name + " ";
+  for (const DirNodeRef &node : list) text += node->name.str() + " ";
   return text;
 }
 
@@ -62,6 +62,52 @@ TEST(DirTreeTest, DeepTreesAreReleasedWithoutRecursion) {
   }
   root.reset();  // must not overflow the stack
   SUCCEED();
+}
+
+// Names up to 15 bytes are held in the node, longer ones outside it; both
+// must read back whole and end with a NUL for the system calls.
+TEST(DirTreeTest, NamesOfEveryLengthReadBackWhole) {
+  for (size_t length : {0, 1, 14, 15, 16, 40, 255, 256, 1000}) {
+    SCOPED_TRACE(length);
+    std::string text;
+    for (size_t i = 0; i < length; ++i) text += static_cast<char>('a' + i % 26);
+    NodeName name(text);
+    EXPECT_EQ(name.size(), length);
+    EXPECT_EQ(name.view(), text);
+    EXPECT_EQ(name.c_str()[length], '\0');
+    NodeName copy(name);
+    EXPECT_EQ(copy, name);
+    copy = "x";
+    EXPECT_EQ(copy.str(), "x");
+    EXPECT_EQ(name.view(), text) << "a copy is a text of its own";
+    if (length > 2) {
+      name = name.view().substr(1, length - 2);  // from its own bytes
+      EXPECT_EQ(name.view(), text.substr(1, length - 2));
+    }
+    copy = text + text;
+    EXPECT_EQ(copy.view(), text + text);
+  }
+}
+
+TEST(DirTreeTest, ListsShareTheirNodesAndKeepThemWhileHeld) {
+  DirNodeList list;
+  for (const char *name : {"a", "c", "d", "e"}) list.push_back(named(name));
+  list.insert(list.begin() + 1, named("b"));
+  EXPECT_EQ(names(list), "a b c d e ");
+  DirNodeList copy = list;
+  EXPECT_EQ(list[2].use_count(), 2);
+  list.erase(list.begin() + 1, list.begin() + 3);
+  EXPECT_EQ(names(list), "a d e ");
+  EXPECT_EQ(copy[2].use_count(), 1);
+  DirNodeRef held = copy[4];
+  copy = DirNodeList();
+  EXPECT_EQ(held->name, "e") << "a node outlives the list that held it";
+  EXPECT_EQ(held.use_count(), 2);
+  for (int i = 0; i < 100; ++i) list.push_back(named("many"));
+  list.erase(list.begin() + 3, list.end());
+  list.shrink_to_fit();
+  EXPECT_EQ(list.capacity(), 3u);
+  EXPECT_EQ(names(list), "a d e ");
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ std::string describe(const DirNodeList &list, const std::string &indent = "") {
   std::string text;
   for (const DirNodeRef &n : list) {
     text +=
-        indent + n->name + " lt=" + n->linkText() + " rp=" + n->resolvedPath() +
+        indent + n->name.str() + " lt=" + n->linkText() + " rp=" + n->resolvedPath() +
         " em=" + std::to_string(n->entryMode) + " tm=" + std::to_string(n->targetMode) +
         " mt=" + std::to_string(n->modifyTime) + " ct=" + std::to_string(n->changeTime) +
         " s=" + std::to_string(n->skipState) +
