@@ -1,8 +1,9 @@
 // A gzip stream written by two threads: the data is cut in chunks of 64
-// KiB, each deflated at the fastest level with the last 32 KiB of the chunk
-// before as its dictionary and ended on a byte boundary, so the chunks can be
-// compressed at the same time and still join into one ordinary stream that
-// zlib and gzip read. A helper thread compresses every other chunk while the
+// KiB, each deflated at the fastest level (by ISA-L where the build has
+// it, by zlib otherwise) with the last 32 KiB of the chunk before as its
+// dictionary and ended on a byte boundary, so the chunks can be compressed
+// at the same time and still join into one ordinary stream that zlib and
+// gzip read. A helper thread compresses every other chunk while the
 // caller produces and compresses the rest.
 #ifndef VOK_BASE_GZIP_WRITER_H
 #define VOK_BASE_GZIP_WRITER_H
@@ -42,7 +43,7 @@ class GzipWriter {
   };
 
   static bool compress(Job &job);
-  static bool deflateAll(z_stream &z, Job &job);
+  static bool deflateAll(z_stream &z, Job &job);  // without ISA-L
   void submit(bool last);
   void settle(bool wait);
   void help();
