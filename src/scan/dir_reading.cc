@@ -67,7 +67,8 @@ bool canSearch(const struct stat &status, int at, const char *name) {
 }
 
 bool readListing(int fd, DirNodeList &out) {
-  alignas(8) static char buffer[1 << 16];
+  // One buffer a thread: the walk may read on two.
+  alignas(8) thread_local char buffer[1 << 16];
   for (;;) {
     const ssize_t got = getdents64(fd, buffer, sizeof buffer);
     if (got < 0) {

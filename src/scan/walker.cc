@@ -55,7 +55,17 @@ void Walker::read(DirNode &node, int fd, const struct stat &status) {
     node.skipState = SkipSkipped;
     return;
   }
+  if (log_.quiet && !cancelled_) {
+    reader_ = std::make_unique<SubtreeReader>(options_, previousScanStart_);
+    if (!reader_->wantsWork()) reader_.reset();
+  }
   list(node, dir.release(), status, false);
+  run();
+}
+
+void Walker::readHandedOver(DirNode &child, int at, const std::atomic<bool> &cancelled) {
+  cancelled_ = &cancelled;
+  readChild(at, child);
   run();
 }
 
@@ -69,8 +79,9 @@ void Walker::update(DirNode &node, int fd, const struct stat &status, int at,
 // Every frame comes with its directory open; the top frame always has it.
 void Walker::push(DirNode &node, int fd, const struct stat &status,
                   std::vector<Item> items, bool relisted, DirNodeList added) {
+  const size_t count = items.size();
   stack_.push_back({&node, fd, status.st_dev, status.st_ino, path_.size(),
-                    std::move(items), 0, relisted, std::move(added), false, false});
+                    std::move(items), 0, relisted, std::move(added), false, false, count});
   // Keep only the deepest frames' descriptors, so that no depth of tree
   // runs out of them. The frames with a descriptor are always the top ones
   // (above them come only frames of unchanged subtrees, which need none).
@@ -121,6 +132,8 @@ void Walker::list(DirNode &node, int fd, const struct stat &status, bool relisti
 
 void Walker::run() {
   while (!stack_.empty()) {
+    if (cancelled_ && cancelled_->load(std::memory_order_relaxed)) return;
+    if (reader_ && reader_->wantsWork()) handOver();
     const size_t top = stack_.size() - 1;
     Frame &frame = stack_[top];
     if (frame.next < frame.items.size() && !frame.lost) {
@@ -128,6 +141,7 @@ void Walker::run() {
       visit(top, item);
       continue;
     }
+    collect(frame);
     finish(frame);
     const int fd = frame.fd;
     stack_.pop_back();
@@ -157,6 +171,37 @@ bool Walker::reopen(Frame &frame, int childFd) {
   return true;
 }
 
+// Gives the reader the new directory this walk would come to last among
+// those it has open: the last one not yet visited of the lowest frame, so
+// that the walk has the most to do before it needs it back.
+void Walker::handOver() {
+  for (size_t f = firstOpen_; f < stack_.size(); ++f) {
+    Frame &frame = stack_[f];
+    if (frame.fd < 0 || frame.lost) continue;
+    // The next item is visited at once; handing it over would only wait.
+    while (frame.handedFrom > frame.next + 1) {
+      Item &item = frame.items[--frame.handedFrom];
+      if (!item.fresh || item.child->isLink()) continue;
+      std::string path = path_.substr(0, frame.pathLength);
+      if (path.empty() || path.back() != '/') path += '/';
+      path += item.child->name;
+      item.job = reader_->handOver(*item.child, frame.fd, std::move(path));
+      return;
+    }
+  }
+}
+
+// Takes back what the reader read of a frame's children that the walk did
+// not visit (its directory was lost on the way).
+void Walker::collect(Frame &frame) {
+  for (size_t i = frame.next; i < frame.items.size(); ++i) {
+    if (!frame.items[i].job) continue;
+    reader_->collect(frame.items[i].job, log_);
+    frame.items[i].job = nullptr;
+    frame.items[i].fresh = false;
+  }
+}
+
 void Walker::finish(Frame &frame) {
   DirNode &node = *frame.node;
   // Children a frame could not get back to were never entered.
@@ -179,8 +224,9 @@ void Walker::visit(size_t frame, const Item &item) {
   path_ += item.child->name;
   log_.reportDirectory(path_);
   if (item.child->isLink()) return;
+  if (item.job) return reader_->collect(item.job, log_);
   if (item.fresh)
-    readChild(frame, *item.child);
+    readChild(stack_[frame].fd, *item.child);
   else
     updateChild(frame, *item.child);
 }
@@ -205,8 +251,7 @@ void Walker::enterFailed(DirNode &child, int error, int at, const char *name) {
 }
 
 // A directory new to the tree: entered, then read in full.
-void Walker::readChild(size_t frame, DirNode &child) {
-  const int at = stack_[frame].fd;
+void Walker::readChild(int at, DirNode &child) {
   const char *name = child.name.c_str();
   Descriptor dir(openat(at, name, kListFlags));
   if (dir.fd < 0) return enterFailed(child, errno, at, name);
@@ -294,8 +339,10 @@ void Walker::keepUnchanged(DirNode &node) {
     return;
   }
   if (!hasDirectories(node)) return reportChildren(node);
+  std::vector<Item> items = knownItems(node);
+  const size_t count = items.size();
   stack_.push_back(
-      {&node, -1, 0, 0, path_.size(), knownItems(node), 0, false, {}, false, true});
+      {&node, -1, 0, 0, path_.size(), std::move(items), 0, false, {}, false, true, count});
 }
 
 // Visits of a known directory's children, each to be updated.

@@ -9,12 +9,15 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "scan/scan_log.h"
 #include "scan/scan_options.h"
+#include "scan/subtree_reader.h"
 #include "tree/dir_tree.h"
 
 class Walker {
@@ -34,6 +37,11 @@ class Walker {
   // taken over, whose status is `status`); the path is node's.
   void read(DirNode &node, int fd, const struct stat &status);
 
+  // Reads `child`, a directory new to the tree, below the directory open as
+  // `at` (still the caller's), and everything below it, unless `cancelled`
+  // is set meanwhile; the path is the child's. For a helper thread.
+  void readHandedOver(DirNode &child, int at, const std::atomic<bool> &cancelled);
+
   // Updates node, whose directory is open (a path descriptor, taken over)
   // and whose status is `status`; `at` and `name` name it for the system.
   void update(DirNode &node, int fd, const struct stat &status, int at, const char *name);
@@ -41,7 +49,8 @@ class Walker {
  private:
   struct Item {
     DirNode *child;
-    bool fresh;  // new: read in full; else known: update
+    bool fresh;                          // new: read in full; else known: update
+    SubtreeReader::Job *job = nullptr;  // handed over to the reader
   };
   struct Frame {
     DirNode *node;
@@ -55,11 +64,14 @@ class Walker {
     DirNodeList added;  // new children of a relisted directory
     bool lost;          // its directory could not be found again
     bool unchanged;     // probed ahead with all below it: needs no descriptor
+    size_t handedFrom;  // the items from here on are the reader's or links
   };
 
   void run();
   void visit(size_t frame, const Item &item);
-  void readChild(size_t frame, DirNode &child);
+  void readChild(int at, DirNode &child);
+  void handOver();
+  void collect(Frame &frame);
   void updateChild(size_t frame, DirNode &child);
   void updateNode(DirNode &node, int fd, const struct stat &status, int at,
                   const char *name);
@@ -81,6 +93,10 @@ class Walker {
   std::string path_;
   std::vector<Frame> stack_;
   size_t firstOpen_ = 0;  // frames from here up have their descriptor
+  // A quiet full read shares its subtrees with a second thread; a walk in
+  // that thread stops when `cancelled_` is set.
+  std::unique_ptr<SubtreeReader> reader_;
+  const std::atomic<bool> *cancelled_ = nullptr;
 };
 
 #endif

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #ifdef __SANITIZE_ADDRESS__
 #include <sanitizer/lsan_interface.h>
@@ -17,13 +19,69 @@ namespace {
 constexpr size_t kLargeBlock = size_t{2} << 20;
 constexpr size_t kListUnit = 8, kListClasses = 32;
 
+// Each thread that makes nodes takes slots from pools of its own, so that a
+// scan may read on two threads without a lock for every node. A slot may be
+// given back by any thread: it joins that thread's pool of its size. Pools
+// are never destroyed, since their nodes may outlive the thread; a thread
+// that ends leaves its pools to the next one, and all are kept in a list,
+// which keeps them reachable.
+struct ThreadPools {
+  SlotPool *nodes = nullptr;
+  SlotPool *lists[kListClasses] = {};
+};
+
+class PoolsHolder {
+ public:
+  PoolsHolder() {
+    std::lock_guard<std::mutex> lock(mutex());
+    std::vector<ThreadPools *> &idle = idlePools();
+    if (!idle.empty()) {
+      pools_ = idle.back();
+      idle.pop_back();
+      return;
+    }
+    pools_ = new ThreadPools;
+    static bool first = true;
+    // The first thread to make nodes builds the tree; others read parts.
+    pools_->nodes = new SlotPool(
+        (sizeof(DirNode) + alignof(DirNode) - 1) / alignof(DirNode) * alignof(DirNode),
+        first ? kLargeBlock : size_t{64} << 10);
+    first = false;
+    allPools().push_back(pools_);
+  }
+  ~PoolsHolder() {
+    std::lock_guard<std::mutex> lock(mutex());
+    idlePools().push_back(pools_);
+  }
+  ThreadPools &pools() { return *pools_; }
+
+ private:
+  static std::mutex &mutex() {
+    static std::mutex *m = new std::mutex;
+    return *m;
+  }
+  static std::vector<ThreadPools *> &idlePools() {
+    static auto *idle = new std::vector<ThreadPools *>;
+    return *idle;
+  }
+  static std::vector<ThreadPools *> &allPools() {
+    static auto *all = new std::vector<ThreadPools *>;
+    return *all;
+  }
+  ThreadPools *pools_;
+};
+
+ThreadPools &threadPools() {
+  thread_local PoolsHolder holder;
+  return holder.pools();
+}
+
 SlotPool *listPool(size_t bytes) {
-  static SlotPool *pools[kListClasses] = {};
   const size_t index = (bytes + kListUnit - 1) / kListUnit - 1;
   if (index >= kListClasses) return nullptr;
-  if (!pools[index])
-    pools[index] = new SlotPool((index + 1) * kListUnit, size_t{64} << 10);
-  return pools[index];
+  SlotPool *&pool = threadPools().lists[index];
+  if (!pool) pool = new SlotPool((index + 1) * kListUnit, size_t{64} << 10);
+  return pool;
 }
 }  // namespace
 
@@ -84,14 +142,7 @@ void giveListStorage(void *storage, size_t bytes) {
     ::operator delete(storage);
 }
 
-// The nodes' pool lives as long as they do: it is never destroyed.
-// Every program that makes nodes makes enough to start with a large block.
-static SlotPool &nodePool() {
-  static SlotPool *pool = new SlotPool(
-      (sizeof(DirNode) + alignof(DirNode) - 1) / alignof(DirNode) * alignof(DirNode),
-      kLargeBlock);
-  return *pool;
-}
+static SlotPool &nodePool() { return *threadPools().nodes; }
 
 DirNodeRef newDirNode() { return DirNodeRef(new (nodePool().take()) DirNode); }
 

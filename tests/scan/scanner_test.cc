@@ -1,6 +1,7 @@
 #include "scan/scanner.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "base/paths.h"
 #include "scan/scan_log.h"
 #include "support/temp_dir.h"
+#include "support/trees.h"
 #include "tree/tree_file.h"
 
 namespace {
@@ -23,7 +25,9 @@ class HookLog : public ScanLog {
  public:
   std::function<void(const std::string &)> onDirectory;
   std::vector<std::string> cannotChange;
+  size_t directories = 0;
   void reportDirectory(const std::string &path) override {
+    ++directories;
     if (onDirectory) onDirectory(path);
   }
   void reportPhase(const char *) override {}
@@ -209,6 +213,33 @@ TEST_F(ScanRaceTest, ADirectoryRemovedDuringAScanIsReported) {
   fullScan(log);
   EXPECT_EQ(listed(), "\n/a\n/a/x\n/b [unreadable]\n/c\n");
   EXPECT_EQ(log.cannotChange, std::vector<std::string>{"b: No such file or directory"});
+}
+
+// A quiet full scan hands subtrees to a second thread; what it finds, in
+// what order it says so and how many directories it counts must be what
+// one thread finds.
+TEST_F(ScanRaceTest, AQuietFullScanOnTwoThreadsFindsWhatOneThreadFinds) {
+  std::vector<std::string> closed;
+  for (int top = 0; top < 30; ++top) {
+    for (int sub = 0; sub < 20; ++sub) {
+      const std::string d = t + "/c/t" + std::to_string(top) + "/s" + std::to_string(sub);
+      makeDirs(d + "/deep/er");
+      if (sub == 7) makeDirs(d + "/skipme/never");
+      if (sub % 9 == 4) closed.push_back(d + "/deep");
+    }
+    ASSERT_EQ(symlink("s1", (t + "/c/t" + std::to_string(top) + "/link").c_str()), 0);
+  }
+  for (const std::string &d : closed) ASSERT_EQ(chmod(d.c_str(), 0), 0);
+  options.skipDirs = {std::make_shared<DirConfig>("*/skipme", false, false, false)};
+  HookLog one, two;
+  two.quiet = true;
+  fullScan(one);
+  const std::string alone = describeTree(tree.rootList);
+  fullScan(two);
+  for (const std::string &d : closed) ASSERT_EQ(chmod(d.c_str(), 0755), 0);
+  EXPECT_EQ(describeTree(tree.rootList), alone);
+  EXPECT_EQ(two.directories, one.directories);
+  EXPECT_EQ(two.cannotChange, one.cannotChange);
 }
 
 }  // namespace
