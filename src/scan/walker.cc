@@ -223,8 +223,9 @@ void Walker::visit(size_t frame, const Item &item) {
   if (path_.empty() || path_.back() != '/') path_ += '/';
   path_ += item.child->name;
   log_.reportDirectory(path_);
-  if (item.child->isLink()) return;
+  // A node handed over is the reader's until it is taken back.
   if (item.job) return reader_->collect(item.job, log_);
+  if (item.child->isLink()) return;
   if (item.fresh)
     readChild(stack_[frame].fd, *item.child);
   else
