@@ -1,6 +1,6 @@
 #include "tree/dir_tree.h"
 
-#include <cctype>
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -99,14 +99,10 @@ DirNodeRef nodeFromPath(const std::string &path) {
   return node;
 }
 
-// As strcasecmp, over texts that need not end with a NUL.
+// As strcasecmp, over texts that need not end with a NUL (names hold none).
 static int caseOrder(std::string_view a, std::string_view b) {
-  const size_t common = std::min(a.size(), b.size());
-  for (size_t i = 0; i < common; ++i) {
-    const int x = tolower(static_cast<unsigned char>(a[i]));
-    const int y = tolower(static_cast<unsigned char>(b[i]));
-    if (x != y) return x - y;
-  }
+  const int order = strncasecmp(a.data(), b.data(), std::min(a.size(), b.size()));
+  if (order != 0) return order;
   return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
