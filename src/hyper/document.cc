@@ -255,6 +255,21 @@ void HyperDocument::endLink(HyperPad *pad) {
   currentText_.clear();
 }
 
+void HyperDocument::recordSourcedLink(uint32_t ref, int kind, std::string_view text,
+                                      std::string_view last, long width) {
+  const int startCol = col;
+  recordCells(width);
+  // As endLink: a link that starts where the row is cut keeps its anchor.
+  if (startCol > kLastColumn) {
+    anchors_.push_back({row, ref, column(startCol)});
+    return;
+  }
+  const bool lastIsText = last == text;
+  links_.push_back({row, row, ref, TextStore::kNone, column(startCol), column(col - 1),
+                    static_cast<int8_t>(kind), lastIsText});
+  linkBytes_.push_back(lastIsText ? byteBits(text) : byteBits(text) | byteBits(last));
+}
+
 void HyperDocument::beginItalic(HyperPad *pad) {
   if (!pad) return;
   ++italicDepth;

@@ -7,6 +7,8 @@
 #ifndef VOK_HYPER_DOCUMENT_H
 #define VOK_HYPER_DOCUMENT_H
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -156,6 +158,15 @@ class HyperDocument {
   void endLink(HyperPad *pad);
   void beginItalic(HyperPad *pad);
   void endItalic(HyperPad *pad);
+  // A layout pass on a pad that keeps nothing needs only the records: the
+  // same ones as the drawing operations above leave, without the drawing.
+  // `n` cells that are no link's text:
+  void recordCells(long n) { col += static_cast<int>(std::min<long>(n, INT32_MAX - col)); }
+  // A sourced link of one row whose text `text` (no control bytes) takes
+  // `width` cells; `last` is its target's last component.
+  void recordSourcedLink(uint32_t ref, int kind, std::string_view text,
+                         std::string_view last, long width);
+  void recordRowEnd() { endRow(); }
   void setTitle(const std::string &text) { title = text; }
   // Columns beyond the pad's limit are cut.
   void setSize(int newRows, int newCols);

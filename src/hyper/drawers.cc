@@ -9,14 +9,21 @@
 
 namespace {
 
-// Control bytes that would break the row keep their cell as "?".
+// NUL, backspace, tab, line feed and carriage return, as bits.
+constexpr unsigned kBreaking = 1u << '\0' | 1u << '\b' | 1u << '\t' | 1u << '\n' | 1u << '\r';
+inline bool breaksRow(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte <= '\r' && (kBreaking >> byte & 1u);
+}
+
+// Control bytes that would break the row keep their cell as "?". Every
+// name of a tree passes here, so the test is one comparison a byte.
 std::string_view sanitised(std::string_view name, std::string &buffer) {
-  if (name.find_first_of(std::string_view("\t\r\b\n\0", 5)) == std::string_view::npos)
+  if (std::none_of(name.begin(), name.end(), [](char c) { return breaksRow(c); }))
     return name;
   buffer = name;
-  for (char &c : buffer) {
-    if (c == '\t' || c == '\r' || c == '\b' || c == '\n' || c == '\0') c = '?';
-  }
+  for (char &c : buffer)
+    if (breaksRow(c)) c = '?';
   return buffer;
 }
 
@@ -48,7 +55,10 @@ std::string formatTitle(const char *format, const std::vector<std::string> &args
 class TreePass {
  public:
   TreePass(HyperTreeDraw &drawer, HyperDocument &doc, HyperPad *pad)
-      : d_(drawer), doc_(doc), pad_(pad) {}
+      : d_(drawer),
+        doc_(doc),
+        pad_(pad),
+        recordsOnly_(pad && pad->discards() && doc.recording()) {}
   // From the start, or from a place until the row `stopRow` would begin.
   void run(const HyperTreeDraw::Place *from = nullptr, long stopRow = -1);
 
@@ -82,6 +92,9 @@ class TreePass {
   HyperTreeDraw &d_;
   HyperDocument &doc_;
   HyperPad *pad_;
+  // A layout pass, whose pad keeps nothing, leaves the records alone: a
+  // million rows are laid out before the first screen.
+  const bool recordsOnly_;
   std::string buffer_;
   // The parent's note, and the last node's, for its children.
   uint32_t parentNote_ = TextStore::kNone, lastNote_ = TextStore::kNone;
@@ -104,7 +117,10 @@ bool TreePass::nextRow(size_t root, const std::vector<Frame> &stack) {
 }
 
 void TreePass::endLine() {
-  doc_.addChar(pad_, '\n');
+  if (recordsOnly_)
+    doc_.recordRowEnd();
+  else
+    doc_.addChar(pad_, '\n');
   d_.widestLine = std::max(d_.widestLine, d_.lineWidth);
   ++d_.lineCount;
   d_.lineWidth = 0;
@@ -115,6 +131,7 @@ void TreePass::endLine() {
 void TreePass::fill(long indent) {
   d_.lineWidth += indent;
   if (!pad_) return;
+  if (recordsOnly_) return doc_.recordCells(indent);
   long column = 0;
   for (long bar : d_.verticals) {
     if (bar >= indent) break;
@@ -126,6 +143,13 @@ void TreePass::fill(long indent) {
 }
 
 void TreePass::connector(size_t i, size_t n, long indent) {
+  if (recordsOnly_) {
+    // Three cells whichever they are; only the vertical lines matter.
+    if (i == 0 && n > 1) d_.verticals.push_back(indent + 1);
+    if (i > 0 && i + 1 == n && !d_.verticals.empty()) d_.verticals.pop_back();
+    d_.lineWidth += 3;
+    return doc_.recordCells(3);
+  }
   if (i == 0) {
     glyph(GBoxH);
     if (n == 1) {
@@ -186,11 +210,29 @@ long TreePass::node(const DirNode &node, long parentIndent) {
   }
   const bool link = node.unreadableState != ReadCannotEnter;
   lastNote_ = note(node);
-  if (link) doc_.beginSourcedLink(pad_, lastNote_, RefLink);
-  const long nameWidth = name(node.name);
-  if (link) doc_.endLink(pad_);
+  long nameWidth;
+  if (recordsOnly_) {
+    const std::string_view shown = sanitised(node.name, buffer_);
+    nameWidth = static_cast<long>(doc_.textWidth(shown));
+    if (link)
+      doc_.recordSourcedLink(lastNote_, RefLink, shown, d_.anchorLastComponent(lastNote_),
+                             nameWidth);
+    else
+      doc_.recordCells(nameWidth);
+    d_.lineWidth += nameWidth;
+  } else {
+    if (link) doc_.beginSourcedLink(pad_, lastNote_, RefLink);
+    nameWidth = name(node.name);
+    if (link) doc_.endLink(pad_);
+  }
   long indent = parentIndent < 0 ? d_.lineWidth : nameWidth + parentIndent + 3;
-  auto tag = [&](const std::string &t) { indent += text(t); };
+  auto tag = [&](const std::string &t) {
+    if (!recordsOnly_) return void(indent += text(t));
+    const long width = static_cast<long>(doc_.textWidth(t));
+    doc_.recordCells(width);
+    d_.lineWidth += width;
+    indent += width;
+  };
   if (node.skipState == SkipAdded)
     tag(d_.tags.added);
   else if (node.skipState != SkipNone)

@@ -50,6 +50,8 @@ class HyperPad {
   void finish();
 
   int rowCount() const { return static_cast<int>(data_.size()); }
+  // Whether the pad keeps nothing drawn on it.
+  bool discards() const { return discard_; }
 
   struct Cell {
     int column;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdlib>
 #include <ctime>
 
@@ -179,6 +180,9 @@ TEST_F(DrawersTest, ListsNumberTheirEntries) {
 // The window lays a tree out without its rows and draws them a slice at a
 // time, from the places the layout noted: every row, link and anchor is as
 // one whole drawing makes them, in whatever order the rows are asked for.
+// A layout records what a whole drawing records, without drawing (in both
+// readings of names), and rows drawn a slice at a time are the whole
+// drawing's rows.
 TEST_F(DrawersTest, RowsDrawnBySlicesAreTheWholeDrawingsRows) {
   DirNodeList roots;
   for (int r = 0; r < 3; ++r) {
@@ -188,6 +192,9 @@ TEST_F(DrawersTest, RowsDrawnBySlicesAreTheWholeDrawingsRows) {
       for (int g = 0; g < i % 4; ++g) grand.push_back(node("g" + std::to_string(g)));
       DirNodeRef child = node("c" + std::to_string(i), grand);
       if (i % 7 == 0) child->skipState = SkipSkipped;
+      if (i % 13 == 3) child->name = "t\tab\b" + std::to_string(i);
+      if (i % 19 == 1) child->name = "caf\xc3\xa9\xe6\x97\xa5\xff" + std::to_string(i);
+      if (i % 17 == 2) child->unreadableState = ReadCannotEnter;
       children.push_back(i % 11 == 5 ? link("l" + std::to_string(i), LinkInside, AccessOk,
                                             "/r0/c1")
                                      : child);
@@ -198,41 +205,50 @@ TEST_F(DrawersTest, RowsDrawnBySlicesAreTheWholeDrawingsRows) {
     roots.push_back(node("/r" + std::to_string(r), children));
   }
   roots.push_back(node("/", {node("top", {node("in")})}));
-  HyperTreeDraw wholeDrawer(roots, 0), sliceDrawer(roots, 0);
-  HyperDocument whole(wholeDrawer), sliced(sliceDrawer);
-  const Rendered r = render(whole);
-  sliced.layOut(24, 80);
-  ASSERT_EQ(sliced.rows, whole.rows);
-  ASSERT_GT(sliced.rows, 3 * HyperDocument::kSliceRows);
-  EXPECT_EQ(sliced.cols, whole.cols);
-  ASSERT_EQ(sliced.linkCount(), whole.linkCount());
-  for (size_t i = 0; i < whole.linkCount(); ++i) {
-    const HyperLink a = whole.link(i), b = sliced.link(i);
-    EXPECT_EQ(b.target + b.text, a.target + a.text);
-    EXPECT_EQ(std::vector<int>({b.startRow, b.startCol, b.endRow, b.endCol, b.kind}),
-              std::vector<int>({a.startRow, a.startCol, a.endRow, a.endCol, a.kind}));
+  for (bool utf8 : {false, true}) {
+    SCOPED_TRACE(utf8 ? "UTF-8 names" : "byte names");
+    if (utf8 && !setlocale(LC_CTYPE, "C.UTF-8")) GTEST_SKIP() << "no C.UTF-8 locale";
+    HyperTreeDraw wholeDrawer(roots, 0), sliceDrawer(roots, 0);
+    HyperDocument whole(wholeDrawer), sliced(sliceDrawer);
+    whole.utf8 = sliced.utf8 = utf8;
+    const Rendered r = render(whole);
+    sliced.layOut(24, 80);
+    ASSERT_EQ(sliced.rows, whole.rows);
+    ASSERT_GT(sliced.rows, 3 * HyperDocument::kSliceRows);
+    EXPECT_EQ(sliced.cols, whole.cols);
+    ASSERT_EQ(sliced.linkCount(), whole.linkCount());
+    for (size_t i = 0; i < whole.linkCount(); ++i) {
+      const HyperLink a = whole.link(i), b = sliced.link(i);
+      EXPECT_EQ(b.target + b.text, a.target + a.text);
+      EXPECT_EQ(std::vector<int>({b.startRow, b.startCol, b.endRow, b.endCol, b.kind}),
+                std::vector<int>({a.startRow, a.startCol, a.endRow, a.endCol, a.kind}));
+      EXPECT_EQ(sliced.bytesSeen(i), whole.bytesSeen(i)) << a.text;
+      EXPECT_EQ(sliced.cells(i).textIsLastComponent, whole.cells(i).textIsLastComponent);
+    }
+    ASSERT_EQ(sliced.anchorCount(), whole.anchorCount());
+    // Links name their own paths, from the root "/" too.
+    const long in = sliced.findAnchor("/top/in");
+    ASSERT_GE(in, 0);
+    EXPECT_EQ(sliced.link(static_cast<size_t>(in)).target, "/top/in");
+    EXPECT_EQ(sliced.link(static_cast<size_t>(in)).startRow, sliced.rows - 1);
+    const long rows = sliced.rows;
+    for (long k = 0; k < rows; ++k) {
+      const long row = k * 7919 % rows;
+      ASSERT_EQ(sliced.rowLength(row), whole.rowLength(row)) << "row " << row;
+      if (utf8) continue;
+      std::string text, attrs;
+      sliced.forCells(row, 0, [&](const HyperPad::Cell &cell) {
+        text.resize(static_cast<size_t>(cell.column), '_');
+        attrs.resize(static_cast<size_t>(cell.column), '_');
+        text += cell.glyph ? glyphLetter(cell.byte) : static_cast<char>(cell.byte);
+        attrs += slotLetter(cell.attr);
+        return true;
+      });
+      ASSERT_EQ(text, r.text[static_cast<size_t>(row)]) << "row " << row;
+      ASSERT_EQ(attrs, r.attrs[static_cast<size_t>(row)]) << "row " << row;
+    }
   }
-  ASSERT_EQ(sliced.anchorCount(), whole.anchorCount());
-  // Links name their own paths, from the root "/" too.
-  const long in = sliced.findAnchor("/top/in");
-  ASSERT_GE(in, 0);
-  EXPECT_EQ(sliced.link(static_cast<size_t>(in)).target, "/top/in");
-  EXPECT_EQ(sliced.link(static_cast<size_t>(in)).startRow, sliced.rows - 1);
-  const long rows = sliced.rows;
-  for (long k = 0; k < rows; ++k) {
-    const long row = k * 7919 % rows;
-    std::string text, attrs;
-    sliced.forCells(row, 0, [&](const HyperPad::Cell &cell) {
-      text.resize(static_cast<size_t>(cell.column), '_');
-      attrs.resize(static_cast<size_t>(cell.column), '_');
-      text += cell.glyph ? glyphLetter(cell.byte) : static_cast<char>(cell.byte);
-      attrs += slotLetter(cell.attr);
-      return true;
-    });
-    ASSERT_EQ(text, r.text[static_cast<size_t>(row)]) << "row " << row;
-    ASSERT_EQ(attrs, r.attrs[static_cast<size_t>(row)]) << "row " << row;
-    ASSERT_EQ(sliced.rowLength(row), whole.rowLength(row)) << "row " << row;
-  }
+  setlocale(LC_CTYPE, "C");
 }
 
 }  // namespace
