@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,7 +13,9 @@
 
 #include "base/errors.h"
 #include "base/paths.h"
+#include "scan/dir_reading.h"
 #include "scan/scan_log.h"
+#include "scan/subtree_reader.h"
 #include "support/temp_dir.h"
 #include "support/trees.h"
 #include "tree/tree_file.h"
@@ -240,6 +243,31 @@ TEST_F(ScanRaceTest, AQuietFullScanOnTwoThreadsFindsWhatOneThreadFinds) {
   EXPECT_EQ(describeTree(tree.rootList), alone);
   EXPECT_EQ(two.directories, one.directories);
   EXPECT_EQ(two.cannotChange, one.cannotChange);
+}
+
+// Subtrees handed over are read while the walk goes on and come back in
+// any order, each with what its reading said; a reader ended with a subtree
+// still out stops without it being taken back.
+TEST_F(ScanRaceTest, HandedOverSubtreesComeBackWithTheirMessages) {
+  makeDirs(t + "/a/x/y");
+  makeDirs(t + "/b/z");
+  Descriptor top(open(t.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  ASSERT_GE(top.fd, 0);
+  DirNodeList handed{dirNode("a"), dirNode("b"), dirNode("gone")};
+  DirNodeRef late = dirNode("c");
+  HookLog log;
+  {
+    SubtreeReader reader(options, 0);
+    ASSERT_TRUE(reader.wantsWork());
+    std::vector<SubtreeReader::Job *> jobs;
+    for (const DirNodeRef &node : handed)
+      jobs.push_back(reader.handOver(*node, top.fd, t + "/" + node->name.str()));
+    for (size_t i = jobs.size(); i-- > 0;) reader.collect(jobs[i], log);
+    reader.handOver(*late, top.fd, t + "/c");
+  }
+  EXPECT_EQ(describeTree(handed), "a\na/x\na/x/y\nb\nb/y\nb/z\ngone [unreadable]\n");
+  EXPECT_EQ(log.directories, 4u);
+  EXPECT_EQ(log.cannotChange, std::vector<std::string>{"gone: No such file or directory"});
 }
 
 }  // namespace
