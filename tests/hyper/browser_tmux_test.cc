@@ -47,12 +47,15 @@ class BrowserTest : public ::testing::Test {
     return std::make_unique<TmuxScreen>(vok.dir().path(), cols, lines,
                                         vok.commandLine(args));
   }
-  // Waits until the title line is up on line `line`.
+  // Waits until the document's title is up on line `line`: the frame
+  // shows "vok 0.1.0" alone there before the document is laid out, so
+  // something must follow it.
   static bool titled(const TmuxScreen &screen, int line = 22,
                      const std::string &more = "") {
     return screen.waitFor([&](const Screen &s) {
-      return static_cast<int>(s.size()) > line &&
-             s[line].compare(0, 14 + more.size(), "  vok 0.1.0   " + more) == 0;
+      return static_cast<int>(s.size()) > line && s[line].size() > 14 &&
+             s[line].compare(0, 14 + more.size(), "  vok 0.1.0   " + more) == 0 &&
+             s[line][14] != ' ';
     });
   }
   // Types the keys and waits for the program to end; the new directory.
