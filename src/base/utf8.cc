@@ -91,6 +91,10 @@ ShownChar shownCharAt(std::string_view text, size_t at, bool utf8) {
 
 size_t shownWidth(std::string_view text, bool utf8) {
   if (!utf8) return text.size();
+  // Most names are ASCII: one pass that the compiler can widen tells.
+  unsigned char bits = 0;
+  for (char c : text) bits |= static_cast<unsigned char>(c);
+  if (bits < 0x80) return text.size();
   size_t cells = 0;
   for (size_t at = 0; at < text.size();) {
     if (plainCellAt(text, at)) {
