@@ -205,6 +205,11 @@ TEST_F(DrawersTest, RowsDrawnBySlicesAreTheWholeDrawingsRows) {
     roots.push_back(node("/r" + std::to_string(r), children));
   }
   roots.push_back(node("/", {node("top", {node("in")})}));
+  // A chain whose deepest names start beyond the columns a row keeps: their
+  // links are dropped and their anchors kept.
+  DirNodeRef far = node("bottom");
+  for (int d = 0; d < 2600; ++d) far = node("levelling" + std::to_string(d % 10), {far});
+  roots.insert(roots.end() - 1, node("/far", {far}));
   for (bool utf8 : {false, true}) {
     SCOPED_TRACE(utf8 ? "UTF-8 names" : "byte names");
     if (utf8 && !setlocale(LC_CTYPE, "C.UTF-8")) GTEST_SKIP() << "no C.UTF-8 locale";
@@ -226,6 +231,7 @@ TEST_F(DrawersTest, RowsDrawnBySlicesAreTheWholeDrawingsRows) {
       EXPECT_EQ(sliced.cells(i).textIsLastComponent, whole.cells(i).textIsLastComponent);
     }
     ASSERT_EQ(sliced.anchorCount(), whole.anchorCount());
+    EXPECT_GT(sliced.anchorCount(), sliced.linkCount()) << "anchors beyond the cut";
     // Links name their own paths, from the root "/" too.
     const long in = sliced.findAnchor("/top/in");
     ASSERT_GE(in, 0);

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <thread>
+
 #include "support/temp_dir.h"
 #include "support/trees.h"
 
@@ -108,6 +110,24 @@ TEST(DirTreeTest, ListsShareTheirNodesAndKeepThemWhileHeld) {
   list.shrink_to_fit();
   EXPECT_EQ(list.capacity(), 3u);
   EXPECT_EQ(names(list), "a d e ");
+}
+
+// Every thread takes nodes from pools of its own; a node made by one thread
+// and dropped by another gives its slot to the other's pool, which must
+// hand it out again whole.
+TEST(DirTreeTest, NodesMadeOnOneThreadAreFreedOnAnother) {
+  DirNodeList made;
+  std::thread maker([&made] {
+    for (int i = 0; i < 5000; ++i)
+      made.push_back(named(("made on a helper thread " + std::to_string(i)).c_str()));
+  });
+  maker.join();
+  EXPECT_EQ(made[4999]->name, "made on a helper thread 4999");
+  made = DirNodeList();
+  DirNodeList again;
+  for (int i = 0; i < 5000; ++i) again.push_back(named(("again " + std::to_string(i)).c_str()));
+  for (int i = 0; i < 5000; i += 999)
+    EXPECT_EQ(again[static_cast<size_t>(i)]->name, "again " + std::to_string(i));
 }
 
 }  // namespace
