@@ -65,6 +65,13 @@ class TreePass {
  private:
   using Frame = HyperTreeDraw::Level;
 
+  // In a layout pass: counts the cells of a text that is no link's.
+  long cells(std::string_view s) {
+    const long width = static_cast<long>(doc_.textWidth(s));
+    doc_.recordCells(width);
+    d_.lineWidth += width;
+    return width;
+  }
   // Returns the cells the text takes.
   long text(std::string_view s) {
     const long width = doc_.addText(pad_, s);
@@ -213,26 +220,21 @@ long TreePass::node(const DirNode &node, long parentIndent) {
   long nameWidth;
   if (recordsOnly_) {
     const std::string_view shown = sanitised(node.name, buffer_);
-    nameWidth = static_cast<long>(doc_.textWidth(shown));
-    if (link)
+    if (link) {
+      nameWidth = static_cast<long>(doc_.textWidth(shown));
       doc_.recordSourcedLink(lastNote_, RefLink, shown, d_.anchorLastComponent(lastNote_),
                              nameWidth);
-    else
-      doc_.recordCells(nameWidth);
-    d_.lineWidth += nameWidth;
+      d_.lineWidth += nameWidth;
+    } else {
+      nameWidth = cells(shown);
+    }
   } else {
     if (link) doc_.beginSourcedLink(pad_, lastNote_, RefLink);
     nameWidth = name(node.name);
     if (link) doc_.endLink(pad_);
   }
   long indent = parentIndent < 0 ? d_.lineWidth : nameWidth + parentIndent + 3;
-  auto tag = [&](const std::string &t) {
-    if (!recordsOnly_) return void(indent += text(t));
-    const long width = static_cast<long>(doc_.textWidth(t));
-    doc_.recordCells(width);
-    d_.lineWidth += width;
-    indent += width;
-  };
+  auto tag = [&](const std::string &t) { indent += recordsOnly_ ? cells(t) : text(t); };
   if (node.skipState == SkipAdded)
     tag(d_.tags.added);
   else if (node.skipState != SkipNone)

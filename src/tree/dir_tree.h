@@ -13,6 +13,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tree/node_name.h"
@@ -214,9 +215,6 @@ inline void DirNodeRef::release() {
     freeDirNode(node_);
   node_ = nullptr;
 }
-
-// A new empty node, from the node pool.
-DirNodeRef newDirNode();
 
 // A node for the directory, link or other file at path (relative names
 // against the working directory), with the status refreshStatus reads.

@@ -7,8 +7,8 @@
 
 #include <cstddef>
 
-// Children lists draw their storage from pools of equal slots (up to 32
-// children; longer lists use the heap).
+// Children lists and long names draw their storage from pools of equal
+// slots (up to 256 bytes: 32 children; more uses the heap).
 void *takeListStorage(size_t bytes);
 void giveListStorage(void *storage, size_t bytes);
 
