@@ -15,6 +15,7 @@ int16_t column(int col) { return static_cast<int16_t>(std::min(col, kLastColumn)
 void HyperDocument::render(HyperPad *pad, int areaHeight, int areaWidth) {
   slices_.clear();
   recording_ = true;
+  recordedAll_ = true;
   source_ = nullptr;
   rowsDrawn_ = false;
   rowLengths_.clear();
@@ -28,14 +29,40 @@ void HyperDocument::render(HyperPad *pad, int areaHeight, int areaWidth) {
   row = col = 0;
   areaLines = areaHeight;
   areaColumns = areaWidth;
+  if (!pad && drawer->recordsInSteps()) {
+    // Measured only: the records follow in steps from the first row.
+    drawer->measure(*this);
+    recordedAll_ = false;
+    recordedRows_ = 0;
+    rowsDrawn_ = true;
+    return;
+  }
   drawer->draw(*this, pad);
   if (pad) pad->finish();
 }
 
 void HyperDocument::layOut(int areaHeight, int areaWidth) {
-  if (!drawer->measuresWhileDrawing()) render(nullptr, areaHeight, areaWidth);
+  if (drawer->recordsInSteps() || !drawer->measuresWhileDrawing())
+    render(nullptr, areaHeight, areaWidth);
+  if (drawer->recordsInSteps()) return;
   HyperPad records(0, false);
   render(&records, areaHeight, areaWidth);
+}
+
+bool HyperDocument::recordSome() {
+  if (recordedAll_) return false;
+  const long first = recordedRows_, stop = first + kStepRows;
+  HyperPad records(0, false);
+  recording_ = true;
+  row = static_cast<int>(first);
+  col = 0;
+  linkDepth = boldDepth = italicDepth = 0;
+  currentLink_ = -1;
+  const bool toEnd = stop >= rows;
+  const bool more = drawer->recordRows(*this, &records, first, toEnd ? -1 : stop);
+  recordedAll_ = toEnd || !more;
+  recordedRows_ = recordedAll_ ? rows : stop;
+  return !recordedAll_;
 }
 
 // The slices are aligned to kSliceRows, so each is drawn from a place the
@@ -59,6 +86,8 @@ HyperDocument::Slice *HyperDocument::sliceOf(long index) {
   slice.first = index / kSliceRows * kSliceRows;
   slice.count = std::min<long>(kSliceRows, rows - slice.first);
   slice.pad = std::make_unique<HyperPad>(static_cast<int>(slice.count));
+  // A slice is drawn from the place the recording noted at its start.
+  recordRowsBefore(slice.first + 1);
   recording_ = false;
   if (!drawer->drawRows(*this, slice.pad.get(), slice.first, slice.count)) {
     slice.first = 0;
@@ -283,14 +312,20 @@ void HyperDocument::endItalic(HyperPad *pad) {
 }
 
 HyperLink HyperDocument::link(size_t index) const {
-  const LinkCells &cells = links_[index];
-  return {target(index), text(index),  cells.startRow, cells.startCol,
-          cells.endRow,  cells.endCol, cells.kind};
+  const LinkCells &l = cells(index);
+  return {target(index), text(index), l.startRow, l.startCol, l.endRow, l.endCol, l.kind};
 }
 
 // With a source, the links come first among the anchors, then the anchors
 // of links beyond the cut.
 AnchorCell HyperDocument::anchorCell(size_t index) const {
+  // A link recorded is a link, however many follow it; an anchor beyond the
+  // cut is numbered after every link.
+  if (source_ && index < links_.size()) {
+    const LinkCells &cells = links_[index];
+    return {cells.startRow, cells.target, cells.startCol};
+  }
+  recordAll();
   if (!source_) return anchors_[index];
   if (index >= links_.size()) return anchors_[index - links_.size()];
   const LinkCells &cells = links_[index];
@@ -321,17 +356,21 @@ long HyperDocument::findAnchor(const std::string &name) const {
       return source_->anchorLastComponent(ref) == last &&
              source_->anchorName(ref) == name;
     };
-    long found = -1;
-    for (size_t i = 0; i < links_.size() && found < 0; ++i)
-      if (named(links_[i].target)) found = static_cast<long>(i);
-    for (size_t i = 0; i < anchors_.size(); ++i) {
-      if (!named(anchors_[i].name)) continue;
-      const AnchorCell at = anchors_[i];
-      if (found < 0 || at.row < links_[static_cast<size_t>(found)].startRow)
-        found = static_cast<long>(links_.size() + i);
-      break;
+    // Searched as they are recorded, so that an anchor near the start needs
+    // no more: the rows a step records all follow the last step's.
+    size_t link = 0, anchor = 0;
+    for (;;) {
+      while (link < links_.size() && !named(links_[link].target)) ++link;
+      while (anchor < anchors_.size() && !named(anchors_[anchor].name)) ++anchor;
+      const bool linkFound = link < links_.size(), anchorFound = anchor < anchors_.size();
+      if (anchorFound && (!linkFound || anchors_[anchor].row < links_[link].startRow)) {
+        recordAll();
+        return static_cast<long>(links_.size() + anchor);
+      }
+      if (linkFound) return static_cast<long>(link);
+      if (recordedAll_) return -1;
+      recordStep();
     }
-    return found;
   }
   for (size_t i = 0; i < anchors_.size(); ++i) {
     if (strings_.lastComponent(anchors_[i].name) == last &&
@@ -345,6 +384,7 @@ long HyperDocument::findAnchor(const std::string &name) const {
 // the widest.
 int HyperDocument::rowLength(long index) const {
   if (!rowsDrawn_ || index < 0 || index >= rows) return 0;
+  recordRowsBefore(index + 1);
   return static_cast<size_t>(index) < rowLengths_.size()
              ? rowLengths_[static_cast<size_t>(index)]
              : cols;

@@ -107,6 +107,16 @@ class HyperDraw {
   // Draws `count` rows from row `first` (a multiple of kSliceRows) into
   // the pad, after a layout; false when the drawer can only draw it all.
   virtual bool drawRows(HyperDocument &, HyperPad *, long, long) { return false; }
+  // Whether a layout may measure the whole document first (measure()) and
+  // record its links and anchors later, in order, a run of rows at a time
+  // (recordRows()): a first screen then needs only the measuring.
+  virtual bool recordsInSteps() const { return false; }
+  // Sets the document's size, title and link source, recording nothing.
+  virtual void measure(HyperDocument &) {}
+  // Records the rows from `first`, where the last run stopped (a multiple
+  // of kSliceRows), until row `stop` would begin; false when the rows
+  // ended first.
+  virtual bool recordRows(HyperDocument &, HyperPad *, long, long) { return false; }
 };
 
 class HyperDocument {
@@ -118,12 +128,20 @@ class HyperDocument {
 
   // Rows are drawn and kept in slices of this many.
   static constexpr long kSliceRows = 256;
+  // A layout in steps records this many rows a step: about a millisecond
+  // on a large tree, so keys read between steps are not held up.
+  static constexpr long kStepRows = 32 * kSliceRows;
 
   // Resets what the last pass left (links, anchors, title, row lengths,
   // position) and lets the drawer draw: measuring without a pad, drawing with.
   void render(HyperPad *pad, int areaHeight, int areaWidth);
-  // The size, links and anchors, without keeping the rows.
+  // The size, links and anchors, without keeping the rows. A drawer that
+  // records in steps is only measured here; its links and anchors are
+  // recorded as far as a question about them needs, or by recordSome().
   void layOut(int areaHeight, int areaWidth);
+  // Records the next run of rows of such a layout; false once all are.
+  bool recordSome();
+  bool recordsPending() const { return !recordedAll_; }
   // Calls visit(const HyperPad::Cell &) for the cells of a row from column
   // `from` on, drawing its slice first when it is not kept.
   template <class Visit>
@@ -178,30 +196,48 @@ class HyperDocument {
   size_t bytes() const;
 
   // The links and anchors of the last drawing pass, in the order drawn.
-  size_t linkCount() const { return links_.size(); }
-  const LinkCells &cells(size_t link) const { return links_[link]; }
+  // Counting them records them all; asking for one records up to it.
+  size_t linkCount() const {
+    recordAll();
+    return links_.size();
+  }
+  // The links recorded so far: all of them once linkCount() was asked.
+  size_t linksRecorded() const { return links_.size(); }
+  bool hasLink(size_t link) const {
+    recordLinks(link + 1);
+    return link < links_.size();
+  }
+  const LinkCells &cells(size_t link) const {
+    recordLinks(link + 1);
+    return links_[link];
+  }
   // The byte classes of a link's text and its target's last component,
   // kept apart from the cells so that a search reads them in one sweep.
-  uint64_t bytesSeen(size_t link) const { return linkBytes_[link]; }
+  uint64_t bytesSeen(size_t link) const {
+    recordLinks(link + 1);
+    return linkBytes_[link];
+  }
   std::string target(size_t link) const {
-    return source_ ? source_->target(links_[link].target)
-                   : strings_.get(links_[link].target);
+    const uint32_t ref = cells(link).target;
+    return source_ ? source_->target(ref) : strings_.get(ref);
   }
   std::string text(size_t link) const { return std::string(textView(link)); }
   // The text and the target's last component without a copy, for searching
   // (a view that the next call may change).
   std::string_view textView(size_t link) const {
-    const LinkCells &cells = links_[link];
-    if (source_) return source_->text(cells.target, scratch_);
-    return cells.text == TextStore::kNone ? strings_.lastComponent(cells.target)
-                                          : strings_.view(cells.text);
+    const LinkCells &l = cells(link);
+    if (source_) return source_->text(l.target, scratch_);
+    return l.text == TextStore::kNone ? strings_.lastComponent(l.target)
+                                      : strings_.view(l.text);
   }
   std::string_view targetLastComponent(size_t link) const {
-    if (source_) return source_->targetLastComponent(links_[link].target, scratch_);
-    return strings_.lastComponent(links_[link].target);
+    const uint32_t ref = cells(link).target;
+    if (source_) return source_->targetLastComponent(ref, scratch_);
+    return strings_.lastComponent(ref);
   }
   HyperLink link(size_t index) const;
   size_t anchorCount() const {
+    recordAll();
     return source_ ? links_.size() + anchors_.size() : anchors_.size();
   }
   HyperLink anchor(size_t index) const;
@@ -236,10 +272,24 @@ class HyperDocument {
     uint64_t used = 0;
   };
   Slice *sliceOf(long index);
+  // Records of a layout in steps, as far as asked. They are kept like a
+  // cache, so the questions above stay const.
+  void recordLinks(size_t count) const {
+    while (count > links_.size() && !recordedAll_) recordStep();
+  }
+  void recordRowsBefore(long end) const {
+    while (end > recordedRows_ && !recordedAll_) recordStep();
+  }
+  void recordAll() const {
+    while (!recordedAll_) recordStep();
+  }
+  void recordStep() const { const_cast<HyperDocument *>(this)->recordSome(); }
 
   std::vector<Slice> slices_;
   uint64_t sliceClock_ = 0;
   bool recording_ = true;
+  bool recordedAll_ = true;  // the last layout's links are all recorded
+  long recordedRows_ = 0;    // or those of the rows before this one
   const LinkSource *source_ = nullptr;
   mutable std::string scratch_;
   ChunkedVector<int16_t> rowLengths_;  // as recorded by the last layout

@@ -61,6 +61,8 @@ class TreePass {
         recordsOnly_(pad && pad->discards() && doc.recording()) {}
   // From the start, or from a place until the row `stopRow` would begin.
   void run(const HyperTreeDraw::Place *from = nullptr, long stopRow = -1);
+  // Whether the last run stopped there before the rows ended.
+  bool stopped() const { return stopped_; }
 
  private:
   using Frame = HyperTreeDraw::Level;
@@ -93,6 +95,15 @@ class TreePass {
   void fill(long indent);
   void connector(size_t i, size_t n, long indent);
   long name(std::string_view name) { return text(sanitised(name, buffer_)); }
+  // A measuring pass only adds up widths. A byte is a cell unless names
+  // are UTF-8, so most names need not be read: a long one lies elsewhere.
+  long measured(const NodeName &name) {
+    const long width =
+        static_cast<long>(doc_.utf8 ? doc_.textWidth(sanitised(name.view(), buffer_))
+                                    : name.size());
+    d_.lineWidth += width;
+    return width;
+  }
   long node(const DirNode &node, long parentIndent);
   void linkNode(const DirNode &node);
 
@@ -107,6 +118,7 @@ class TreePass {
   uint32_t parentNote_ = TextStore::kNone, lastNote_ = TextStore::kNone;
   bool resumed_ = false;  // the row the pass started at is begun already
   long stopRow_ = -1;
+  bool stopped_ = false;
 };
 
 bool TreePass::nextRow(size_t root, const std::vector<Frame> &stack) {
@@ -115,9 +127,17 @@ bool TreePass::nextRow(size_t root, const std::vector<Frame> &stack) {
     return true;
   }
   const long next = d_.lineCount + 1;
-  if (next == stopRow_) return false;
+  // A recording that stops here notes the place first: the next one
+  // starts from it.
   if (pad_ && doc_.recording() && next % HyperDocument::kSliceRows == 0) {
     d_.places.push_back({root, stack, d_.verticals});
+  }
+  if (next == stopRow_) {
+    // A recording ends the row before it; a drawing leaves its last row
+    // open, as the pad's last.
+    if (pad_ && doc_.recording()) endLine();
+    stopped_ = true;
+    return false;
   }
   endLine();
   return true;
@@ -126,7 +146,7 @@ bool TreePass::nextRow(size_t root, const std::vector<Frame> &stack) {
 void TreePass::endLine() {
   if (recordsOnly_)
     doc_.recordRowEnd();
-  else
+  else if (pad_)
     doc_.addChar(pad_, '\n');
   d_.widestLine = std::max(d_.widestLine, d_.lineWidth);
   ++d_.lineCount;
@@ -150,6 +170,10 @@ void TreePass::fill(long indent) {
 }
 
 void TreePass::connector(size_t i, size_t n, long indent) {
+  if (!pad_) {
+    d_.lineWidth += 3;
+    return;
+  }
   if (recordsOnly_) {
     // Three cells whichever they are; only the vertical lines matter.
     if (i == 0 && n > 1) d_.verticals.push_back(indent + 1);
@@ -218,7 +242,9 @@ long TreePass::node(const DirNode &node, long parentIndent) {
   const bool link = node.unreadableState != ReadCannotEnter;
   lastNote_ = note(node);
   long nameWidth;
-  if (recordsOnly_) {
+  if (!pad_) {
+    nameWidth = measured(node.name);
+  } else if (recordsOnly_) {
     const std::string_view shown = sanitised(node.name, buffer_);
     if (link) {
       nameWidth = static_cast<long>(doc_.textWidth(shown));
@@ -301,6 +327,13 @@ std::string lastScanText(int64_t scanTime) {
   return formatTime(_("%b %e  %H:%M"), local);
 }
 
+namespace {
+std::string treeTitle(int64_t scanTime) {
+  return formatTitle(_("%$ %$   Last scan: %$"),
+                     {programName, versionString, lastScanText(scanTime)});
+}
+}  // namespace
+
 void HyperTreeDraw::draw(HyperDocument &doc, HyperPad *pad) {
   lineCount = widestLine = lineWidth = 0;
   verticals.clear();
@@ -311,12 +344,33 @@ void HyperTreeDraw::draw(HyperDocument &doc, HyperPad *pad) {
   }
   if (pad) {
     doc.beginDraw(pad);
-    doc.setTitle(formatTitle(_("%$ %$   Last scan: %$"),
-                             {programName, versionString, lastScanText(scanTime)}));
+    doc.setTitle(treeTitle(scanTime));
   }
   TreePass(*this, doc, pad).run();
   doc.setSize(static_cast<int>(std::min<long>(lineCount, INT32_MAX)),
               static_cast<int>(std::min<long>(widestLine, INT32_MAX)));
+}
+
+void HyperTreeDraw::measure(HyperDocument &doc) {
+  lineCount = widestLine = lineWidth = 0;
+  verticals.clear();
+  places.clear();
+  notes.clear();
+  doc.setLinkSource(this);
+  doc.setTitle(treeTitle(scanTime));
+  TreePass(*this, doc, nullptr).run();
+  doc.setSize(static_cast<int>(std::min<long>(lineCount, INT32_MAX)),
+              static_cast<int>(std::min<long>(widestLine, INT32_MAX)));
+}
+
+bool HyperTreeDraw::recordRows(HyperDocument &doc, HyperPad *pad, long first, long stop) {
+  const size_t slice = static_cast<size_t>(first / HyperDocument::kSliceRows);
+  lineCount = first;
+  lineWidth = 0;
+  verticals.clear();
+  TreePass pass(*this, doc, pad);
+  pass.run(slice == 0 ? nullptr : &places[slice - 1], stop);
+  return pass.stopped();
 }
 
 bool HyperTreeDraw::drawRows(HyperDocument &doc, HyperPad *pad, long first, long count) {

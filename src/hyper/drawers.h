@@ -27,6 +27,9 @@ class HyperTreeDraw : public HyperDraw, public LinkSource {
   void draw(HyperDocument &document, HyperPad *pad) override;
   bool measuresWhileDrawing() const override { return true; }
   bool drawRows(HyperDocument &document, HyperPad *pad, long first, long count) override;
+  bool recordsInSteps() const override { return true; }
+  void measure(HyperDocument &document) override;
+  bool recordRows(HyperDocument &document, HyperPad *pad, long first, long stop) override;
 
   // The links, named from the notes of the last recording pass.
   std::string target(uint32_t ref) const override;

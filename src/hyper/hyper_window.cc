@@ -37,6 +37,12 @@ HyperWindow::HyperWindow(NCScreenManager &screen, int windowId, HyperDocument &d
   HyperWindow::create();
   title.setText(doc.title);
   jumpToAnchor(true);
+  // The rest of a layout in steps is recorded while no key is waiting.
+  if (doc.recordsPending()) screen.idleWork = [&doc] { return doc.recordSome(); };
+}
+
+HyperWindow::~HyperWindow() {
+  if (manager) manager->idleWork = nullptr;
 }
 
 // ---- layout ----
@@ -98,6 +104,7 @@ void HyperWindow::placeCursor() {
 // The session that started the display gives the terminal back.
 void HyperWindow::run() {
   manager->eventLoop();
+  manager->idleWork = nullptr;
   releaseWindow();
   laidOut_ = false;
   clear();
@@ -124,23 +131,30 @@ void HyperWindow::jumpToAnchor(bool hideCursor) {
   Viewport &v = sized();
   v.cursorRow = v.cursorCol = v.top = v.left = 0;
   v.current = 0;
-  const size_t links = document->linkCount();
-  if (links == 0) noLinks();
+  // Only a named anchor needs every link counted: the first screen of a
+  // layout in steps records no further than the rows it shows.
+  if (!document->hasLink(0)) noLinks();
   if (!anchorName.empty()) {
     const long anchor = document->findAnchor(anchorName);
     if (anchor < 0)
       throw ErrorGenericSyntax(_("cannot find <A NAME=\"%$\">"), anchorName);
-    const AnchorCell &at = document->anchorCell(static_cast<size_t>(anchor));
-    // Links lie in reading order: the first one not starting before it.
-    size_t low = 0, high = links - 1;
+    const AnchorCell at = document->anchorCell(static_cast<size_t>(anchor));
+    auto before = [&at](const LinkCells &l) {
+      return l.startRow < at.row || (l.startRow == at.row && l.startCol < at.col);
+    };
+    // Links lie in reading order: the first one not starting before it, or
+    // the last. The anchor's row is recorded, so it is among the links
+    // recorded or the next one.
+    const size_t known = document->linksRecorded();
+    size_t low = 0, high = known - 1;
     while (low < high) {
       const size_t middle = (low + high) / 2;
-      const LinkCells &l = document->cells(middle);
-      if (l.startRow < at.row || (l.startRow == at.row && l.startCol < at.col))
+      if (before(document->cells(middle)))
         low = middle + 1;
       else
         high = middle;
     }
+    if (before(document->cells(low)) && document->hasLink(low + 1)) ++low;
     v.current = low;
   }
   showCentred(v, *document);
@@ -157,12 +171,11 @@ bool HyperWindow::highlightInside(size_t link) const {
 
 long HyperWindow::linkAtHighlight() {
   const long row = view.top + view.cursorRow, col = view.left + view.cursorCol;
-  const size_t links = document->linkCount();
   size_t i = view.current;
   if (beforeStart(document->cells(i), row, col)) {
     while (i > 0 && beforeStart(document->cells(i), row, col)) --i;
   } else {
-    while (i + 1 < links && afterEnd(document->cells(i), row, col)) ++i;
+    while (document->hasLink(i + 1) && afterEnd(document->cells(i), row, col)) ++i;
   }
   view.current = i;
   return inside(document->cells(i), row, col) ? static_cast<long>(i) : -1;
@@ -177,7 +190,7 @@ void HyperWindow::redraw() {
     marker.setMark(r, more ? '+' | attrOf(kAttrMore) : ' ' | attrOf(kAttrNormal));
   }
   marker.refresh();
-  highlighted = document->linkCount() > 0 ? linkAtHighlight() : -1;
+  highlighted = document->hasLink(0) ? linkAtHighlight() : -1;
   paint();
   refresh();
   // The window's rows go out with the status line's update.

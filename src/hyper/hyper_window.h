@@ -25,6 +25,7 @@ class HyperWindow : public NCWindowBase {
               StatusWindowBase &title, StatusWindowBase &status,
               ScrollBarBase &horizontal, ScrollBarBase &vertical,
               const std::string &anchor);
+  ~HyperWindow() override;
 
   void resize() override;
   void refresh() override;

@@ -212,13 +212,18 @@ int NCScreenManager::readKey() {
     // A size change may have replaced the input window's curses window.
     handlePendingSignals();
     WINDOW *from = keyWindow();
-    wtimeout(from, keyDelay);
+    const bool idle = static_cast<bool>(idleWork);
+    wtimeout(from, idle ? 0 : keyDelay);
     int key = getKey(from);
     if (key == ERR) {
       // A signal interrupted the read: do its work and read again.
       if (signalPending()) continue;
       // Without a terminal every read fails at once; stop, as a hangup does.
       if (terminalLost()) endOnHangup();
+      if (idle) {
+        if (!idleWork()) idleWork = nullptr;
+        continue;
+      }
     }
     if (key == KEY_MOUSE && getmouse(&mouseEvent) != OK) continue;
     return key;

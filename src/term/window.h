@@ -6,6 +6,7 @@
 
 #include <curses.h>
 
+#include <functional>
 #include <vector>
 
 #include "term/display_settings.h"
@@ -99,6 +100,10 @@ class NCScreenManager {
   std::vector<NCWindowBase *> cursorStack;
   MEVENT mouseEvent = {};
   int keyDelay = -1;  // milliseconds a read waits, -1 for ever
+  // Work that waits for no key: while it is set, a read that finds no key
+  // waiting does a short step of it (false when none is left) and reads
+  // again.
+  std::function<bool()> idleWork;
 
   static NCScreenManager *current;
 

@@ -571,6 +571,17 @@ TEST_F(BrowserTest, ATreeOfTwoHundredThousandDirectories) {
   screen->keys({"PPage", "Up", "Up"});
   ASSERT_TRUE(screen->waitForLine(29, statusLine("/vok-model/d1199/e10970", 100)));
   EXPECT_EQ(typeAndEnd(*screen, {"Enter"}), "/vok-model/d1199/e10970");
+
+  // Started in a directory far down the tree, the display opens there.
+  const std::string deep = root + "/m/d1150/e10500";
+  model->name = root + "/m";
+  saveTree(vok.dir().file("tree.gz"), tree);
+  makeDirs(deep);
+  vok.setCwd(deep);
+  screen = show({}, 100, 30);
+  ASSERT_TRUE(titled(*screen, 28));
+  EXPECT_EQ(screen->capture()[29], statusLine(deep, 100));
+  EXPECT_EQ(typeAndEnd(*screen, {"Down", "Enter"}), root + "/m/d1150/e10501");
 }
 
 // The whole way: the printed alias in bash, a pattern with many matches,

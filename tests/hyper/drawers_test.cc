@@ -204,6 +204,10 @@ TEST_F(DrawersTest, RowsDrawnBySlicesAreTheWholeDrawingsRows) {
     children.insert(children.begin() + 60, chain);
     roots.push_back(node("/r" + std::to_string(r), children));
   }
+  // Enough rows for a layout to record them in more than one step.
+  DirNodeList wide;
+  for (int i = 0; i < 9000; ++i) wide.push_back(node("w" + std::to_string(i)));
+  roots.push_back(node("/wide", wide));
   roots.push_back(node("/", {node("top", {node("in")})}));
   // A chain whose deepest names start beyond the columns a row keeps: their
   // links are dropped and their anchors kept.
@@ -219,8 +223,14 @@ TEST_F(DrawersTest, RowsDrawnBySlicesAreTheWholeDrawingsRows) {
     const Rendered r = render(whole);
     sliced.layOut(24, 80);
     ASSERT_EQ(sliced.rows, whole.rows);
-    ASSERT_GT(sliced.rows, 3 * HyperDocument::kSliceRows);
+    ASSERT_GT(sliced.rows, HyperDocument::kStepRows);
     EXPECT_EQ(sliced.cols, whole.cols);
+    EXPECT_EQ(sliced.title, whole.title);
+    // What a first screen asks records no further than it must; an anchor
+    // beyond the first step is found where the whole layout has it.
+    EXPECT_EQ(sliced.target(0), whole.target(0));
+    EXPECT_TRUE(sliced.recordsPending());
+    EXPECT_EQ(sliced.findAnchor("/wide/w8999"), whole.findAnchor("/wide/w8999"));
     ASSERT_EQ(sliced.linkCount(), whole.linkCount());
     for (size_t i = 0; i < whole.linkCount(); ++i) {
       const HyperLink a = whole.link(i), b = sliced.link(i);
