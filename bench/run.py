@@ -265,6 +265,12 @@ class Pane:
                 last, changed = text, time.perf_counter()
             elif ready(text) and time.perf_counter() - changed > 0.5:
                 return changed
+            # Each look starts a tmux client: without a pause the looking
+            # keeps a core busy, and on a machine of two cores it slows the
+            # program it times (which loads on two threads) while the load
+            # alone it is compared with runs on an idle machine. A pause of
+            # 5 ms costs at most that much resolution.
+            time.sleep(0.005)
         raise RuntimeError("the screen never settled:\n" + self.screen())
 
     def pid(self):
