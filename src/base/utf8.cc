@@ -45,14 +45,13 @@ size_t decode(std::string_view text, size_t at, char32_t &point) {
 
 // The display width of a printable character, or -1 for a control or a
 // character the terminal cannot show. wcwidth goes through the locale's
-// tables every time and names repeat their characters, so the widths of
-// the first 64 Ki code points are kept once looked up (the character type
-// is set once, before any name is shown).
+// tables every time and names repeat their characters, so widths are kept
+// once looked up (the character type is set once, before any name is
+// shown); the table's pages are only made where characters are used.
 int widthOf(char32_t point) {
   if (point < 0x20 || (point >= 0x7f && point < 0xa0)) return -1;
   if (point < 0x7f) return 1;
-  if (point > 0xffff) return wcwidth(static_cast<wchar_t>(point));
-  static std::atomic<signed char> known[0x10000];  // width + 2; 0: not yet
+  static std::atomic<signed char> known[0x110000];  // width + 2; 0: not yet
   signed char width = known[point].load(std::memory_order_relaxed);
   if (width == 0) {
     width = static_cast<signed char>(wcwidth(static_cast<wchar_t>(point)) + 2);
@@ -95,15 +94,26 @@ size_t shownWidth(std::string_view text, bool utf8) {
   unsigned char bits = 0;
   for (char c : text) bits |= static_cast<unsigned char>(c);
   if (bits < 0x80) return text.size();
+  // shownCharAt's rules in one pass that decodes each character once: a
+  // printable character takes its width and the marks after it none; a
+  // byte that starts no printable character, or a mark with nothing to
+  // join, takes one cell.
   size_t cells = 0;
+  bool joins = false;  // a mark here joins the character before it
   for (size_t at = 0; at < text.size();) {
-    if (plainCellAt(text, at)) {
+    char32_t point = static_cast<unsigned char>(text[at]);
+    const size_t length = point < 0x80 ? 1 : decode(text, at, point);
+    const int width = length > 0 ? widthOf(point) : -1;
+    if (width > 0) {
+      cells += static_cast<size_t>(width);
+      at += length;
+      joins = true;
+    } else if (width == 0 && joins && point >= 0x80) {
+      at += length;
+    } else {
       ++cells, ++at;
-      continue;
+      joins = false;
     }
-    const ShownChar c = shownCharAt(text, at, true);
-    cells += static_cast<size_t>(c.width);
-    at += c.length;
   }
   return cells;
 }

@@ -96,11 +96,12 @@ class TreePass {
   void connector(size_t i, size_t n, long indent);
   long name(std::string_view name) { return text(sanitised(name, buffer_)); }
   // A measuring pass only adds up widths. A byte is a cell unless names
-  // are UTF-8, so most names need not be read: a long one lies elsewhere.
+  // are UTF-8, and so is a printable ASCII byte always, so most names need
+  // not be read: a long one lies elsewhere.
   long measured(const NodeName &name) {
-    const long width =
-        static_cast<long>(doc_.utf8 ? doc_.textWidth(sanitised(name.view(), buffer_))
-                                    : name.size());
+    const long width = static_cast<long>(
+        doc_.utf8 && !name.printableAscii() ? doc_.textWidth(sanitised(name.view(), buffer_))
+                                            : name.size());
     d_.lineWidth += width;
     return width;
   }

@@ -27,6 +27,7 @@ void NodeName::place(std::string_view text) {
   const uint32_t length = static_cast<uint32_t>(text.size());
   std::memcpy(bytes_, &stored, sizeof stored);
   std::memcpy(bytes_ + sizeof stored, &length, sizeof length);
+  bytes_[kPlain] = allPrintableAscii(text);
   bytes_[kLast] = static_cast<char>(kOutside);
 }
 

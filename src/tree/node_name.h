@@ -29,6 +29,13 @@ class NodeName {
   operator std::string_view() const { return view(); }  // NOLINT: reads as a string
   std::string str() const { return std::string(view()); }
   char back() const { return c_str()[size() - 1]; }
+  // Whether every byte is printable ASCII, so that it is a cell of its own
+  // whatever the character set. A name held outside keeps the answer, so
+  // that asking does not read it.
+  bool printableAscii() const {
+    if (outside()) return bytes_[kPlain] != 0;
+    return allPrintableAscii(view());
+  }
   char operator[](size_t i) const { return c_str()[i]; }
 
   friend bool operator==(const NodeName &a, std::string_view b) { return a.view() == b; }
@@ -39,9 +46,9 @@ class NodeName {
  private:
   // In place, the last byte holds 15 minus the length, so a name of 15
   // bytes ends with the NUL it needs. A name held outside marks that byte
-  // and keeps its text's address in the first eight and its length in the
-  // next four.
-  static constexpr size_t kLast = 15;
+  // and keeps its text's address in the first eight, its length in the
+  // next four and whether it is printable ASCII in the one after.
+  static constexpr size_t kLast = 15, kPlain = 12;
   static constexpr uint8_t kInPlace = 15, kOutside = 0x80;
   bool outside() const { return static_cast<uint8_t>(bytes_[kLast]) == kOutside; }
   char *outsideText() const {
@@ -53,6 +60,11 @@ class NodeName {
     uint32_t length;
     std::memcpy(&length, bytes_ + sizeof(char *), sizeof length);
     return length;
+  }
+  static bool allPrintableAscii(std::string_view text) {
+    for (char c : text)
+      if (static_cast<unsigned char>(c) - 0x20u >= 0x5fu) return false;
+    return true;
   }
   void place(std::string_view text);
   void release();

@@ -88,6 +88,13 @@ TEST(DirTreeTest, NamesOfEveryLengthReadBackWhole) {
     }
     copy = text + text;
     EXPECT_EQ(copy.view(), text + text);
+    // Whether a name is printable ASCII, for names in place and outside,
+    // with the one byte that spoils it at either end.
+    EXPECT_TRUE(NodeName(text).printableAscii());
+    for (const char *odd : {"\t", "\x7f", "\xc3\xa9"}) {
+      EXPECT_FALSE(NodeName(text + odd).printableAscii()) << odd;
+      EXPECT_FALSE(NodeName(odd + text).printableAscii()) << odd;
+    }
   }
 }
 
