@@ -11,6 +11,7 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "hyper/screen_frame.h"
@@ -32,6 +33,7 @@ struct Options {
   int mode = 3;
   int rows = 100;
   int cols = 200;
+  int idleSteps = 0;  // steps of work that waits for no key, 20 ms each
   std::string title;
   std::string link = "/demo/link/target";
   ProfileConfig config;
@@ -214,6 +216,13 @@ void show(const Options &options) {
   frame.status.setText(options.link);
   screen.setLayoutMode(options.mode);
   screen.pushInputWindow(&view);
+  int steps = 0;
+  if (options.idleSteps > 0)
+    screen.idleWork = [&steps, &options] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      logLine("idle");
+      return ++steps < options.idleSteps;
+    };
   screen.refreshAll();
   logLine("pid " + std::to_string(getpid()));
   logLine("ready");
@@ -246,6 +255,8 @@ int main(int argc, char **argv) {
       options.rows = atoi(value), ++i;
     else if (arg == "--cols")
       options.cols = atoi(value), ++i;
+    else if (arg == "--idle")
+      options.idleSteps = atoi(value), ++i;
     else if (arg == "--title")
       options.title = value, ++i;
     else if (arg == "--link")

@@ -172,6 +172,21 @@ TEST(ScrollBarTest, NoRepetitionWithRateZero) {
   screen.release(79, 15);
 }
 
+// Work that waits for no key (a large tree's layout) runs a step at a time
+// while none comes; a key that comes meanwhile is taken between two steps,
+// and the work ends when it says it is done.
+TEST(IdleWorkTest, StepsRunBetweenKeysUntilDone) {
+  ScopedTempDir dir;
+  DemoScreen screen(dir, 80, 24, {"--idle", "30"});
+  ASSERT_TRUE(screen.waitForLog("ready"));
+  screen.keys({"+"});
+  ASSERT_TRUE(screen.waitForLog("key +"));
+  EXPECT_LT(screen.count("idle"), 30) << "the key waited for the work";
+  ASSERT_TRUE(screen.waitFor([&](const Screen &) { return screen.count("idle") == 30; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(screen.count("idle"), 30);
+}
+
 const char *const kDefaultPages[] = {
     "  Keys (1):  Arrows,PgUp,PgDn,Home,End=Move cursor  Enter,Space=Select",
     "  Keys (2):  ^R,F8=Repaint screen  F9=Switch display  ^C,F10=Quit",
