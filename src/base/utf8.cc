@@ -16,7 +16,7 @@ bool printableAscii(unsigned char byte) { return byte >= 0x20 && byte < 0x7f; }
 // The code point of a valid UTF-8 sequence at text[at] and its length, or
 // length 0. Overlong forms, surrogates and values beyond U+10FFFF are
 // invalid.
-size_t decode(std::string_view text, size_t at, char32_t &point) {
+[[gnu::always_inline]] inline size_t decode(std::string_view text, size_t at, char32_t &point) {
   const unsigned char lead = static_cast<unsigned char>(text[at]);
   size_t length;
   char32_t minimum;
@@ -48,7 +48,7 @@ size_t decode(std::string_view text, size_t at, char32_t &point) {
 // tables every time and names repeat their characters, so widths are kept
 // once looked up (the character type is set once, before any name is
 // shown); the table's pages are only made where characters are used.
-int widthOf(char32_t point) {
+[[gnu::always_inline]] inline int widthOf(char32_t point) {
   if (point < 0x20 || (point >= 0x7f && point < 0xa0)) return -1;
   if (point < 0x7f) return 1;
   static std::atomic<signed char> known[0x110000];  // width + 2; 0: not yet
