@@ -46,12 +46,22 @@ TEST_F(Utf8Test, CharactersTakeTheirCellsAndEverythingElseIsAByte) {
       {"\xe6\x97", 2, "??"},       // cut short at the end
       {"\xcc\x81"
        "a",
-       3, "??a"},  // a mark with nothing to join
+       3, "??a"},                         // a mark with nothing to join
+      {"\x01\xcc\x81", 3, "???"},         // nor after a control
+      {"\xff\xcc\x81", 3, "???"},         // nor after a byte that is none
+      {kWide + "\xcc\x81\xcc\x81", 4, kWide + "\xcc\x81\xcc\x81"},  // marks on a wide one
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.shown);
     EXPECT_EQ(shownWidth(c.text, true), c.width);
     EXPECT_EQ(shownBytes(c.text, true), c.shown);
+    size_t cells = 0;
+    for (size_t at = 0; at < c.text.size();) {
+      const ShownChar shown = shownCharAt(c.text, at, true);
+      cells += static_cast<size_t>(shown.width);
+      at += shown.length;
+    }
+    EXPECT_EQ(cells, c.width) << "character by character";
   }
   // Without UTF-8 every byte is a cell and only printable ASCII shows.
   EXPECT_EQ(shownWidth(kWide, false), kWide.size());
