@@ -42,9 +42,9 @@ void HyperDocument::render(HyperPad *pad, int areaHeight, int areaWidth) {
 }
 
 void HyperDocument::layOut(int areaHeight, int areaWidth) {
-  if (drawer->recordsInSteps() || !drawer->measuresWhileDrawing())
-    render(nullptr, areaHeight, areaWidth);
-  if (drawer->recordsInSteps()) return;
+  const bool inSteps = drawer->recordsInSteps();
+  if (inSteps || !drawer->measuresWhileDrawing()) render(nullptr, areaHeight, areaWidth);
+  if (inSteps) return;
   HyperPad records(0, false);
   render(&records, areaHeight, areaWidth);
 }
@@ -321,11 +321,7 @@ HyperLink HyperDocument::link(size_t index) const {
 AnchorCell HyperDocument::anchorCell(size_t index) const {
   // A link recorded is a link, however many follow it; an anchor beyond the
   // cut is numbered after every link.
-  if (source_ && index < links_.size()) {
-    const LinkCells &cells = links_[index];
-    return {cells.startRow, cells.target, cells.startCol};
-  }
-  recordAll();
+  if (index >= links_.size()) recordAll();
   if (!source_) return anchors_[index];
   if (index >= links_.size()) return anchors_[index - links_.size()];
   const LinkCells &cells = links_[index];

@@ -352,16 +352,12 @@ void HyperTreeDraw::draw(HyperDocument &doc, HyperPad *pad) {
               static_cast<int>(std::min<long>(widestLine, INT32_MAX)));
 }
 
+// A drawing without a pad, with what the recording steps will need.
 void HyperTreeDraw::measure(HyperDocument &doc) {
-  lineCount = widestLine = lineWidth = 0;
-  verticals.clear();
-  places.clear();
   notes.clear();
   doc.setLinkSource(this);
   doc.setTitle(treeTitle(scanTime));
-  TreePass(*this, doc, nullptr).run();
-  doc.setSize(static_cast<int>(std::min<long>(lineCount, INT32_MAX)),
-              static_cast<int>(std::min<long>(widestLine, INT32_MAX)));
+  draw(doc, nullptr);
 }
 
 bool HyperTreeDraw::recordRows(HyperDocument &doc, HyperPad *pad, long first, long stop) {

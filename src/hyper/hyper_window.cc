@@ -104,7 +104,6 @@ void HyperWindow::placeCursor() {
 // The session that started the display gives the terminal back.
 void HyperWindow::run() {
   manager->eventLoop();
-  manager->idleWork = nullptr;
   releaseWindow();
   laidOut_ = false;
   clear();
