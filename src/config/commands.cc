@@ -96,6 +96,11 @@ void printFlag(const ProfileConfig &profile, const ConfigCommand &command) {
   std::cout << command.name << ": "
             << (profile.*command.target.flag ? _("Yes\n") : _("No\n"));
 }
+// A setting added to the described ones shows only when it is on, so that
+// the display of a configuration without it stays as scripts know it.
+void printAddedFlag(const ProfileConfig &profile, const ConfigCommand &command) {
+  if (profile.*command.target.flag) printFlag(profile, command);
+}
 
 // --- Unsigned numbers
 void parseNumber(ConfigReader &reader, const CommandLine &command, size_t from,
@@ -231,6 +236,7 @@ void printBackground(const ProfileConfig &profile, const ConfigCommand &command)
 }
 
 const ConfigValueType flagType{parseFlag, printFlag};
+const ConfigValueType addedFlagType{parseFlag, printAddedFlag};
 const ConfigValueType numberType{parseNumber, printNumber};
 const ConfigValueType keyBindingType{parseKeyBinding, printKeyBinding};
 const ConfigValueType showNewDirType{parseShowNewDir, printShowNewDir};
@@ -238,8 +244,9 @@ const ConfigValueType colorAttrType{parseColorAttr, printColorAttr};
 const ConfigValueType monoAttrType{parseMonoAttr, printMonoAttr};
 const ConfigValueType backgroundType{parseBackground, printBackground};
 
-ConfigCommand flag(const char *name, bool ProfileConfig::*field) {
-  ConfigCommand c{name, &flagType, {}, false};
+ConfigCommand flag(const char *name, bool ProfileConfig::*field,
+                   const ConfigValueType &type = flagType) {
+  ConfigCommand c{name, &type, {}, false};
   c.target.flag = field;
   return c;
 }
@@ -287,7 +294,7 @@ const ConfigCommand configCommands[] = {
     flag("ScrollBar", &P::ScrollBar),
     flag("GlobDot", &P::GlobDot),
     flag("GlobPath", &P::GlobPath),
-    flag("Utf8Names", &P::Utf8Names),
+    flag("Utf8Names", &P::Utf8Names, addedFlagType),
     integer("KeyBinding", keyBindingType, &P::KeyBinding, false),
     integer("ShowNewDir", showNewDirType, &P::ShowNewDir, false),
     number("ShowListThreshold", &P::ShowListThreshold),

@@ -262,6 +262,10 @@ TreeFileState openTreeFile(const std::string &file, GzipFileSource &source,
     lastScanTime = header.lastScanTime;
   } catch (const ErrorBadFileFormat &) {
     return TreeFileState::Incompatible;
+  } catch (const ErrorGZIO &) {
+    // A header cut short is damage, not another version: the file is
+    // reported and kept, as the same damage after the header is.
+    throw ErrorGenericFile(_("error reading file %$"), file);
   }
   return TreeFileState::Loaded;
 }

@@ -39,7 +39,7 @@ const char kDefaultConfig[] =
     "Profile: vok\n"
     "QuietFullScan: No\nQuietSmartScan: No\nQuietPartialScan: No\nAutoScan: No\n"
     "SpaceSelect: Yes\nSortTree: Yes\nCaseSensitiveSort: No\nGraphicChar: Yes\n"
-    "ScrollBar: Yes\nGlobDot: No\nGlobPath: No\nUtf8Names: No\nKeyBinding: Default\n"
+    "ScrollBar: Yes\nGlobDot: No\nGlobPath: No\nKeyBinding: Default\n"
     "ShowNewDir: Multi\nShowListThreshold: 4\nFuzzySize: 10\nMouseScrollRate: 2\n"
     "StartDir: \nSkipDir: \nDefaultTree: \nMountDir: \n";
 
@@ -116,6 +116,7 @@ TEST(ConfigDisplayTest, StoredSettingsAndListLayout) {
       "quietfullscan = YES\n"
       "SortTree = no # trailing comment\n"
       "KeyBinding = emacs\n"
+      "Utf8Names = yes\n"
       "ShowNewDir = yes\n"
       "ShowListThreshold = 4294967295\n"
       "FuzzySize = 0#comment right after the digits\n"
@@ -142,7 +143,7 @@ TEST(ConfigDisplayTest, StoredSettingsAndListLayout) {
       "Profile: vok\n"
       "QuietFullScan: Yes\nQuietSmartScan: No\nQuietPartialScan: No\nAutoScan: No\n"
       "SpaceSelect: Yes\nSortTree: No\nCaseSensitiveSort: No\nGraphicChar: Yes\n"
-      "ScrollBar: Yes\nGlobDot: No\nGlobPath: Yes\nUtf8Names: No\nKeyBinding: emacs\n"
+      "ScrollBar: Yes\nGlobDot: No\nGlobPath: Yes\nUtf8Names: Yes\nKeyBinding: emacs\n"
       "ShowNewDir: Yes\nShowListThreshold: 4294967295\nFuzzySize: 0\nMouseScrollRate: 2\n"
       "StartDir: /a\n          /b\n"
       "SkipDir: /x/*   [ GlobDot ]\n"

@@ -23,6 +23,20 @@ std::string inflatedImage(const std::string &file) {
   return image;
 }
 
+std::string gzipped(const std::string &data, int level) {
+  z_stream z{};
+  if (deflateInit2(&z, level, Z_DEFLATED, 16 + 15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return "";
+  std::string out(deflateBound(&z, data.size()), '\0');
+  z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
+  z.avail_in = static_cast<uInt>(data.size());
+  z.next_out = reinterpret_cast<Bytef *>(&out[0]);
+  z.avail_out = static_cast<uInt>(out.size());
+  const bool done = deflate(&z, Z_FINISH) == Z_STREAM_END;
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return done ? out : "";
+}
+
 DirTree savedTreeOf(const std::string &file) {
   DirTree tree;
   readTreeFile(file, tree);

@@ -14,6 +14,8 @@ DirNodeRef dirNode(const std::string &name, DirNodeList children = {});
 
 // The inflated image of a gzip file; "" when it cannot be opened.
 std::string inflatedImage(const std::string &file);
+// The data as one gzip member, as zlib writes it at a level.
+std::string gzipped(const std::string &data, int level = 6);
 // The tree a file holds, read as the program reads it; empty when missing.
 DirTree savedTreeOf(const std::string &file);
 // Every path of the tree, depth first.

@@ -212,21 +212,6 @@ DirTree bigTree() {
   return tree;
 }
 
-// The bytes in a gzip member, as zlib writes it at a level.
-std::string gzipOf(const std::string &data, int level) {
-  z_stream z{};
-  EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, 16 + 15, 8, Z_DEFAULT_STRATEGY), Z_OK);
-  std::string out(deflateBound(&z, data.size()), '\0');
-  z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
-  z.avail_in = static_cast<uInt>(data.size());
-  z.next_out = reinterpret_cast<Bytef *>(&out[0]);
-  z.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
-
 // A saved file of many chunks is inflated by a second thread while the
 // first decodes: it must load whole, and a stream damaged or cut anywhere,
 // also far beyond the first chunks, must fail cleanly without hanging.
@@ -293,7 +278,7 @@ TEST(TreeFileTest, FilesOfEveryGzipWriterLoad) {
       0);
   const std::string byGzip = readFile(treeFile);
   const size_t half = image.size() / 2;
-  std::string badCheck = gzipOf(image, 1), badLength = badCheck;
+  std::string badCheck = gzipped(image, 1), badLength = badCheck;
   badCheck[badCheck.size() - 8] ^= 1;
   badLength[badLength.size() - 4] ^= 1;
   const struct {
@@ -302,8 +287,8 @@ TEST(TreeFileTest, FilesOfEveryGzipWriterLoad) {
     bool loads;
   } files[] = {
       {"gzip -9", byGzip, true},
-      {"zlib, level 6", gzipOf(image, 6), true},
-      {"two members", gzipOf(image.substr(0, half), 1) + gzipOf(image.substr(half), 9),
+      {"zlib, level 6", gzipped(image, 6), true},
+      {"two members", gzipped(image.substr(0, half), 1) + gzipped(image.substr(half), 9),
        true},
       {"bytes after the member", byGzip + "not gzip\n", true},
       {"not compressed", image, true},
