@@ -10,7 +10,7 @@ medians and ratios measured in the same run (the median of the ratios of
 adjacent runs), so the figures compare on any machine; a summary at the end
 lists every figure that has an upper bound and whether it is met. Usage:
 bench/run.py [--vok build/vok] [--dirs 100000] [--runs 5]
-[--only scan|jump|browse|utf8]. Everything is made below bench/out/ (or
+[--only scan|jump|browse|utf8|typos]. Everything is made below bench/out/ (or
 --work), never in the home directory.
 
 The browse group shows the tree full-screen in a private tmux server
@@ -22,6 +22,14 @@ bookmarks, which loads the tree as the display does), the time from a key
 to its screen update for PgDn, Down and a find keystroke that matches nothing (as tmux sees it, beside the same key on a
 tiny tree, and inside the program from strace's timestamps), the time to
 redraw after a terminal resize, and the peak memory while the display runs.
+
+The typos group scans a real tree (/usr, or --typo-tree) and jumps to a
+seeded table of typos of its names (a letter transposed, dropped, doubled
+or wrong; ten of each, of names that occur once, case ignored) and to twenty
+random strings of consonants that occur in no name. It counts the typos
+whose jump lands on the intended name and the random strings that jump at
+all, beside the same counts for the names that Python's difflib finds with a
+similarity of at least 0.6, as a reference.
 
 The utf8 group shows a model of the same size whose names are 30 % UTF-8
 with the Utf8Names setting on and off: the first screens side by side, the
@@ -52,6 +60,12 @@ def check(figure, value, target, shown=None, unit=""):
     text = shown if shown is not None else "%.3g%s" % (value, unit)
     SUMMARY.append((figure, text, "<= %.3g%s" % (target, unit), value <= target))
     return "target <= %.3g%s" % (target, unit)
+
+
+def check_at_least(figure, value, target, shown):
+    """Records a figure against its lower bound; returns the target's text."""
+    SUMMARY.append((figure, shown, ">= %g" % target, value >= target))
+    return "target >= %g" % target
 
 
 def build_tree(root, count, seed=1):
@@ -208,7 +222,10 @@ def jumps(vok, env, runs, label, targets, number=""):
     gunzip = ["sh", "-c", 'gzip -dc "$VOK_DIRTREE" > /dev/null']
     extra = [number] if number else []
     cases = [("unique name", [vok, "uniqtargetdir"] + extra),
-             ("no match (approximate search)", [vok, "zqxjzqxjzqxj", "1"]),
+             # Nothing is near it either, so the jump fails (status 2) once
+             # the approximate search has read the whole file.
+             ("no match (approximate search)",
+              ["sh", "-c", '"$0" zqxjzqxjzqxj 1 || [ $? = 2 ]', vok]),
              ("directory part a/b", [vok, "uniqparentdir/uniqtargetdir"] + extra)]
     for (name, cmd), target in zip(cases, targets):
         t_jump, t_gz, ratio = interleaved(cmd, gunzip, env, runs)
@@ -511,6 +528,99 @@ def utf8_group(vok, work, env, dirs, runs):
                    "x")))
 
 
+TYPO_KINDS = ("transposed", "dropped", "doubled", "wrong")
+
+
+def make_typo(rng, name, kind):
+    """One typo of the name, or None when this draw makes none."""
+    if kind == "transposed":
+        i = rng.randrange(len(name) - 1)
+        return None if name[i] == name[i + 1] else \
+            name[:i] + name[i + 1] + name[i] + name[i + 2:]
+    i = rng.randrange(len(name))
+    if kind == "dropped":
+        return name[:i] + name[i + 1:]
+    if kind == "doubled":
+        return name[:i] + name[i] + name[i:]
+    letter = rng.choice("abcdefghijklmnopqrstuvwxyz")
+    return None if letter == name[i].lower() else name[:i] + letter + name[i + 1:]
+
+
+def typo_table(names, seed):
+    """Ten typos of each kind of names that occur once (case ignored) and
+    twenty consonant strings; none of them occurs in any name, so that each
+    jump goes to the approximate search."""
+    rng = random.Random(seed)
+    counts = {}
+    for name in names:
+        counts[name.lower()] = counts.get(name.lower(), 0) + 1
+    distinct = sorted(set(names))
+    unique = [n for n in distinct if counts[n.lower()] == 1 and len(n) >= 5]
+    joined = "\n".join(distinct)
+    typos = []
+    for kind in TYPO_KINDS:
+        made = 0
+        while made < 10:
+            name = rng.choice(unique)
+            typo = make_typo(rng, name, kind)
+            if typo and typo != name and "\n" not in typo and typo not in joined:
+                typos.append((kind, name, typo))
+                made += 1
+    randoms = []
+    while len(randoms) < 20:
+        word = "".join(rng.choice("bcdfghjklmnpqrstvwxz") for _ in range(rng.randint(4, 9)))
+        if word not in joined:
+            randoms.append(word)
+    return typos, randoms
+
+
+def typo_group(vok, work, root, seed):
+    import difflib
+    names = [d for _, dirs, _ in os.walk(root) for d in dirs]
+    distinct = sorted(set(names))
+    typos, randoms = typo_table(names, seed)
+    env = environment(work)
+    env["VOK_DIRTREE"] = os.path.join(work, "typos.gz")
+    with open(env["VOK_CONFIG"], "w") as f:
+        f.write('StartDir = "%s"\nShowListThreshold = 1000\n' % root)
+    subprocess.run([vok, "-rfq"], env=env, stdout=subprocess.DEVNULL, check=True)
+
+    def landed(word):
+        """The name of the directory `vok -B word` goes to, or None."""
+        with open(env["VOK_TEMP"], "w") as f:
+            f.write(".")
+        r = subprocess.run([vok, "-B", word], env=env, cwd=work, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+        with open(env["VOK_TEMP"]) as f:
+            target = f.read()
+        return os.path.basename(target) if r.returncode == 0 and target != "." else None
+
+    def nearest(word):
+        found = difflib.get_close_matches(word, distinct, 1, 0.6)
+        return found[0] if found else None
+
+    print("typos of %d distinct directory names below %s (seed %d):"
+          % (len(distinct), root, seed))
+    found = reference = 0
+    for kind, name, typo in typos:
+        got = landed(typo)
+        found += got == name
+        reference += nearest(typo) == name
+        print("  %-10s %-32s %-32s %s" % (kind, typo, name,
+                                          "found" if got == name else "went to %s" % got))
+    jumped = sum(1 for word in randoms if landed(word))
+    reference_jumped = sum(1 for word in randoms if nearest(word))
+    print("typos found %d of %d (%s), random strings that jump %d of %d (%s); "
+          "difflib, similarity >= 0.6: %d of %d found, %d of %d jump"
+          % (found, len(typos),
+             check_at_least("approximate search: typos found (of 40)", found, 36,
+                            "%d" % found),
+             jumped, len(randoms),
+             check("approximate search: random strings that jump (of 20)", jumped, 2,
+                   "%d" % jumped),
+             reference, len(typos), reference_jumped, len(randoms)))
+
+
 def main():
     p = argparse.ArgumentParser()
     p.add_argument("--vok", default=os.path.join(HERE, "..", "build", "vok"))
@@ -519,13 +629,19 @@ def main():
     p.add_argument("--work", default=os.path.join(HERE, "out"))
     p.add_argument("--model-dirs", type=int, default=1000000,
                    help="directories of the model tree the browse group shows")
-    p.add_argument("--only", choices=["scan", "jump", "browse", "utf8"],
+    p.add_argument("--only", choices=["scan", "jump", "browse", "utf8", "typos"],
                    help="run one group of measurements")
+    p.add_argument("--typo-tree", default="/usr",
+                   help="the real tree whose names the typos group misspells")
+    p.add_argument("--typo-seed", type=int, default=1)
     args = p.parse_args()
     vok = os.path.abspath(args.vok)
     work = os.path.abspath(args.work)
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
+    if args.only == "typos":
+        typo_group(vok, work, args.typo_tree, args.typo_seed)
+        return summary()
     tree = os.path.join(work, "tree")
     made = build_tree(tree, args.dirs)
     os.sync()  # the new tree's writeback would slow the first measurements
@@ -550,6 +666,8 @@ def main():
         browse_group(vok, work, env, made + 1, args.model_dirs, args.runs)
     if args.only in (None, "utf8"):
         utf8_group(vok, work, env, args.dirs, args.runs)
+    if args.only is None:
+        typo_group(vok, os.path.join(work, "typos"), args.typo_tree, args.typo_seed)
     if args.only in ("jump", "browse", "utf8"):
         return summary()
     t_full, t_find, ratio = interleaved(full, find, env, args.runs)

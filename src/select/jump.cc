@@ -151,6 +151,9 @@ namespace {
 void finishJump(RunState &run, MatchList &list, const std::string &pattern,
                 unsigned long number) {
   const size_t count = list.size(), marker = countMarkers(list) > 0 ? 1 : 0;
+  // Nothing but the current directory: a failure, whether or not a number
+  // was given, never an empty list or a silent stay.
+  if (count == marker) noMatch(pattern);
   const size_t threshold = run.config.active.ShowListThreshold;
   if ((number == 0 && count > threshold + marker) || number + marker > count) {
     removeMarkers(list);

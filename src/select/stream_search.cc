@@ -121,17 +121,16 @@ class ExactWalk : public StreamWalk {
 class ClosestWalk : public StreamWalk {
  public:
   ClosestWalk(const StreamQuery &query, bool joinMarker, size_t limit, MatchList &list)
-      : StreamWalk(query, joinMarker), limit_(limit), list_(list) {
+      : StreamWalk(query, joinMarker), found_{list, limit} {
     list.clear();
   }
 
  private:
   void visit(const std::string &name, const std::string &path, bool searchable) override {
-    query_.rules.closest(list_, limit_, name, path, searchable, {});
+    query_.rules.closest(found_, name, path, searchable, {});
   }
 
-  const size_t limit_;
-  MatchList &list_;
+  NearestNames found_;
 };
 
 }  // namespace

@@ -101,14 +101,23 @@ TEST_F(JumpTest, DirectoryPartsAndApproximateMatches) {
   scanned();
   EXPECT_EQ(jump({"pro/src"}).newDir, t + "/proj/src");
   EXPECT_EQ(jump({"oth//src"}).newDir, t + "/other/src");
-  // Nothing contains "sourcs": the closest longer names are offered.
+  // Nothing contains "sourcs": the nearest names are offered.
   VokResult fuzzy = jump({"sourcs", "1"});
   EXPECT_EQ(fuzzy.status, 0) << fuzzy.err;
   EXPECT_EQ(fuzzy.newDir, t + "/sources");
-  scanned("FuzzySize = 0\n");
-  VokResult none = jump({"srx"});
-  EXPECT_EQ(none.status, 0) << "only the current directory's marker";
-  EXPECT_EQ(none.out, "no directory change\n");
+  // Nothing near either: a failure, with or without a number, even where
+  // the current directory's marker is all the search found.
+  for (const char *fuzzySize : {"10", "0"}) {
+    scanned(std::string("FuzzySize = ") + fuzzySize + "\n");
+    for (const std::vector<std::string> &args :
+         std::vector<std::vector<std::string>>{{"qqqqq"}, {"qqqqq", "1"}}) {
+      SCOPED_TRACE(std::string("FuzzySize ") + fuzzySize + ", " + args.back());
+      VokResult none = jump(args);
+      EXPECT_EQ(none.status, 2);
+      EXPECT_EQ(none.err, "vok: cannot find directory matching the string qqqqq\n");
+      EXPECT_EQ(none.newDir, ".");
+    }
+  }
   for (const char *bad : {"/src", "src/", "a///b"}) {
     VokResult invalid = jump({bad});
     EXPECT_EQ(invalid.status, 4);

@@ -115,26 +115,42 @@ TEST(StreamSearchTest, AnswersAsTheLoadedTree) {
 }
 
 // The closest names, checked against every score computed in full: the
-// search stops scoring a name early once it cannot be kept.
+// search stops scoring a name early once it cannot be kept. Every name is
+// one edit from the literal or more, so that many tie on nearness.
 TEST(StreamSearchTest, ClosestNamesAreTheBestScores) {
+  const std::string word = "sourcefile";
   DirNodeList children;
-  for (int i = 0; i < 400; ++i) {
-    std::string name;
-    for (int k = 0, v = i * 7919; k < 3 + i % 9; ++k, v /= 5) name += "acegiksrz"[v % 9];
-    children.push_back(dirNode(name + std::to_string(i)));
+  for (int i = 0; i < 300; ++i) {
+    std::string name = word;
+    name[static_cast<size_t>(i % 10)] = "abdghjkmn"[i * 7919 % 9];
+    if (i % 7 == 0) name += "x";  // one byte longer: not among the nearest
+    if (i % 11 == 0) name[(i + 3) % 10] = 'q';  // often two edits
+    children.push_back(dirNode(name + std::string(i % 3, '_')));
   }
   const DirNodeList roots = {dirNode("/r", children)};
-  for (const char *literal : {"src", "zzz", "Kia", "a"}) {
+  for (const char *literal : {"sourcefile", "sourcefile_", "Sourcefilx"}) {
     SCOPED_TRACE(literal);
     MatchList list;
     fuzzySearch(list, roots, literal, 7);
+    std::vector<std::pair<uint64_t, std::string>> near;
+    for (const DirNodeRef &child : children) {
+      const std::string name = child->name.str();
+      const std::optional<uint32_t> edits = typoEdits(literal, name);
+      if (!edits) continue;
+      const size_t gap = std::max(name.size(), strlen(literal)) -
+                         std::min(name.size(), strlen(literal));
+      near.push_back({uint64_t{*edits} << 32 | gap, name});
+    }
+    ASSERT_FALSE(near.empty());
+    const uint64_t nearest = std::min_element(near.begin(), near.end())->first;
     std::vector<std::pair<uint32_t, std::string>> all;
-    for (const DirNodeRef &child : children)
-      if (child->name.size() > strlen(literal))
-        all.push_back({fuzzyScore(literal, child->name.str()), "/r/" + child->name.str()});
+    for (const auto &entry : near)
+      if (entry.first == nearest)
+        all.push_back({fuzzyScore(literal, entry.second), "/r/" + entry.second});
     std::stable_sort(all.begin(), all.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
-    ASSERT_EQ(list.size(), 7u);
+    ASSERT_EQ(list.size(), std::min<size_t>(7, all.size()));
+    ASSERT_GT(all.size(), 7u) << "the limit must bite";
     for (size_t i = 0; i < list.size(); ++i) {
       EXPECT_EQ(list[i].score, all[i].first);
       EXPECT_EQ(list[i].path, all[i].second);
