@@ -264,6 +264,13 @@ void runOptions(RunState &run, int argc, char **argv) {
       continue;
     }
     if (runTreeOrBookmarkOption(run, arg, argc, argv, i, state)) return;
+    // "--" ends the options, as for other tools: what follows is the
+    // pattern and its number even when it begins with '-'.
+    if (arg == "--") {
+      if (i + 1 == argc) break;
+      runPattern(run, argc, argv, i + 1, state);
+      return;
+    }
     if (arg == "-B") {
       state.wholeTree = true;
     } else if (arg == "-M") {

@@ -5,3 +5,4 @@
 
 const char *const systemConfigFile = "/usr/local/etc/vok.conf";
 const char *const scriptDirectory = VOK_SCRIPT_DIR;
+const char *const fishCompletionDirectory = VOK_FISH_COMPLETION_DIR;

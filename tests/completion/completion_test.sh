@@ -102,18 +102,19 @@ PS1='> '
 ZSHRC
     t -f /dev/null new-session -d -x 120 -y 30 "env -i $environment ZDOTDIR=$work/z zsh -i"
   elif [ "$shell" = fish ]; then
-    # The completion as fish finds it in vendor_completions.d, the functions
-    # as config.fish would get them; nothing else on the line but the text.
+    # The functions as config.fish would get them, and with them the place
+    # of the completion, which the program names (here the source's, as
+    # though installed under a prefix fish never looks in); nothing else on
+    # the line but the text.
     mkdir -p "$work/f"
     cat >"$work/f/init.fish" <<FISHRC
 set -g fish_greeting
 set -g fish_autosuggestion_enabled 0
-set -g fish_complete_path $src/completions \$fish_complete_path
 function fish_prompt; echo -n '> '; end
 vok -ifish | source
 FISHRC
     t -f /dev/null new-session -d -x 120 -y 30 \
-      "env -i $environment fish --no-config -C 'source $work/f/init.fish'"
+      "env -i $environment VOK_TEST_FISH_COMPLETIONS=$src/completions fish --no-config -C 'source $work/f/init.fish'"
   else
     cat >"$HOME/.tcshrc" <<TCSHRC
 eval "\`vok -ic\`"

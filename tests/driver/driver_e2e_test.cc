@@ -65,6 +65,9 @@ TEST(DriverTest, OptionErrors) {
       {{"src", ""}, "invalid match number"},
       {{"src", "-B"}, "invalid match number"},
       {{"src", "4294967296"}, "invalid match number"},
+      {{"--", "a", "b", "c"}, "too many arguments"},
+      {{"-r", "--", "src"}, "too many arguments"},
+      {{"--", "-src", "-1"}, "invalid match number"},
   });
 }
 
@@ -138,7 +141,7 @@ TEST(DriverTest, UncreatableNewDirectoryFileFailsEveryInvocation) {
 TEST(DriverTest, DisplaysNeedATerminal) {
   VokRunner vok;
   for (std::vector<std::string> args :
-       {std::vector<std::string>{}, {"-T"}, {"-t"}, {"-tr"}, {"-B", "-M"}, {"-b"}}) {
+       {std::vector<std::string>{}, {"-T"}, {"-t"}, {"-tr"}, {"-B", "-M"}, {"-b"}, {"--"}}) {
     if (args == std::vector<std::string>{"-b"}) {
       ASSERT_EQ(vok.run({"-ba", vok.tree()}).status, 0);
     }

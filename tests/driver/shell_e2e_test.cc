@@ -1,6 +1,8 @@
 // The alias and function lines, and vokscr sourced through them by real
 // shells of both families.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@
 
 #include "select/bookmarks.h"
 #include "support/run_vok.h"
+#include "support/tmux_screen.h"
 #include "support/trees.h"
 
 namespace {
@@ -26,6 +29,19 @@ TEST(AliasLinesTest, OneLinePerProfileForEveryShellKind) {
   EXPECT_EQ(vok.run({"-p", "work", "-ia"}).out,
             "alias work='. /usr/bin/vokscr -p work';\n");
 
+  // A directory that needs quoting gets it, in each shell's own way (the
+  // alias text is read twice: when defined and when used).
+  const std::string awkward = "/opt/my dir/it's $x";
+  EXPECT_EQ(vok.run({"-ias", awkward}).out,
+            R"(alias vok='. '\''/opt/my dir/it'\''\'\'''\''s $x'\''/vokscr -p vok';
+)");
+  EXPECT_EQ(vok.run({"-ics", awkward}).out,
+            R"(alias vok 'source '\''/opt/my dir/it'\''\'\'''\''s $x'\''/vokscr -p vok';
+)");
+  EXPECT_EQ(vok.run({"-ifs", awkward}).out,
+            R"(vok () { . '/opt/my dir/it'\''s $x'/vokscr -p vok "$@" ; };
+)");
+
   writeFile(vok.dir().file("vok.conf"), "[work]\n[home]\n");
   VokResult lines = vok.run({"-ia"});
   EXPECT_EQ(lines.status, 0);
@@ -38,6 +54,37 @@ TEST(AliasLinesTest, OneLinePerProfileForEveryShellKind) {
   EXPECT_NE(
       profiles.out.find("\n\nProfiles:\n     *\n     home\n     vok\n     work\n\n"),
       std::string::npos);
+
+  // A profile named like a builtin or keyword of the shell would hide the
+  // shell's own: it gets no command, and the user is told. Other names,
+  // programs included, become commands.
+  writeFile(vok.dir().file("vok.conf"), "[cd]\n[env]\n[if]\n[string]\n[onintr]\n");
+  auto told = [](std::initializer_list<const char *> names) {
+    std::string text;
+    for (const char *name : names)
+      text += std::string("vok: profile `") + name +
+              "' has the name of a shell builtin or keyword: no command is made for it\n";
+    return text;
+  };
+  const struct {
+    const char *option;
+    std::string err;
+    std::vector<std::string> commands;
+  } skipped[] = {
+      {"-ia", told({"cd", "if"}), {"env", "onintr", "string", "vok"}},
+      {"-if", told({"cd", "if"}), {"env", "onintr", "string", "vok"}},
+      {"-ic", told({"cd", "if", "onintr"}), {"env", "string", "vok"}},
+      {"-ifish", told({"cd", "if", "string"}), {"env", "onintr", "vok"}},
+  };
+  for (const auto &row : skipped) {
+    VokResult result = vok.run({row.option});
+    EXPECT_EQ(result.status, 0) << row.option;
+    EXPECT_EQ(result.err, row.err) << row.option;
+    std::vector<std::string> commands;
+    for (size_t at = 0; (at = result.out.find(" -p ", at)) != std::string::npos; at += 4)
+      commands.push_back(result.out.substr(at + 4, result.out.find_first_of(" ';", at + 4) - at - 4));
+    EXPECT_EQ(commands, row.commands) << row.option << "\n" << result.out;
+  }
 }
 
 // The program as installed names vokscr where the install put it: PREFIX/bin
@@ -47,6 +94,13 @@ TEST(AliasLinesTest, TheShippedProgramNamesItsOwnScript) {
   const std::string script = std::string(VOK_SHIPPED_SCRIPT_DIR) + "/vokscr";
   VokResult lines = vok.runProgram({VOK_SHIPPED_BINARY, "-ia"});
   EXPECT_EQ(lines.out, "alias vok='. " + script + " -p vok';\n");
+  // The fish functions come with the place of the completion, which fish
+  // does not look in under every prefix.
+  VokResult fish = vok.runProgram({VOK_SHIPPED_BINARY, "-ifish"});
+  const std::string completions = "'" VOK_SHIPPED_FISH_COMPLETIONS "'";
+  EXPECT_EQ(fish.out.substr(0, fish.out.find('\n') + 1),
+            "contains -- " + completions + " $fish_complete_path; or set -a " +
+                "fish_complete_path " + completions + "\n");
   EXPECT_EQ(vok.run({"-ifish", "x"}).err, "vok: argument not allowed for `-ifish'\n");
 }
 
@@ -98,30 +152,44 @@ class ShellSession {
   std::string tmp() const { return vok_.dir().file("tmp"); }
   VokRunner &runner() { return vok_; }
 
+  // Installs from a copy of vokscr in this directory (made below the
+  // test's), as the user names it with -ias, -ics or -ifs.
+  void useScriptDir(const std::string &name) {
+    scriptDir_ = vok_.dir().file(name);
+    makeDirs(scriptDir_);
+    writeFile(scriptDir_ + "/vokscr", readFile(std::string(VOK_SOURCE_DIR) + "/scripts/vokscr"));
+  }
+
   void useProgram(const std::string &program) {
     unlink((bin() + "/vok").c_str());
     ASSERT_EQ(symlink(program.c_str(), (bin() + "/vok").c_str()), 0);
   }
 
-  // Runs the lines after the installation lines have been evaluated.
-  VokResult run(const std::string &body) {
-    std::string script;
-    // The lines come from the real program even when `vok' is a stand-in;
-    // run outside vokscr, it would write the real home's new-directory file.
-    // fish has functions of its own, which source no script.
+  // The line that evaluates the installation lines, as the user's start-up
+  // file has it. The lines come from the real program even when `vok' is a
+  // stand-in; run outside vokscr, it would write the real home's
+  // new-directory file. fish has functions of its own, which source no
+  // script. The directory reaches the line through a variable: a csh
+  // cannot hold a `$' inside the double quotes around its command
+  // substitution.
+  std::string installLine() {
+    vok_.setEnv("VOKSCR_DIR", scriptDir_);
     const std::string install =
         "env VOK_TEMP=" + shellQuote(vok_.dir().file("install-newdir")) + " " + VOK_BINARY +
         " " + shell_.install +
-        (shell_.family == Family::Fish ? "" : std::string(" ") + VOK_SOURCE_DIR + "/scripts");
-    if (shell_.family == Family::Fish) {
-      script = install + " | source\n";
-    } else if (shell_.csh()) {
-      script = "eval \"`" + install + "`\"\n";
-    } else {
-      if (std::string(shell_.name) == "bash") script = "shopt -s expand_aliases\n";
-      script += "eval \"$(" + install + ")\"\n";
-    }
-    script += body;
+        (shell_.family == Family::Fish ? ""
+         : shell_.csh()                ? " $VOKSCR_DIR:q"
+                                       : " \"$VOKSCR_DIR\"");
+    if (shell_.family == Family::Fish) return install + " | source";
+    if (shell_.csh()) return "eval \"`" + install + "`\"";
+    return "eval \"$(" + install + ")\"";
+  }
+
+  // Runs the lines after the installation lines have been evaluated.
+  VokResult run(const std::string &body) {
+    std::string script;
+    if (std::string(shell_.name) == "bash") script = "shopt -s expand_aliases\n";
+    script += installLine() + "\n" + body;
     writeFile(vok_.dir().file("script"), script);
     std::vector<std::string> argv{path_};
     for (const char *flag : shell_.flags) argv.emplace_back(flag);
@@ -129,15 +197,25 @@ class ShellSession {
     return vok_.runProgram(argv);
   }
 
+  // The shell, interactive, for a terminal of its own.
+  std::string interactiveCommand() const {
+    std::vector<std::string> argv{path_};
+    for (const char *flag : shell_.flags) argv.emplace_back(flag);
+    argv.emplace_back("-i");
+    return vok_.programCommandLine(argv);
+  }
+
  private:
   Shell shell_;
   std::string path_;
   VokRunner vok_;
+  std::string scriptDir_ = std::string(VOK_SOURCE_DIR) + "/scripts";
 };
 
 std::string label(const Shell &shell) {
   return std::string(shell.name) + " " + shell.install;
 }
+void PrintTo(const Shell &shell, std::ostream *out) { *out << label(shell); }
 
 bool requireShell(const ShellSession &session, const Shell &shell) {
   if (session.available()) return true;
@@ -146,10 +224,12 @@ bool requireShell(const ShellSession &session, const Shell &shell) {
   return false;
 }
 
+// Through lines that name vokscr in a directory of awkward name.
 TEST(VokscrTest, RunsTheProgramWithEveryArgumentUnchanged) {
   for (const Shell &shell : kShells) {
     ShellSession session(shell);
     if (!requireShell(session, shell)) continue;
+    session.useScriptDir("script dir/it's $HOME");
     // The same awkward argument, /x y/'q"*, in each family's quoting.
     const std::string awkward = shell.csh() ? "'/x y/'\"'\"'q\"*'" : "\"/x y/'q\\\"*\"";
     VokResult result = session.run(
@@ -163,8 +243,8 @@ TEST(VokscrTest, RunsTheProgramWithEveryArgumentUnchanged) {
     const std::string home = session.runner().home();
     EXPECT_EQ(result.out,
               "vok 0.1.0\n"
-              "alias vok='. /x y/'q\"*/vokscr -p vok';\n"
-              "vok () { . -dash/vokscr -p vok \"$@\" ; };\n" +
+              R"(alias vok='. '\''/x y/'\''\'\'''\''q"*'\''/vokscr -p vok';)"
+              "\nvok () { . -dash/vokscr -p vok \"$@\" ; };\n" +
                   home + "\n0\n")
         << label(shell) << "\n"
         << result.err;
@@ -246,13 +326,12 @@ TEST(VokscrTest, JumpsByPatternInEveryShell) {
         "vok jumpme\npwd\nvok jumpme\npwd\nvok jumpme\npwd\nvok jumpme\npwd\n"
         "vok nomatchzz\npwd\n");
     EXPECT_EQ(result.out, t + "/-lead/jumpme\n" + t + "/a b/jumpme\n" + t +
-                              "/q'\"x/jumpme\n" + t +
-                              "/-lead/jumpme\n"
-                              "no directory change\n" +
-                              t + "/-lead/jumpme\n")
+                              "/q'\"x/jumpme\n" + t + "/-lead/jumpme\n" + t +
+                              "/-lead/jumpme\n")
         << label(shell) << "\n"
         << result.err;
-    EXPECT_EQ(result.err, "") << label(shell);
+    EXPECT_EQ(result.err, "vok: cannot find directory matching the string nomatchzz\n")
+        << label(shell);
   }
 }
 
@@ -260,8 +339,31 @@ TEST(VokscrTest, JumpsByPatternInEveryShell) {
 
 namespace {
 
-// A profile's own command, and the program's exit status through each
-// shell's command: a bad pattern gives 4.
+// Aliases and functions a user may have for the commands vokscr and the
+// fish functions use, each of which would print HOSTILE instead.
+std::string hostileDefinitions(Family family) {
+  // (`env' is a profile of the test: its command is the script itself.)
+  const char *names[] = {"cd", "chdir", "cat", "rm", "mktemp", "sh", "echo", "test"};
+  std::string text, aliases;
+  for (const char *name : names) {
+    const std::string n = name;
+    if (family == Family::Csh) {
+      // (A csh reaches no builtin past an alias: vokscr uses `chdir'.)
+      if (n != "chdir") text += "alias " + n + " 'printf HOSTILE'\n";
+    } else if (family == Family::Fish) {
+      if (n != "test") text += "function " + n + "; printf HOSTILE; end\n";
+    } else {
+      // An alias made first would turn the function's definition into its text.
+      text += n + " () { printf HOSTILE; }\n";
+      aliases += "alias " + n + "='printf HOSTILE'\n";
+    }
+  }
+  return text + aliases;
+}
+
+// A profile's own command, one named like a program the script runs, and
+// the program's exit status through each shell's command: a bad pattern
+// gives 4. Nothing reaches the user's aliases and functions.
 TEST(VokscrTest, ProfilesAndExitStatusInEveryShell) {
   for (const Shell &shell : kShells) {
     ShellSession session(shell);
@@ -269,20 +371,22 @@ TEST(VokscrTest, ProfilesAndExitStatusInEveryShell) {
     VokRunner &vok = session.runner();
     vok.makeTreeDirs("only/here");
     vok.writeConfig("StartDir = \"" + vok.tree() + "\"\nShowNewDir = no\n[work]\n"
-                    "ShowNewDir = yes\n");
+                    "ShowNewDir = yes\n[env]\n");
     vok.setEnv("VOK_TEMP", vok.dir().file("scan-newdir"));
-    ASSERT_EQ(vok.run({"-rfq"}).status, 0);
-    ASSERT_EQ(vok.run({"-p", "work", "-rfq"}).status, 0);
+    for (const char *profile : {"vok", "work", "env"})
+      ASSERT_EQ(vok.run({"-p", profile, "-rfq"}).status, 0);
     vok.setEnv("VOK_TEMP", std::nullopt);
     // A sourced csh script ends with the status of its last command, not
     // the program's.
     const std::string status = shell.csh() ? "" : shell.family == Family::Posix ? "$?" : "$status";
-    VokResult result = session.run("work here\npwd\nvok //\necho " + status + "\n");
+    VokResult result = session.run(hostileDefinitions(shell.family) +
+                                   "work here\npwd\nenv only\npwd\nvok //\n"
+                                   "printf '%s\\n' " + status + "\n");
     const std::string here = vok.tree() + "/only/here";
     // dash's `.' takes no arguments: every function runs the default profile.
     const bool profiles = std::string(shell.name) != "dash";
     EXPECT_EQ(result.out, (profiles ? "change to " + here + "\n" : "") + here + "\n" +
-                              (shell.csh() ? "" : "4") + "\n")
+                              vok.tree() + "/only\n" + (shell.csh() ? "" : "4") + "\n")
         << label(shell) << "\n"
         << result.err;
     EXPECT_EQ(result.err, "vok: invalid search string\n") << label(shell);
@@ -370,5 +474,53 @@ TEST(HostileNamesTest, ScanJumpAndBookmarkThroughShells) {
     bookmarked.push_back(entry.path);
   EXPECT_TRUE(bookmarked == paths) << "the bookmarks read back as written";
 }
+
+}  // namespace
+
+namespace {
+
+// Ctrl-C while the program waits for another run's lock, in an interactive
+// shell on a terminal: the shell goes on as before, with no file of the run
+// left in the temporary directory and none of the script's variables set.
+class InterruptTest : public ::testing::TestWithParam<Shell> {};
+
+TEST_P(InterruptTest, AnInterruptedRunLeavesNothingBehind) {
+  const Shell &shell = GetParam();
+  ShellSession session(shell);
+  if (!requireShell(session, shell)) return;
+  VokRunner &vok = session.runner();
+  vok.makeTreeDirs("a");
+  vok.setEnv("VOK_TEMP", vok.dir().file("scan-newdir"));
+  ASSERT_EQ(vok.run({"-rfq"}).status, 0);
+  vok.setEnv("VOK_TEMP", std::nullopt);
+  const int lock = open(vok.dir().file("tree.gz.lock").c_str(), O_RDWR | O_CREAT, 0600);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+  const std::string install = session.installLine();
+  TmuxScreen screen(vok.dir().path(), 120, 30, session.interactiveCommand());
+  screen.literal(install + "\n");
+  screen.literal("vok -r\n");
+  const auto shows = [](const std::string &text) {
+    return [text](const std::vector<std::string> &lines) {
+      return std::any_of(lines.begin(), lines.end(), [&](const std::string &line) {
+        return line.find(text) != std::string::npos;
+      });
+    };
+  };
+  ASSERT_TRUE(screen.waitFor(shows("vok: waiting for another vok"))) << showScreen(screen.capture());
+  screen.keys({"C-c"});
+  const std::string vars = "set | grep -c '^vok_'", files = "ls -A \"$TMPDIR\" | grep -c '^vok'";
+  screen.literal(shell.family == Family::Fish
+                     ? "echo vars (" + vars + ") files (" + files + ")\n"
+                     : "echo vars `" + vars + "` files `" + files + "`\n");
+  EXPECT_TRUE(screen.waitFor(shows("vars 0 files 0"))) << label(shell) << "\n"
+                                                         << showScreen(screen.capture());
+  close(lock);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shells, InterruptTest, ::testing::ValuesIn(kShells),
+                         [](const ::testing::TestParamInfo<Shell> &param) {
+                           return std::string(param.param.name) + "_" +
+                                  (param.param.install + 1);
+                         });
 
 }  // namespace

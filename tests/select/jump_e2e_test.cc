@@ -98,8 +98,10 @@ TEST_F(JumpTest, DirectoryPartsAndApproximateMatches) {
   mk("proj/src");
   mk("other/src");
   mk("sources");
+  mk("-lead");
   scanned();
   EXPECT_EQ(jump({"pro/src"}).newDir, t + "/proj/src");
+  EXPECT_EQ(jump({"--", "-lea"}).newDir, t + "/-lead") << "-- ends the options";
   EXPECT_EQ(jump({"oth//src"}).newDir, t + "/other/src");
   // Nothing contains "sourcs": the nearest names are offered.
   VokResult fuzzy = jump({"sourcs", "1"});

@@ -92,6 +92,12 @@ void redirect(const std::string &path, int flags, int target) {
 }  // namespace
 
 std::string VokRunner::commandLine(const std::vector<std::string> &args) const {
+  std::vector<std::string> argv{binary_};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return programCommandLine(argv);
+}
+
+std::string VokRunner::programCommandLine(const std::vector<std::string> &argv) const {
   std::string command = "cd " + shellQuote(cwd_) + " && env";
   // env takes its -u options before the assignments.
   for (const auto &entry : env_)
@@ -101,8 +107,7 @@ std::string VokRunner::commandLine(const std::vector<std::string> &args) const {
   if (asUser_)
     command += " setpriv --reuid=" + std::to_string(uid_) +
                " --regid=" + std::to_string(gid_) + " --clear-groups";
-  command += " " + shellQuote(binary_);
-  for (const std::string &arg : args) command += " " + shellQuote(arg);
+  for (const std::string &arg : argv) command += " " + shellQuote(arg);
   return command;
 }
 

@@ -77,6 +77,8 @@ class VokRunner {
   // A shell command that runs the program in this environment and working
   // directory, for a terminal of its own.
   std::string commandLine(const std::vector<std::string> &args) const;
+  // The same for another program (argv[0] is its path).
+  std::string programCommandLine(const std::vector<std::string> &argv) const;
   // Runs another program (argv[0] is its path) in the same environment.
   VokResult runProgram(const std::vector<std::string> &argv) const {
     return execute(argv, "");

@@ -1,6 +1,7 @@
 // The test build of vok reads its system-wide configuration from the file
 // that VOK_TEST_SYSTEM_CONFIG names, or from nowhere, never /usr/local/etc;
-// its shell lines name vokscr where the package puts it.
+// its shell lines name vokscr where the package puts it, and the fish
+// completion where the test says.
 #include <cstdlib>
 
 #include "config/reader.h"
@@ -15,3 +16,9 @@ const char *testSystemConfig() {
 
 const char *const systemConfigFile = testSystemConfig();
 const char *const scriptDirectory = "/usr/bin";
+// The fish completion where the test names it (its source), so that the
+// set-up line alone can be shown to find it.
+const char *const fishCompletionDirectory = [] {
+  const char *dir = getenv("VOK_TEST_FISH_COMPLETIONS");
+  return dir && *dir ? dir : "/usr/share/fish/vendor_completions.d";
+}();
