@@ -115,6 +115,16 @@ ScanOptions displayScanOptions(const RunState &run) {
   return optionsFor(run, ScanMode::Partial, QuietOverride::None);
 }
 
+void requireEnterable(const std::string &dir, const ScanOptions &options) {
+  struct stat status;
+  if (stat(dir.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+      access(dir.c_str(), X_OK) != 0) {
+    TreeCommandScanLog log(options.quiet);
+    log.reportCannotChange(dir, strerror(EACCES));
+    throw ErrorReported(kExitFile);
+  }
+}
+
 void scanForTreeCommand(RunState &run, const std::string &dir, bool fullMode,
                         ScanOptions &options) {
   TreeCommandScanLog log(options.quiet);
@@ -128,13 +138,6 @@ void scanForTreeCommand(RunState &run, const std::string &dir, bool fullMode,
     scanner.resolveLinks();
     saveTree(run.treeFile, run.tree);
     return;
-  }
-  // A directory the user may not enter has no tree to show.
-  struct stat status;
-  if (stat(dir.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
-      access(dir.c_str(), X_OK) != 0) {
-    log.reportCannotChange(dir, strerror(EACCES));
-    throw ErrorReported(kExitFile);
   }
   // Outside the saved tree nothing below the directory is to be skipped.
   run.tree.rootList.clear();

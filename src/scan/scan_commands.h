@@ -24,12 +24,16 @@ void rescanParts(RunState &run, const std::vector<std::string> &dirs, bool fullM
 
 // The options of the scans before a display or a search.
 ScanOptions displayScanOptions(const RunState &run);
+// A directory the user may not enter has no tree to show, saved or not (a
+// display of it would send the shell nowhere): it is reported and ends the
+// run (ErrorReported).
+void requireEnterable(const std::string &dir, const ScanOptions &options);
 // Before showing one directory's tree (a full path): update it when it is in
 // the tree, else scan it alone into a temporary tree that is not saved; then
 // nothing below it is skipped by SkipDir, for the rest of the display, so
 // the options lose their skip list. A directory outside the tree that is
-// missing, no directory or may not be entered is reported and ends the run
-// (ErrorReported).
+// missing or no directory is reported and ends the run (ErrorReported);
+// the caller has made sure it may be entered.
 void scanForTreeCommand(RunState &run, const std::string &dir, bool fullMode,
                         ScanOptions &options);
 // The MountDir entries whose options ask for it, before a display or search;

@@ -26,46 +26,51 @@ bool inTree(const DirNodeList &roots, const std::string &path) {
   return findPath(roots, path).node != nullptr;
 }
 
-// The bookmark commands' edits: each checks the directory against the tree
-// and reports on standard error what it cannot do.
-using Edit = void (*)(BookmarkList &list, const DirNodeList &roots,
+// The bookmark commands' edits: each checks the directory against the tree,
+// reports on standard error what it cannot do and returns false then.
+using Edit = bool (*)(BookmarkList &list, const DirNodeList &roots,
                       const std::string &path);
 
 bool isBookmark(const Bookmark &entry, const std::string &path) {
   return entry.usable && entry.path == path;
 }
 
-void addBookmark(BookmarkList &list, const DirNodeList &roots, const std::string &path) {
+// A directory already bookmarked is where the user wants it: no failure.
+bool addBookmark(BookmarkList &list, const DirNodeList &roots, const std::string &path) {
   const std::string name = expandDirName(path, false, false);
   if (!inTree(roots, name)) {
     warn(_("%$: cannot find %$ in saved directory tree\n"), name);
-    return;
+    return false;
   }
   for (const Bookmark &entry : list) {
     if (isBookmark(entry, name)) {
       warn(_("%$: directory %$ already bookmarked\n"), name);
-      return;
+      return true;
     }
   }
-  list.push_back({name, "", true, ""});
+  list.push_back({name, escapeBookmark(name), true, ""});
+  return true;
 }
 
-void removeBookmark(BookmarkList &list, const DirNodeList &roots,
+// A bookmark goes whether or not the tree still has its directory; only a
+// directory that is neither bookmarked nor in the tree is reported.
+bool removeBookmark(BookmarkList &list, const DirNodeList &roots,
                     const std::string &path) {
   const std::string name = expandDirName(path, false, false);
-  if (!inTree(roots, name))
-    warn(_("%$: cannot find %$ in saved directory tree\n        Directory ignored\n"),
-         name);
   BookmarkList kept;
   for (Bookmark &entry : list)
     if (!isBookmark(entry, name)) kept.push_back(std::move(entry));
+  const bool removed = kept.size() < list.size();
   list.swap(kept);
+  if (removed || inTree(roots, name)) return true;
+  warn(_("%$: cannot find %$ in saved directory tree\n"), name);
+  return false;
 }
 
 // A line that names no directory the program can use is kept as it stands.
 Bookmark parseBookmark(const std::string &line) {
   try {
-    return {expandDirName(unescapeEntry(line), false, false), "", true, ""};
+    return {expandDirName(unescapeEntry(line), false, false), line, true, ""};
   } catch (const ErrorRange &) {
     return {"", line, false, _("malformed \\x escape")};
   } catch (const ErrorGenericSyntax &error) {
@@ -73,10 +78,15 @@ Bookmark parseBookmark(const std::string &line) {
   }
 }
 
+struct EditOutcome {
+  bool changed = false;  // something to write: the file is rewritten
+  bool failed = false;   // a directory could not be added or removed
+};
+
 // Applies the edit to each directory argument (or the current directory).
-// False when there was nothing to do: the file is then not rewritten.
-bool forEachArgument(RunState &run, BookmarkList &list, int argc, char **argv, int first,
-                     Edit edit) {
+EditOutcome forEachArgument(RunState &run, BookmarkList &list, int argc, char **argv,
+                            int first, Edit edit) {
+  EditOutcome outcome;
   if (first >= argc) {
     if (run.currentDir.empty()) {
       std::cout.flush();
@@ -84,11 +94,14 @@ bool forEachArgument(RunState &run, BookmarkList &list, int argc, char **argv, i
                                  "        Directory ignored"))
           .arg(programName);
       std::cerr << '\n';
-      return false;
+      outcome.failed = true;
+      return outcome;
     }
-    edit(list, run.tree.rootList, run.currentDir);
-    return true;
+    outcome.changed = true;
+    outcome.failed = !edit(list, run.tree.rootList, run.currentDir);
+    return outcome;
   }
+  outcome.changed = true;
   for (int i = first; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg.empty()) continue;
@@ -99,21 +112,26 @@ bool forEachArgument(RunState &run, BookmarkList &list, int argc, char **argv, i
           .arg(programName)
           .arg(arg);
       std::cerr << '\n';
+      outcome.failed = true;
       continue;
     }
-    edit(list, run.tree.rootList, makeAbsolute(arg, run.currentDir));
+    if (!edit(list, run.tree.rootList, makeAbsolute(arg, run.currentDir)))
+      outcome.failed = true;
   }
-  return true;
+  return outcome;
 }
 
 // Other runs may edit the file at the same time: the lock makes them take
-// turns, each reading what the one before wrote.
+// turns, each reading what the one before wrote. Every directory is tried;
+// when any could not be added or removed, the run ends with the file-error
+// status, its messages already said.
 void editBookmarks(RunState &run, int argc, char **argv, int first, Edit edit) {
   loadTree(run);
   LockScope lock(run.bookmarkLock, run.bookmarkFile);
   BookmarkList list = readBookmarks(run.bookmarkFile);
-  if (forEachArgument(run, list, argc, argv, first, edit))
-    writeBookmarks(run.bookmarkFile, list);
+  const EditOutcome outcome = forEachArgument(run, list, argc, argv, first, edit);
+  if (outcome.changed) writeBookmarks(run.bookmarkFile, list);
+  if (outcome.failed) throw ErrorReported(kExitFile);
 }
 
 }  // namespace
@@ -181,8 +199,7 @@ void writeBookmarks(const std::string &file, const BookmarkList &list) {
   SafeFileWriter out(file);
   if (!out.ok()) throw ErrorGenericFile(_("cannot create file %$"), file);
   std::string text;
-  for (const Bookmark &entry : list)
-    text += (entry.usable ? escapeBookmark(entry.path) : entry.line) + '\n';
+  for (const Bookmark &entry : list) text += entry.line + '\n';
   size_t done = 0;
   while (done < text.size()) {
     ssize_t n = write(out.fd(), text.data() + done, text.size() - done);

@@ -10,11 +10,12 @@
 #include "tree/run_state.h"
 
 // One line of the bookmark file: a directory, or a line the program cannot
-// use (no absolute name, a bad escape), which every rewrite carries through
-// as it stands and in its place, so that nothing the user wrote is lost.
+// use (no absolute name, a bad escape). Every rewrite carries each line
+// through as it stands and in its place, so that nothing the user wrote is
+// lost or changed: "~/src" stays as written, though it is used expanded.
 struct Bookmark {
   std::string path;  // the directory, for a usable line
-  std::string line;  // the line as read, for one not used
+  std::string line;  // the line as written (escapeBookmark of a new one)
   bool usable = true;
   std::string reason;  // why a line is not used
 };
@@ -49,6 +50,8 @@ MatchList matchingBookmarks(const BookmarkList &list, const DirNodeList &roots,
 // -b [PATTERN], -ba [DIR ...], -br [DIR ...]: the directories are argv[first]
 // and those after it, the current directory when there are none.
 void listBookmarksCommand(RunState &run, const std::string &pattern);
+// Each directory that cannot be added (or removed) is named on standard
+// error; then ErrorReported with the file-error status is thrown.
 void addBookmarksCommand(RunState &run, int argc, char **argv, int first);
 void removeBookmarksCommand(RunState &run, int argc, char **argv, int first);
 

@@ -72,6 +72,7 @@ void showDirectoryTree(RunState &run, const std::string &dir, bool mountScan,
       throw ErrorGenericCommandLine(_("cannot determine current directory"));
   }
   ScanOptions options = displayScanOptions(run);
+  requireEnterable(path, options);
   if (rescanFirst || !findPath(run.tree.rootList, path).node)
     scanForTreeCommand(run, path, false, options);
   // The prefix is the directory as the mount entries spell it: absolute.

@@ -68,7 +68,7 @@ TEST(DataFilesTest, LongNamesAndDevices) {
 }
 
 // Without a directory to add or remove, the file is left as it is, lines
-// that reading skipped included.
+// that reading skipped included, and the command fails.
 TEST(DataFilesTest, BookmarksWithoutACurrentDirectoryAreNotRewritten) {
   VokRunner vok;
   makeDirs(vok.tree() + "/a");
@@ -91,6 +91,7 @@ TEST(DataFilesTest, BookmarksWithoutACurrentDirectoryAreNotRewritten) {
                   "not used\n"
                   "vok: cannot determine current directory\n        Directory ignored\n");
     EXPECT_EQ(readFile(vok.dir().file("bookmarks")), marks) << option;
+    EXPECT_EQ(result.status, 2) << option << ": nothing was done";
   }
 }
 

@@ -167,7 +167,7 @@ TEST_F(JumpTest, BookmarksComeFirst) {
   scanned();
   vok.setCwd(t);
   VokResult added = vok.run({"-ba", "c/doc", t + "/my dir/q\"uote", "", "not/there"});
-  EXPECT_EQ(added.status, 0);
+  EXPECT_EQ(added.status, 2) << "one was not added";
   EXPECT_EQ(added.err, "vok: cannot find " + t + "/not/there in saved directory tree\n");
   EXPECT_EQ(readFile(vok.dir().file("bookmarks")),
             escape(t) + "/c/doc\n" + escape(t) + "/my\\x20dir/q\\\"uote\n");
@@ -183,21 +183,24 @@ TEST_F(JumpTest, BookmarksComeFirst) {
   EXPECT_EQ(vok.run({"doc"}).newDir, t + "/c/doc") << "from a directory holding the tree";
 
   VokResult removed = vok.run({"-br", t + "/c/doc", "/nowhere"});
-  EXPECT_EQ(
-      removed.err,
-      "vok: cannot find /nowhere in saved directory tree\n        Directory ignored\n");
+  EXPECT_EQ(removed.status, 2);
+  EXPECT_EQ(removed.err, "vok: cannot find /nowhere in saved directory tree\n");
   EXPECT_EQ(readFile(vok.dir().file("bookmarks")), escape(t) + "/my\\x20dir/q\\\"uote\n");
 }
 
 // -t of what cannot be shown says why and ends with status 2: no display
-// (which would send the shell nowhere), the shell stays. As root, where
+// (which would send the shell nowhere), the shell stays, whether or not
+// the saved tree has the directory. As root, where
 // permissions do not bite, vok runs as another user.
 TEST_F(JumpTest, TreesThatCannotBeShown) {
+  mk("closed");
   scanned();
   const std::string file = vok.dir().file("file"), closed = vok.dir().file("closed");
+  const std::string closedInside = t + "/closed";  // in the saved tree
   writeFile(file, "x");
   makeDirs(closed);
   chmod(closed.c_str(), 0);
+  chmod(closedInside.c_str(), 0);
   if (runningAsRoot()) {
     chmod(vok.dir().path().c_str(), 0755);
     ASSERT_EQ(system(("chown -R 54321:54321 " + shellQuote(vok.dir().path())).c_str()),
@@ -208,6 +211,8 @@ TEST_F(JumpTest, TreesThatCannotBeShown) {
       {"/nonexistent", "vok: cannot find directory /nonexistent.  Command ignored\n"},
       {file, "vok: " + file + " is not a directory.  Command ignored\n"},
       {closed, "vok: cannot change to directory " + closed + " - Permission denied\n"},
+      {closedInside,
+       "vok: cannot change to directory " + closedInside + " - Permission denied\n"},
   };
   for (const auto &c : cases) {
     VokResult result = vok.run({"-t", c.first});
@@ -217,37 +222,57 @@ TEST_F(JumpTest, TreesThatCannotBeShown) {
   }
 }
 
-// Lines the program cannot use stay in their place through every rewrite
-// and are named once on standard error by every command that reads them;
-// the good lines, the last without its newline, still work.
+// Lines the program cannot use, and lines written by hand that it can,
+// stay in their place as written through every rewrite; the lines it cannot
+// use are named once on standard error by every command that reads them;
+// the good lines, the last without its newline, still work. A directory
+// that cannot be added or removed is named too, after every other has
+// been handled, and the command fails.
 TEST_F(JumpTest, BookmarkLinesNotUsedAreKeptInPlace) {
-  for (const char *d : {"good", "last", "new"}) mk(d);
+  mk("good");
+  mk("last");
+  mk("new");
   scanned();
   const std::string file = vok.dir().file("bookmarks");
   const std::string bad = "relative/path\n~nosuchuser/a\n/bad\\x4\n";
   const std::string good = escape(t) + "/good\n", last = escape(t) + "/last";
+  // Usable as written, used as the names they stand for: a home, a "..",
+  // an escape of a byte that needs none, and a directory the tree lost.
+  const std::string byHand = "~/x\n" + t + "/new/../good\n" + t + "/l\\ast\n" + t + "/gone\n";
+  const std::string before = bad + byHand + good + last;
+  const std::string notFound = " in saved directory tree\n";
   const struct {
     std::vector<std::string> args;
     std::string after;  // the file afterwards
+    int status;
+    std::string said;   // besides the lines not used
   } rows[] = {
-      {{"-ba", t + "/new"}, bad + good + last + "\n" + escape(t) + "/new\n"},
-      {{"-br", t + "/good"}, bad + last + "\n"},
-      {{"-ba", "relative/path"}, bad + good + last + "\n"},  // no such directory either
-      {{"last"}, bad + good + last},                         // a jump rewrites nothing
+      {{"-ba", t + "/new"}, before + "\n" + escape(t) + "/new\n", 0, ""},
+      {{"-br", t + "/good"}, bad + byHand + last + "\n", 0, ""},
+      {{"-br", t + "/gone"}, bad + "~/x\n" + t + "/new/../good\n" + t + "/l\\ast\n" + good + last + "\n", 0, ""},
+      {{"-ba", "relative/path"}, before + "\n", 2, "vok: cannot find " + t + "/good/relative/path" + notFound},
+      {{"-ba", "/nonexistent", t + "/new", "/etc/passwd"}, before + "\n" + escape(t) + "/new\n", 2,
+       "vok: cannot find /nonexistent" + notFound + "vok: cannot find /etc/passwd" + notFound},
+      {{"-br", "/nowhere"}, before + "\n", 2, "vok: cannot find /nowhere" + notFound},
+      {{"last"}, before, 0, ""},  // a jump rewrites nothing
   };
   for (const auto &row : rows) {
-    writeFile(file, bad + good + last);
+    SCOPED_TRACE(row.args[0] + " " + row.args.back());
+    writeFile(file, before);
     VokResult result = jump(row.args, "good");
-    EXPECT_EQ(result.status, 0) << row.args[0] << result.err;
-    EXPECT_EQ(readFile(file), row.after) << row.args[0];
+    EXPECT_EQ(result.status, row.status) << result.err;
+    EXPECT_EQ(readFile(file), row.after);
+    std::string err = result.err;
     for (const std::string warning :
          {", line 1: bad directory `relative/path'",
           ", line 2: error obtaining home directory", ", line 3: malformed \\x escape"}) {
       const std::string line = "vok: " + file + warning;
-      const size_t at = result.err.find(line);
-      EXPECT_NE(at, std::string::npos) << row.args[0] << ": " << warning;
-      EXPECT_EQ(result.err.find(line, at + 1), std::string::npos) << "said once";
+      const size_t at = err.find(line);
+      ASSERT_NE(at, std::string::npos) << warning;
+      EXPECT_EQ(err.find(line, at + 1), std::string::npos) << "said once";
+      err.erase(at, err.find('\n', at) + 1 - at);
     }
+    EXPECT_EQ(err, row.said);
   }
   EXPECT_EQ(jump({"last"}, "good").newDir, t + "/last");
 }
