@@ -117,7 +117,9 @@ bool isTerminal(const std::ostream &out) {
 
 std::string shownOnTerminal(std::string text, bool keepLineFeeds) {
   // Names read as UTF-8 keep their characters; any other byte from 0x80 on
-  // shows as "?" then, as controls always do.
+  // shows as "?" then, as controls always do. Without the setting every
+  // such byte does: one of them (0x9b) is a control sequence's start to a
+  // terminal in 8-bit mode.
   if (utf8Names()) {
     std::string shown;
     for (size_t at = 0; at < text.size();) {
@@ -131,7 +133,7 @@ std::string shownOnTerminal(std::string text, bool keepLineFeeds) {
   }
   for (char &c : text) {
     const unsigned char byte = static_cast<unsigned char>(c);
-    if ((byte < 0x20 && !(keepLineFeeds && c == '\n')) || byte == 0x7f) c = '?';
+    if ((byte < 0x20 && !(keepLineFeeds && c == '\n')) || byte >= 0x7f) c = '?';
   }
   return text;
 }

@@ -27,6 +27,7 @@ void HyperDocument::render(HyperPad *pad, int areaHeight, int areaWidth) {
   currentLink_ = -1;
   currentText_.clear();
   row = col = 0;
+  fillFrom_ = -1;
   areaLines = areaHeight;
   areaColumns = areaWidth;
   if (!pad && drawer->recordsInSteps()) {
@@ -38,7 +39,10 @@ void HyperDocument::render(HyperPad *pad, int areaHeight, int areaWidth) {
     return;
   }
   drawer->draw(*this, pad);
-  if (pad) pad->finish();
+  if (pad) {
+    endRecordedRows();
+    pad->finish();
+  }
 }
 
 void HyperDocument::layOut(int areaHeight, int areaWidth) {
@@ -56,11 +60,13 @@ bool HyperDocument::recordSome() {
   recording_ = true;
   row = static_cast<int>(first);
   col = 0;
+  fillFrom_ = -1;
   linkDepth = boldDepth = italicDepth = 0;
   currentLink_ = -1;
   const bool toEnd = stop >= rows;
   const bool more = drawer->recordRows(*this, &records, first, toEnd ? -1 : stop);
   recordedAll_ = toEnd || !more;
+  if (recordedAll_) endRecordedRows();
   recordedRows_ = recordedAll_ ? rows : stop;
   return !recordedAll_;
 }
@@ -120,6 +126,7 @@ void HyperDocument::beginRows(HyperPad *pad, long firstRow) {
   if (!pad) return;
   row = static_cast<int>(firstRow);
   col = 0;
+  fillFrom_ = -1;
   if (recording_) {
     rowLengths_.clear();
     rowsDrawn_ = true;
@@ -140,11 +147,20 @@ void HyperDocument::setStyle(HyperPad *pad) {
   pad->setAttr(slot);
 }
 
+int16_t HyperDocument::textLength() const {
+  return static_cast<int16_t>(std::min(fillFrom_ >= 0 ? fillFrom_ : col, HyperPad::kMaxColumns));
+}
+
 void HyperDocument::endRow() {
-  if (recording_)
-    rowLengths_.push_back(static_cast<int16_t>(std::min(col, HyperPad::kMaxColumns)));
+  if (recording_) rowLengths_.push_back(textLength());
   ++row;
   col = 0;
+  fillFrom_ = -1;
+}
+
+void HyperDocument::endRecordedRows() {
+  if (recording_ && rows > 0 && rowLengths_.size() + 1 == static_cast<size_t>(rows))
+    rowLengths_.push_back(textLength());
 }
 
 // NUL, backspace, tab and carriage return draw nothing; a line feed starts
@@ -168,6 +184,7 @@ void HyperDocument::putCells(HyperPad *pad, std::string_view text) {
 // several bytes is one (or, wide, two); a byte that is none is one cell
 // painted "?".
 void HyperDocument::putRun(HyperPad *pad, std::string_view run) {
+  if (!run.empty()) fillFrom_ = -1;
   if (!utf8) {
     pad->addBytes(run);
     col += static_cast<int>(run.size());
@@ -214,9 +231,13 @@ long HyperDocument::addText(HyperPad *pad, std::string_view text) {
   return col - before;
 }
 
-void HyperDocument::addSpaces(HyperPad *pad, long n) {
+void HyperDocument::addSpaces(HyperPad *pad, long n, bool filler) {
   if (!pad || n <= 0) return;
   if (currentLink_ >= 0) currentText_.append(static_cast<size_t>(n), ' ');
+  if (!filler)
+    fillFrom_ = -1;
+  else if (fillFrom_ < 0)
+    fillFrom_ = col;
   pad->addSpaces(n);
   col += static_cast<int>(std::min<long>(n, INT32_MAX - col));
 }
@@ -225,6 +246,7 @@ void HyperDocument::addGlyph(HyperPad *pad, int index) {
   if (!pad) return;
   pad->addGlyph(index);
   ++col;
+  fillFrom_ = -1;
 }
 
 // An anchor beyond the cut keeps its row, so that a jump to it still lands
@@ -376,8 +398,7 @@ long HyperDocument::findAnchor(const std::string &name) const {
   return -1;
 }
 
-// A row the last pass did not end (the last, without a line feed) reaches
-// the widest.
+// A row the last pass did not reach is as wide as the widest.
 int HyperDocument::rowLength(long index) const {
   if (!rowsDrawn_ || index < 0 || index >= rows) return 0;
   recordRowsBefore(index + 1);

@@ -159,8 +159,10 @@ class HyperDocument {
   void addChar(HyperPad *pad, char ch);
   // Returns the cells a text of one row takes, measured without a pad.
   long addText(HyperPad *pad, std::string_view text);
-  // addText of n spaces, without making them.
-  void addSpaces(HyperPad *pad, long n);
+  // addText of n spaces, without making them. Filler spaces (a list entry
+  // padded to the widest) leave the row's recorded length where its text
+  // ends: rows are marked as going past the window's edge by that length.
+  void addSpaces(HyperPad *pad, long n, bool filler = false);
   void addGlyph(HyperPad *pad, int index);
   void addAnchor(HyperPad *pad, std::string_view name);
   void beginLink(HyperPad *pad, std::string_view target) {
@@ -179,7 +181,10 @@ class HyperDocument {
   // A layout pass on a pad that keeps nothing needs only the records: the
   // same ones as the drawing operations above leave, without the drawing.
   // `n` cells that are no link's text:
-  void recordCells(long n) { col += static_cast<int>(std::min<long>(n, INT32_MAX - col)); }
+  void recordCells(long n) {
+    col += static_cast<int>(std::min<long>(n, INT32_MAX - col));
+    fillFrom_ = -1;
+  }
   // A sourced link of one row whose text `text` (no control bytes) takes
   // `width` cells; `last` is its target's last component.
   void recordSourcedLink(uint32_t ref, int kind, std::string_view text,
@@ -264,6 +269,11 @@ class HyperDocument {
   void putCells(HyperPad *pad, std::string_view text);
   void putRun(HyperPad *pad, std::string_view run);
   void endRow();
+  // The length of the row being drawn: where its text ends.
+  int16_t textLength() const;
+  // A pass that recorded to the end ends its last row, which has no line
+  // feed of its own.
+  void endRecordedRows();
   // The slice holding the row, drawn when it is not kept; null beyond the
   // document.
   struct Slice {
@@ -293,6 +303,7 @@ class HyperDocument {
   const LinkSource *source_ = nullptr;
   mutable std::string scratch_;
   ChunkedVector<int16_t> rowLengths_;  // as recorded by the last layout
+  int fillFrom_ = -1;                  // where the row's filler began, if it has one
   bool rowsDrawn_ = false;             // a pass has drawn (not only measured)
   ChunkedVector<LinkCells> links_;
   ChunkedVector<uint64_t> linkBytes_;

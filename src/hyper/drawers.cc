@@ -462,7 +462,7 @@ void HyperListDraw::draw(HyperDocument &doc, HyperPad *pad) {
     for (size_t n = k; n > 0; n /= 10) field[at--] = static_cast<char>('0' + n % 10);
     doc.addText(pad, field);
     const long shown = doc.addText(pad, sanitised(entry, buffer));
-    doc.addSpaces(pad, static_cast<long>(widest) - shown + 1);
+    doc.addSpaces(pad, static_cast<long>(widest) - shown + 1, true);
     doc.endLink(pad);
   }
 }

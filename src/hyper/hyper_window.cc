@@ -351,8 +351,10 @@ void HyperWindow::clickLink(size_t link, const MEVENT &event) {
 void HyperWindow::processMouse(MEVENT &event) {
   constexpr long kWheelLines = 3;
   if (document->linkCount() == 0) return;
-  if (event.bstate & kWheelUp) return scrollBack(kWheelLines);
-  if (event.bstate & kWheelDown) return scrollForward(kWheelLines);
+  if (event.bstate & (kWheelUp | kWheelDown)) {
+    ::wheel(sized(), *document, kWheelLines, event.bstate & kWheelDown);
+    return finish();
+  }
   const long link = linkAt(event);
   if (event.bstate & BUTTON1_PRESSED) {
     pressedLink_ = link;

@@ -146,6 +146,9 @@ bool stepPageUp(Viewport &v, const HyperDocument &doc, long lines) {
   const long wanted = doc.cells(v.current).startRow - lines;
   size_t i = v.current - 1;
   while (i > 0 && doc.cells(i).startRow > wanted) --i;
+  // The row's first link, as page down lands on: its last may lie far to
+  // the right and pan the view away from the rest.
+  while (i > 0 && doc.cells(i - 1).startRow == doc.cells(i).startRow) --i;
   if (i > 0)
     v.top = v.top - lines < 1 ? 0 : static_cast<int>(v.top - lines);
   else
@@ -253,6 +256,15 @@ void scrollBack(Viewport &v, const HyperDocument &doc, long lines) {
   }
   v.top = static_cast<int>(newTop);
   v.cursorRow = doc.cells(v.current).startRow - v.top;
+}
+
+void wheel(Viewport &v, const HyperDocument &doc, long lines, bool down) {
+  lines = std::min<long>(lines, down ? v.maxTop() - v.top : v.top);
+  if (lines <= 0) return;
+  if (down)
+    scrollForward(v, doc, lines);
+  else
+    scrollBack(v, doc, lines);
 }
 
 void showMatch(Viewport &v, const HyperDocument &doc, size_t link) {

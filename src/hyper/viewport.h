@@ -51,6 +51,10 @@ void centre(Viewport &v, const HyperDocument &doc);
 // row, moving to the first link that stays in view when it would leave.
 void scrollForward(Viewport &v, const HyperDocument &doc, long lines);
 void scrollBack(Viewport &v, const HyperDocument &doc, long lines);
+// The mouse wheel: scrollForward or scrollBack, but never past where page
+// down and End stop (the last row at the window's foot) nor above the
+// top; nothing moves when the document fits the window.
+void wheel(Viewport &v, const HyperDocument &doc, long lines, bool down);
 // A search match becomes current, centred when it is out of view.
 void showMatch(Viewport &v, const HyperDocument &doc, size_t link);
 

@@ -86,8 +86,12 @@ void drawCharacter(WINDOW *w, std::string_view bytes, attr_t attr) {
     at += used;
     ++count;
   }
+  // setcchar takes the colour pair apart from the other attributes: left
+  // in them, it is dropped and the character shows in the default colours.
   cchar_t cell;
-  if (count == 0 || setcchar(&cell, wide, attr, 0, nullptr) != OK) {
+  if (count == 0 ||
+      setcchar(&cell, wide, attr & ~A_COLOR, static_cast<short>(PAIR_NUMBER(attr)),
+               nullptr) != OK) {
     waddch(w, '?' | attr);
     return;
   }

@@ -99,11 +99,14 @@ TEST_F(Utf8Test, CutsNeverSplitACharacter) {
 }
 
 // Messages keep the characters and turn every other byte from 0x80 on, and
-// every control but a kept line feed, into "?".
+// every control but a kept line feed, into "?"; without the setting every
+// byte from 0x80 on is one.
 TEST_F(Utf8Test, MessagesOnATerminal) {
   EXPECT_EQ(shownOnTerminal("caf\xc3\xa9\n\xff\xc2\x85\x1b[m", true),
             "caf\xc3\xa9\n????[m");
   EXPECT_EQ(shownOnTerminal("\xe6\x97\xa5\n", false), "\xe6\x97\xa5?");
+  setlocale(LC_CTYPE, "C");  // Utf8Names off: no byte from 0x80 on passes
+  EXPECT_EQ(shownOnTerminal("/x\xe9\x9b" "2J\xff\x01\n", true), "/x??2J??\n");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "base/message.h"
+#include "base/utf8.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -46,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       if (shown.size() != piece.size())
         propertyBroken("shownOnTerminal changed the length", piece);
       for (unsigned char c : shown)
-        if ((c < 0x20 && !(keep && c == '\n')) || c == 0x7f)
+        if ((c < 0x20 && !(keep && c == '\n')) || c == 0x7f || (c >= 0x80 && !utf8Names()))
           propertyBroken("a control byte reaches the terminal", piece);
     }
   }

@@ -208,6 +208,18 @@ TEST_F(BrowserTest, ListsOfMatchesAndBookmarks) {
       << "a number beyond the count shows the list";
   EXPECT_EQ(typeAndEnd(*screen, {"End", "Enter"}), root + "/e/qq");
 
+  // Only a row whose text goes past the right edge is marked as going on:
+  // not the others, padded to the widest, nor the last.
+  makeDirs(root + "/0" + std::string(90, 'l') + "/ww");
+  makeDirs(root + "/a/ww");
+  ASSERT_EQ(vok.run({"-rq"}).status, 0);
+  screen = show({"ww", "9"});
+  ASSERT_TRUE(titled(*screen, 22, "Found: 2"));
+  s = screen->capture();
+  EXPECT_EQ(s[0].substr(79), "+") << showScreen(s);
+  EXPECT_EQ(s[1], pad(" 2 " + root + "/a/ww", 80)) << showScreen(s);
+  EXPECT_EQ(typeAndEnd(*screen, {"F10"}), ".");
+
   ASSERT_EQ(vok.run({"-ba", root + "/c/qq", root + "/a/qq"}).status, 0);
   screen = show({"-b"});
   ASSERT_TRUE(titled(*screen, 22, "Found: 2"));
@@ -426,19 +438,30 @@ TEST_F(BrowserTest, SignalsAndErrorsLeaveTheTerminalAsItWas) {
 
 // Names are shown as text on a terminal, never obeyed as its commands; a
 // pipe gets them byte for byte.
+// Without Utf8Names every byte from 0x80 on is a "?" there: 0x9b begins a
+// control sequence on a terminal in 8-bit mode.
 TEST_F(BrowserTest, NamesReachTheTerminalAsText) {
   makeDirs(root + "/esc\033[2Jwiped");
   makeDirs(root + "/title\033]2;HIJACK\007x");
+  makeDirs(root + "/high\xe9\x9b" "2J\xff");
   scan();
   EXPECT_NE(vok.run({"-rf"}).out.find("/esc\033[2Jwiped\n"), std::string::npos);
+  const auto shown = [](TmuxScreen &screen) {
+    EXPECT_TRUE(screen.waitForExit());
+    std::string all;
+    for (const std::string &line : screen.capture()) all += line + "\n";
+    return all;
+  };
   auto screen = show({"-rf"});
-  ASSERT_TRUE(screen->waitForExit());
-  const Screen s = screen->capture();
-  std::string all;
-  for (const std::string &line : s) all += line + "\n";
+  const std::string all = shown(*screen);
   EXPECT_NE(all.find(root + "/esc?[2Jwiped\n"), std::string::npos) << all;
   EXPECT_NE(all.find(root + "/title?]2;HIJACK?x\n"), std::string::npos) << all;
+  EXPECT_NE(all.find(root + "/high??2J?\n"), std::string::npos) << all;
   EXPECT_NE(screen->paneInfo("#{pane_title}"), "HIJACK");
+  screen = show({"-t", "/x\xe9\x9b" "2J\xff\x01"});
+  EXPECT_NE(shown(*screen).find("vok: cannot find directory /x??2J??.  Command ignored\n"),
+            std::string::npos)
+      << showScreen(screen->capture());
 }
 
 // Names in UTF-8 with Utf8Names on in a UTF-8 locale: each as written and
@@ -505,9 +528,22 @@ TEST_P(Utf8NamesTest, NamesAsWritten) {
   EXPECT_EQ(s[23], statusLine(root));
   if (mode != Utf8Mode::kGraphic) return;
 
+  // Every cell of a name carries the name's colours, whatever its width,
+  // highlighted or not.
+  const Screen styled = screen->captureStyled();
+  const std::string dirColours = coloursAt(styled[1], "caf");
+  EXPECT_EQ(coloursAt(styled[1], "\u00e9"), dirColours) << styled[1];
+  EXPECT_EQ(coloursAt(styled[last], "\u65e5"), dirColours) << styled[last];
+  screen->keys({"Down", "Down", "Down", "Down", "Down"});
+  ASSERT_TRUE(screen->waitFor([&](const Screen &now) {
+    return trimmed(now[5]) == "w" + cut + "+";
+  })) << showScreen(screen->capture());
+  const std::string lit = screen->captureStyled()[5];
+  EXPECT_NE(coloursAt(lit, "w"), dirColours) << lit;
+  EXPECT_EQ(coloursAt(lit, "\u672c"), coloursAt(lit, "w")) << lit;
+
   // Highlighted, the name starts the view; panned a column, the last wide
   // character is cut, then the first; the name's end stops the panning.
-  screen->keys({"Down", "Down", "Down", "Down", "Down"});
   for (const std::string &row : {"w" + cut + "+", cut + " +", " " + cut, " " + cut}) {
     EXPECT_TRUE(screen->waitFor([&](const Screen &now) {
       return trimmed(now[5]) == row;
@@ -541,6 +577,8 @@ TEST_P(Utf8NamesTest, NamesAsWritten) {
   screen = show({"-b"});
   ASSERT_TRUE(titled(*screen, 22, "Found: 1"));
   EXPECT_EQ(trimmed(screen->capture()[0]), " 1 " + root + "/caf\u00e9");
+  const std::string bar = screen->captureStyled()[0];
+  EXPECT_EQ(coloursAt(bar, "\u00e9"), coloursAt(bar, "caf")) << "no hole in the bar";
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, Utf8NamesTest,

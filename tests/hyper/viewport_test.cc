@@ -62,6 +62,9 @@ TEST(ViewportTest, EdgesOfTheDocument) {
       << "a link below that overlaps wins over a nearer one beside";
   EXPECT_FALSE(pan(v, small.doc, false)) << "no pan left of the first column";
   EXPECT_FALSE(stepPageUp(v, small.doc, 9));
+  wheel(v, small.doc, 3, true);
+  EXPECT_EQ(v.top, 0) << "the wheel moves nothing that fits";
+  EXPECT_EQ(v.current, 0u);
 
   // 30 rows of one link each in a window of 10: the last page stops at the end.
   std::vector<Spot> rows;
@@ -75,9 +78,28 @@ TEST(ViewportTest, EdgesOfTheDocument) {
   EXPECT_EQ(w.top, 20);
   EXPECT_EQ(w.cursorRow, 9);
   EXPECT_FALSE(stepPageDown(w, tall.doc, 9));
-  scrollBack(w, tall.doc, 3);
+  wheel(w, tall.doc, 3, true);
+  EXPECT_EQ(w.top, 20) << "the wheel stops where End does";
+  wheel(w, tall.doc, 3, false);
   EXPECT_EQ(w.top, 17);
   EXPECT_EQ(w.current, 26u) << "the highlight moved to the last link still in view";
+  wheel(w, tall.doc, 30, false);
+  EXPECT_EQ(w.top, 0);
+  wheel(w, tall.doc, 3, false);
+  EXPECT_EQ(w.top, 0) << "nor above the top";
+
+  // Two links a row, the second far right: a page up lands on the first
+  // link of the row it reaches, as a page down does, and pans nothing.
+  std::vector<Spot> pairs;
+  for (int r = 0; r < 30; ++r) pairs.push_back({r, 0, 4}), pairs.push_back({r, 60, 4});
+  Laid wide(pairs, 64);
+  Viewport p = wide.view(10, 20);
+  lastLink(p, wide.doc);
+  EXPECT_TRUE(stepPageUp(p, wide.doc, 9));
+  EXPECT_EQ(p.current, 40u) << "row 20's first link";
+  EXPECT_EQ(p.left, 0);
+  EXPECT_TRUE(stepPageDown(p, wide.doc, 9));
+  EXPECT_EQ(p.current, 58u) << "row 29's first link";
 }
 
 }  // namespace

@@ -36,6 +36,8 @@ class TmuxScreen {
 
   // The screen, one string per line, each as wide as the window.
   std::vector<std::string> capture() const;
+  // The same with the escape sequences of the cells' attributes.
+  std::vector<std::string> captureStyled() const;
   // Waits until the predicate holds for the screen; returns whether it did.
   bool waitFor(const std::function<bool(const std::vector<std::string> &)> &test,
                double seconds = 10) const;
@@ -74,6 +76,11 @@ class TmuxScreen {
   std::string logPath_;
   std::string statusPath_;
 };
+
+// The colours in force where `text` starts in a line of captureStyled, as
+// "foreground/background" SGR numbers ("39/49" for the defaults); "" when
+// the line does not hold the text.
+std::string coloursAt(const std::string &styledLine, const std::string &text);
 
 // Every line of the screen, numbered, for a failure message.
 std::string showScreen(const std::vector<std::string> &screen);
