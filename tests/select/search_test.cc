@@ -30,20 +30,16 @@ TEST(FuzzyTest, TyposOfAWordOfTheName) {
       {"alpa", "alpha", 1},           // a letter dropped
       {"alphx", "alpha", 1},          // a wrong letter
       {"alppha", "alpha", 1},         // a letter doubled: the name is shorter
-      {"beat", "beta", 1},
       {"ALPAH", "Alpha", 1},          // case ignored
       {"alpah", "zzzzzzzzzzzzzzzzzzzzzzzz", -1},
-      {"alpah", "beta", -1},
       {"documentatoin", "documentation", 1},
       {"documentatoin", "project-documentation", 1},  // after a dash
       {"documnetaiton", "documentation", 2},          // three of thirteen allowed
       {"dirnmae", "myDirName", 1},                    // where a capital follows
-      {"lib2to4", "python3-lib2to3", 1},
       {"2bta", "api2beta", 1},        // where letters meet digits
       {"minp", "adminpack", -1},      // the middle of a word
       {"xyz", "xyq", 1},              // three bytes allow one edit
       {"xy", "xq", -1},               // two allow none
-      {"abcd", "zzzzabxd", -1},
       {"abcdefgh", "abcd", -1},       // four bytes short: too many
   };
   for (const auto &c : cases) {
@@ -72,7 +68,6 @@ TEST(FuzzyTest, OnlyTheNearestNamesRemain) {
       {"documentatoin", {"/r/documentation"}},
       {"evrsion", {"/r/version"}},  // "revisions" holds "evision", two bytes longer
       {"qqqqq", {}},
-      {"zq", {}},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.literal);
@@ -82,10 +77,6 @@ TEST(FuzzyTest, OnlyTheNearestNamesRemain) {
     for (const DirMatch &match : list) paths.push_back(match.path);
     EXPECT_EQ(paths, c.found);
   }
-  MatchList one;
-  fuzzySearch(one, {root}, "alpah", 1);
-  ASSERT_EQ(one.size(), 1u);
-  EXPECT_EQ(one[0].path, "/r/alpha") << "equal scores keep the walk's order";
 }
 
 }  // namespace

@@ -155,22 +155,11 @@ std::vector<std::string> TmuxScreen::captureStyled() const {
   return screen;
 }
 
-std::string coloursAt(const std::string &styledLine, const std::string &text) {
+std::string styleBefore(const std::string &styledLine, const std::string &text) {
   const size_t at = styledLine.find(text);
-  if (at == std::string::npos) return "";
-  int foreground = 39, background = 49;
-  for (size_t i = styledLine.find("\033["); i < at; i = styledLine.find("\033[", i + 1)) {
-    const size_t end = styledLine.find_first_not_of("0123456789;", i + 2);
-    if (end == std::string::npos || styledLine[end] != 'm') continue;
-    std::istringstream codes(styledLine.substr(i + 2, end - i - 2));
-    for (std::string code; std::getline(codes, code, ';');) {
-      const int n = code.empty() ? 0 : std::stoi(code);
-      if (n == 0) foreground = 39, background = 49;
-      if ((n >= 30 && n <= 37) || n == 39) foreground = n;
-      if ((n >= 40 && n <= 47) || n == 49) background = n;
-    }
-  }
-  return std::to_string(foreground) + "/" + std::to_string(background);
+  if (at == std::string::npos || at == 0) return "";
+  const size_t start = styledLine.rfind("\033[", at - 1);
+  return start == std::string::npos ? "" : styledLine.substr(start, at - start);
 }
 
 bool TmuxScreen::waitFor(

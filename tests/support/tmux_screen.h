@@ -77,10 +77,9 @@ class TmuxScreen {
   std::string statusPath_;
 };
 
-// The colours in force where `text` starts in a line of captureStyled, as
-// "foreground/background" SGR numbers ("39/49" for the defaults); "" when
-// the line does not hold the text.
-std::string coloursAt(const std::string &styledLine, const std::string &text);
+// What stands in a line of captureStyled from the last escape sequence
+// before `text` up to it: the sequence, if the text follows it at once.
+std::string styleBefore(const std::string &styledLine, const std::string &text);
 
 // Every line of the screen, numbered, for a failure message.
 std::string showScreen(const std::vector<std::string> &screen);
