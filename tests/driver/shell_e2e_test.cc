@@ -144,19 +144,17 @@ class ShellSession {
   // file has it. The lines come from the real program even when `vok' is a
   // stand-in; run outside vokscr, it would write the real home's
   // new-directory file. fish has functions of its own, which source no
-  // script. The directory reaches the line through a variable: a csh
-  // cannot hold a `$' inside the double quotes around its command
-  // substitution.
+  // script. The directory reaches the line through a variable; a csh
+  // parses a command substitution inside double quotes after putting in
+  // the variables, so there the lines go through a file.
   std::string installLine() {
     vok_.setEnv("VOKSCR_DIR", scriptDir_);
     const std::string install =
         "env VOK_TEMP=" + shellQuote(vok_.dir().file("install-newdir")) + " " + VOK_BINARY +
-        " " + shell_.install +
-        (shell_.family == Family::Fish ? ""
-         : shell_.csh()                ? " $VOKSCR_DIR:q"
-                                       : " \"$VOKSCR_DIR\"");
+        " " + shell_.install + (shell_.family == Family::Fish ? "" : " \"$VOKSCR_DIR\"");
     if (shell_.family == Family::Fish) return install + " | source";
-    if (shell_.csh()) return "eval \"`" + install + "`\"";
+    const std::string lines = vok_.dir().file("lines");
+    if (shell_.csh()) return install + " > " + lines + "; eval \"`cat " + lines + "`\"";
     return "eval \"$(" + install + ")\"";
   }
 
@@ -223,6 +221,7 @@ TEST(VokscrTest, RunsTheProgramWithEveryArgumentUnchanged) {
                   home + "\n0\n")
         << label(shell) << "\n"
         << result.err;
+    EXPECT_EQ(result.err, "") << label(shell);
     EXPECT_EQ(readFile(session.tmp()).size(), 0u);
   }
 }
