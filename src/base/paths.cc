@@ -191,7 +191,6 @@ uint32_t parseUnsigned(const char *text, char terminator) {
 
 namespace sys {
 int access(const std::string &path, int mode) { return ::access(path.c_str(), mode); }
-int chdir(const std::string &path) { return ::chdir(path.c_str()); }
 struct passwd *getpwnam(const std::string &name) {
   return ::getpwnam(name.c_str());
 }

@@ -57,7 +57,6 @@ uint32_t parseUnsigned(const char *text, char terminator);
 // Thin wrappers: the system call's result is returned unchanged.
 namespace sys {
 int access(const std::string &path, int mode);
-int chdir(const std::string &path);
 struct passwd *getpwnam(const std::string &name);
 FILE *fopen(const std::string &path, const char *mode);
 int fputs(const std::string &text, FILE *file);

@@ -60,22 +60,10 @@ std::string expand(const CommandLine &command, const QuotedEntry &entry) {
 }
 
 // The directory's path with links resolved, when the program can enter it;
-// the text unchanged otherwise. The working directory is put back.
-std::string physicalPath(const std::string &text, const std::string &currentDir) {
-  if (currentDir.empty()) return text;
-  int back = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (back < 0) return text;
-  std::string result = text;
-  if (sys::chdir(text) == 0) {
-    std::string found = getCurrentDir();
-    if (!found.empty()) result = found;
-    if (fchdir(back) != 0 && chdir(currentDir.c_str()) != 0) {
-      close(back);
-      throw ErrorGenericFile(_("cannot change to directory %$"), currentDir);
-    }
-  }
-  close(back);
-  return result;
+// the text unchanged otherwise.
+std::string physicalPath(const std::string &text, FileSystem &fs) {
+  const std::string found = fs.physicalPath(text);
+  return found.empty() ? text : found;
 }
 
 // Options after the closing quote: `, Word` repeated. readOption handles one
@@ -107,7 +95,7 @@ void parseSkipEntry(ConfigReader &reader, const CommandLine &command, size_t fro
   // "//", "/." or a home directory of "/" only become the root once expanded;
   // skipping it would leave nothing to scan.
   refuseRoot(command, text);
-  text = physicalPath(text, reader.currentDir());
+  text = physicalPath(text, reader.fileSystem());
   refuseRoot(command, text);
   ProfileConfig &profile = reader.sectionProfile();
   bool globDot = profile.GlobDot, globPath = profile.GlobPath;
@@ -144,7 +132,7 @@ void parseMountEntry(ConfigReader &reader, const CommandLine &command, size_t fr
   const char *line = command.line;
   const size_t length = command.length;
   QuotedEntry entry = readQuoted(command, from, false, false);
-  std::string text = physicalPath(expand(command, entry), reader.currentDir());
+  std::string text = physicalPath(expand(command, entry), reader.fileSystem());
   std::vector<int> options;
   readOptions(command, entry.after, [&](size_t at) {
     static const char *const kWords[] = {"Skip", "All", "Tree"};

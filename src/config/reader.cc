@@ -92,8 +92,8 @@ void pauseAfterErrors() {
 
 }  // namespace
 
-ConfigReader::ConfigReader(ProfileTable &profiles, std::string currentDir)
-    : profiles_(profiles), currentDir_(std::move(currentDir)) {}
+ConfigReader::ConfigReader(ProfileTable &profiles, FileSystem &fs)
+    : profiles_(profiles), fs_(fs) {}
 
 ProfileConfig &ConfigReader::sectionProfile() {
   auto found = profiles_.find(section_);
@@ -214,7 +214,7 @@ void loadConfiguration(Configuration &config, const RunNames &names, bool quiet)
   if (config.loaded) return;
   config.loaded = true;
   config.profiles["*"] = ProfileConfig();
-  ConfigReader reader(config.profiles, names.currentDir);
+  ConfigReader reader(config.profiles, systemFileSystem());
   reader.readFile(systemConfigFile, quiet, false);
   reader.readFile(names.configFile, quiet, names.configFileStrict);
   auto selected = config.profiles.find(names.selectedProfile);

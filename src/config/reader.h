@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/buffer.h"
+#include "base/file_system.h"
 #include "base/run_names.h"
 #include "config/profile.h"
 
@@ -32,9 +33,9 @@ void loadConfiguration(Configuration &config, const RunNames &names, bool quiet)
 // their values through it.
 class ConfigReader {
  public:
-  // The table must hold "*". currentDir is the directory the program started
-  // in, "" when unknown; directories the files name are resolved from it.
-  ConfigReader(ProfileTable &profiles, std::string currentDir);
+  // The table must hold "*". The directories the files name are resolved
+  // through the file system.
+  ConfigReader(ProfileTable &profiles, FileSystem &fs);
 
   // A file that cannot be opened is skipped silently. With strict set the
   // file must be a regular file with one link that did not change between
@@ -44,7 +45,7 @@ class ConfigReader {
 
   // The profile of the current section, created with the defaults if missing.
   ProfileConfig &sectionProfile();
-  const std::string &currentDir() const { return currentDir_; }
+  FileSystem &fileSystem() const { return fs_; }
 
  private:
   bool readSectionHeader(const char *line, size_t open, size_t length);
@@ -52,7 +53,7 @@ class ConfigReader {
 
   ProfileTable &profiles_;
   std::string section_ = "*";
-  const std::string currentDir_;
+  FileSystem &fs_;
 };
 
 // Reads one logical line into line (comments removed, tabs made spaces, CRs

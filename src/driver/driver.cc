@@ -43,16 +43,11 @@ void secureEnvironment() {
   setenv("NLSPATH", "", 1);
 }
 
-// A file an environment variable names, made absolute against the directory
-// the program started in: scans, lookups and link resolution move the
-// working directory, and a relative name would land wherever they ended.
-std::string fileFromEnvironment(const RunNames &names, const char *variable,
-                                const std::string &otherwise) {
+// The file an environment variable names (as named: nothing moves the
+// working directory), or the default.
+std::string fileFromEnvironment(const char *variable, const std::string &otherwise) {
   const char *value = envValue(variable);
-  if (!value) return otherwise;
-  const std::string &current = names.currentDir;
-  if (value[0] == '/' || current.empty()) return value;
-  return current + (current.back() == '/' ? "" : "/") + value;
+  return value ? value : otherwise;
 }
 
 void setupStartNames(RunNames &names) {
@@ -60,19 +55,17 @@ void setupStartNames(RunNames &names) {
   names.currentDir = getCurrentDir();
   names.homeDir = expandDirName("~", false, false);
   if (names.homeDir.empty() || names.homeDir.back() != '/') names.homeDir += '/';
-  names.newDirFile =
-      fileFromEnvironment(names, "VOK_TEMP", names.homeDir + ".vok.newdir");
-  names.configFile =
-      fileFromEnvironment(names, "VOK_CONFIG", names.homeDir + ".vok.conf");
+  names.newDirFile = fileFromEnvironment("VOK_TEMP", names.homeDir + ".vok.newdir");
+  names.configFile = fileFromEnvironment("VOK_CONFIG", names.homeDir + ".vok.conf");
   names.configFileStrict = envValue("VOK_CONFIG") != nullptr;
 }
 
 // Derives treeFile and bookmarkFile, which depend on the selected profile.
 void setupFileNames(RunNames &names) {
   names.treeFile = fileFromEnvironment(
-      names, "VOK_DIRTREE", names.homeDir + ".vok.save." + names.selectedProfile + ".gz");
+      "VOK_DIRTREE", names.homeDir + ".vok.save." + names.selectedProfile + ".gz");
   names.bookmarkFile = fileFromEnvironment(
-      names, "VOK_BOOKMARK", names.homeDir + ".vok.bookmark." + names.selectedProfile);
+      "VOK_BOOKMARK", names.homeDir + ".vok.bookmark." + names.selectedProfile);
 }
 
 // State gathered by the options that do not end the run.

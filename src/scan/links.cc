@@ -1,6 +1,5 @@
 #include "scan/links.h"
 
-#include <sched.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -8,7 +7,6 @@
 #include <thread>
 #include <vector>
 
-#include "base/paths.h"
 #include "base/threads.h"
 #include "tree/lookup.h"
 
@@ -25,36 +23,38 @@ void placeLink(DirNode &link, const std::string &target, DirNodeList &roots) {
   link.linkState = findPath(roots, target).node ? LinkInside : LinkOutside;
 }
 
-void resolveLink(DirNode &link, const std::string &path, DirNodeList &roots) {
-  // The usual case resolves the long path once: entering the target proves
-  // it is there and may be searched, and "." is quick to test for reading.
-  if (chdir(path.c_str()) == 0 && access(".", R_OK | X_OK) == 0) {
+void resolveLink(FileSystem &fs, DirNode &link, const std::string &path,
+                 DirNodeList &roots) {
+  constexpr int here = FileSystem::kHere;
+  // The usual case resolves the long path once: resolving it proves the
+  // target is there and may be searched, and reading is one test more.
+  const std::string target = fs.physicalPath(path);
+  if (!target.empty() && fs.access(here, path.c_str(), R_OK)) {
     link.linkState = LinkInside;
     link.linkAccess = AccessOk;
-    return placeLink(link, getCurrentDir(), roots);
+    return placeLink(link, target, roots);
   }
   // The separate tests tell what is missing.
-  if (access(path.c_str(), R_OK | X_OK) != 0) {
-    if (access(path.c_str(), F_OK) != 0) {
+  if (!fs.access(here, path.c_str(), R_OK | X_OK)) {
+    if (!fs.access(here, path.c_str(), F_OK)) {
       link.linkState = LinkNotFound;
       return;
     }
     link.linkState = LinkInside;
-    link.linkAccess = access(path.c_str(), X_OK) != 0 ? AccessNoSearch : AccessNoRead;
+    link.linkAccess = !fs.access(here, path.c_str(), X_OK) ? AccessNoSearch : AccessNoRead;
     // A target that may be entered but not listed still has a place to
     // jump to: without it the jump would land on the tree's first line.
-    if (link.linkAccess == AccessNoRead && chdir(path.c_str()) == 0)
-      placeLink(link, getCurrentDir(), roots);
+    if (link.linkAccess == AccessNoRead && !target.empty()) placeLink(link, target, roots);
     return;
   }
   link.linkState = LinkInside;
   link.linkAccess = AccessOk;
-  placeLink(link, chdir(path.c_str()) == 0 ? getCurrentDir() : std::string(), roots);
+  placeLink(link, target, roots);
 }
 
 }  // namespace
 
-void resolveLinksBelow(DirNodeList &roots) {
+void resolveLinksBelow(FileSystem &fs, DirNodeList &roots) {
   struct Link {
     DirNode *node;
     std::string path;
@@ -65,20 +65,19 @@ void resolveLinksBelow(DirNodeList &roots) {
     links.push_back({node.get(), path});
     return false;
   });
-  // Entering a link's target is most of the cost, and links do not depend
-  // on one another: a second thread with a working directory of its own
-  // takes its share. Each link is written by the thread that takes it; the
-  // tree is only read.
+  // Resolving a link's target is most of the cost, and links do not depend
+  // on one another: a second thread takes its share. Each link is written
+  // by the thread that takes it; the tree is only read.
   std::atomic<size_t> next{0};
   auto resolveSome = [&] {
     for (size_t i; (i = next.fetch_add(1)) < links.size();)
-      resolveLink(*links[i].node, links[i].path, roots);
+      resolveLink(fs, *links[i].node, links[i].path, roots);
   };
   std::thread helper;
   // A helper that fails (no memory) leaves the links it did not take.
   const bool shared = links.size() >= 64 && startHelperThread(helper, [&] {
                         try {
-                          if (unshare(CLONE_FS) == 0) resolveSome();
+                          resolveSome();
                         } catch (...) {
                         }
                       });

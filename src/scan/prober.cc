@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <thread>
 
+#include <sys/stat.h>
+
 #include "base/threads.h"
 #include "scan/dir_reading.h"
 
@@ -58,7 +60,7 @@ bool Prober::reach(std::vector<Frame> &stack) {
   for (size_t i = 1; i < stack.size(); ++i) {
     if (stack[i].fd >= 0) continue;
     if (!stack[i - 1].dead && i <= kDepth)
-      stack[i].fd = openat(stack[i - 1].fd, stack[i].node->name.c_str(), kPathFlags);
+      stack[i].fd = fs_.openDir(stack[i - 1].fd, stack[i].node->name.c_str(), FileSystem::kPath);
     if (stack[i].fd < 0) {
       for (size_t j = i; j < stack.size(); ++j) stack[j].dead = true;
       return false;
@@ -84,18 +86,19 @@ void Prober::probe() {
   if (!claim(begin, end)) return;
   std::vector<Frame> stack{{&top_, fd_, false, 0}};
   struct Closer {
+    FileSystem &fs;
     std::vector<Frame> &frames;
     ~Closer() {
       for (size_t i = 1; i < frames.size(); ++i)
-        if (frames[i].fd >= 0) close(frames[i].fd);
+        if (frames[i].fd >= 0) fs.close(frames[i].fd);
     }
-  } closer{stack};
+  } closer{fs_, stack};
   size_t index = 0;
   while (!stack.empty()) {
     if (index >= end && !claim(begin, end)) break;
     Frame &frame = stack.back();
     if (frame.next == frame.node->children.size()) {
-      if (stack.size() > 1 && frame.fd >= 0) close(frame.fd);
+      if (stack.size() > 1 && frame.fd >= 0) fs_.close(frame.fd);
       stack.pop_back();
       continue;
     }
@@ -116,24 +119,24 @@ void Prober::probe() {
 void Prober::probeChild(std::vector<Frame> &stack, DirNode &child, bool descend) {
   const int at = stack.back().fd;
   const char *name = child.name.c_str();
-  struct stat status;
+  FileStatus status;
   int fd = -1;
   bool found;
   if (descend) {
-    fd = stack.size() <= kDepth ? openat(at, name, kPathFlags) : -1;
-    found = fd >= 0 && fstat(fd, &status) == 0;
+    fd = stack.size() <= kDepth ? fs_.openDir(at, name, FileSystem::kPath) : -1;
+    found = fd >= 0 && fs_.status(fd, status) == 0;
   } else {
-    found = fstatat(at, name, &status, AT_SYMLINK_NOFOLLOW) == 0;
+    found = fs_.statusAt(at, name, false, status) == 0;
   }
-  found = found && S_ISDIR(status.st_mode);
+  found = found && S_ISDIR(status.mode);
   if (found && child.skipState == SkipNone && child.unreadableState == ReadOk &&
-      canSearch(status, at, name) && !newer(status, child, previousScanStart_))
+      canSearch(fs_, status, at, name) && !newer(status, child, previousScanStart_))
     child.scanHint = kUnchanged;
   if (!descend) return;
   // A changed directory's children are probed all the same: a file made in
   // a directory changes it, not what lies below it.
   if (!found && fd >= 0) {
-    close(fd);
+    fs_.close(fd);
     fd = -1;
   }
   stack.push_back({&child, fd, fd < 0, 0});

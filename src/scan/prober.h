@@ -13,14 +13,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/file_system.h"
 #include "tree/dir_tree.h"
 
 class Prober {
  public:
   // `top` is the node being updated and `fd` its directory (kept open by
   // the caller while the probes run); previousScanStart as for newer().
-  Prober(DirNode &top, int fd, int64_t previousScanStart)
-      : top_(top), fd_(fd), previousScanStart_(previousScanStart) {}
+  Prober(FileSystem &fs, DirNode &top, int fd, int64_t previousScanStart)
+      : fs_(fs), top_(top), fd_(fd), previousScanStart_(previousScanStart) {}
 
   // Leaves kUnchanged on every directory found unchanged and
   // kSubtreeUnchanged on those with all below them unchanged too.
@@ -44,6 +45,7 @@ class Prober {
   void probeChild(std::vector<Frame> &stack, DirNode &child, bool descend);
   void settle();
 
+  FileSystem &fs_;
   DirNode &top_;
   const int fd_;
   const int64_t previousScanStart_;

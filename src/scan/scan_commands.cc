@@ -1,7 +1,6 @@
 #include "scan/scan_commands.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -20,11 +19,12 @@ ScanOptions optionsFor(const RunState &run, ScanMode mode, QuietOverride quiet) 
   return scanOptions(run.config.active, mode, quiet, run.treeFile);
 }
 
-void scanMountDir(DirTree &tree, const ScanOptions &options, const std::string &path) {
+void scanMountDir(FileSystem &fs, DirTree &tree, const ScanOptions &options,
+                  const std::string &path) {
   MessageFormat(std::cout, _("scanning MountDir: %$\n")).arg(path);
   MountCommandScanLog log(true);
   if (findPath(tree.rootList, path).node)
-    Scanner(tree, options, log).scanOneDirectory(path, true);
+    Scanner(tree, options, log, fs).scanOneDirectory(path, true);
 }
 
 // True when the options ask for a scan now.
@@ -87,38 +87,38 @@ void rebuildTree(RunState &run, QuietOverride quiet) {
   LockScope lock(run.treeLock, run.treeFile);
   const ScanOptions options = optionsFor(run, ScanMode::Full, quiet);
   ScanCommandScanLog log(options.quiet);
-  Scanner(run.tree, options, log).fullScan();
+  Scanner(run.tree, options, log, run.fs).fullScan();
 }
 
 // Smart and partial scans hold the lock from loading the tree to saving it.
 void rescanTree(RunState &run, bool fullMode, QuietOverride quiet) {
   if (fullMode) return rebuildTree(run, quiet);
   LockScope lock(run.treeLock, run.treeFile);
-  const int64_t start = scanClock();
+  const int64_t start = run.fs.now();
   const ScanOptions options = optionsFor(run, ScanMode::Smart, quiet);
   ScanCommandScanLog log(options.quiet);
   loadTree(run, quiet);
-  Scanner(run.tree, options, log).smartScan(start);
+  Scanner(run.tree, options, log, run.fs).smartScan(start);
 }
 
 void rescanParts(RunState &run, const std::vector<std::string> &dirs, bool fullMode,
                  QuietOverride quiet) {
   LockScope lock(run.treeLock, run.treeFile);
-  const int64_t start = scanClock();
+  const int64_t start = run.fs.now();
   const ScanOptions options = optionsFor(run, ScanMode::Partial, quiet);
   ScanCommandScanLog log(options.quiet);
   loadTree(run, quiet);
-  Scanner(run.tree, options, log).partialScan(dirs, fullMode, run.currentDir, start);
+  Scanner(run.tree, options, log, run.fs).partialScan(dirs, fullMode, run.currentDir, start);
 }
 
 ScanOptions displayScanOptions(const RunState &run) {
   return optionsFor(run, ScanMode::Partial, QuietOverride::None);
 }
 
-void requireEnterable(const std::string &dir, const ScanOptions &options) {
-  struct stat status;
-  if (stat(dir.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
-      access(dir.c_str(), X_OK) != 0) {
+void requireEnterable(FileSystem &fs, const std::string &dir, const ScanOptions &options) {
+  FileStatus status;
+  if (fs.statusAt(FileSystem::kHere, dir.c_str(), true, status) == 0 &&
+      S_ISDIR(status.mode) && !canSearch(fs, status, FileSystem::kHere, dir.c_str())) {
     TreeCommandScanLog log(options.quiet);
     log.reportCannotChange(dir, strerror(EACCES));
     throw ErrorReported(kExitFile);
@@ -133,7 +133,7 @@ void scanForTreeCommand(RunState &run, const std::string &dir, bool fullMode,
     // under it, so another run's save in between is not lost.
     LockScope lock(run.treeLock, run.treeFile);
     loadTree(run);
-    Scanner scanner(run.tree, options, log);
+    Scanner scanner(run.tree, options, log, run.fs);
     scanner.scanOneDirectory(dir, fullMode);
     scanner.resolveLinks();
     saveTree(run.treeFile, run.tree);
@@ -142,7 +142,7 @@ void scanForTreeCommand(RunState &run, const std::string &dir, bool fullMode,
   // Outside the saved tree nothing below the directory is to be skipped.
   run.tree.rootList.clear();
   options.skipDirs.clear();
-  Scanner scanner(run.tree, options, log);
+  Scanner scanner(run.tree, options, log, run.fs);
   scanner.scanRoot(dir, false);
   // Missing, or no directory: the reporter said so, and there is nothing
   // to show (a display of it would send the shell nowhere).
@@ -159,12 +159,12 @@ void scanMountDirs(RunState &run, const ScanOptions &options, bool forPattern,
   ScanOptions reading = options;
   reading.mountDirs.clear();
   for (const MountDirConfigRef &entry : options.mountDirs) {
-    DirLocation found = lookupPath(run.tree.rootList, entry->text, create);
+    DirLocation found = lookupPath(run.fs, run.tree.rootList, entry->text, create);
     if (!found.node) continue;
     found.node->clearChildren();
     if (!prefix.empty() && entry->text.compare(0, prefix.size(), prefix) != 0) continue;
     found.node->skipState = SkipNone;
     if (wantsScan(entry->options, forPattern))
-      scanMountDir(run.tree, reading, entry->text);
+      scanMountDir(run.fs, run.tree, reading, entry->text);
   }
 }

@@ -27,7 +27,7 @@ ScanOptions displayScanOptions(const RunState &run);
 // A directory the user may not enter has no tree to show, saved or not (a
 // display of it would send the shell nowhere): it is reported and ends the
 // run (ErrorReported).
-void requireEnterable(const std::string &dir, const ScanOptions &options);
+void requireEnterable(FileSystem &fs, const std::string &dir, const ScanOptions &options);
 // Before showing one directory's tree (a full path): update it when it is in
 // the tree, else scan it alone into a temporary tree that is not saved; then
 // nothing below it is skipped by SkipDir, for the rest of the display, so

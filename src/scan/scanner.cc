@@ -1,7 +1,6 @@
 #include "scan/scanner.h"
 
 #include <cerrno>
-#include <ctime>
 
 #include "base/errors.h"
 #include "base/message.h"
@@ -11,10 +10,16 @@
 #include "scan/walker.h"
 #include "tree/tree_file.h"
 
-int64_t scanClock() { return static_cast<int64_t>(time(nullptr)); }
+namespace {
+constexpr int kHere = FileSystem::kHere;
+}  // namespace
 
-Scanner::Scanner(DirTree &tree, const ScanOptions &options, ScanLog &log)
-    : tree_(tree), options_(options), log_(log), previousScanStart_(tree.lastScanTime) {}
+Scanner::Scanner(DirTree &tree, const ScanOptions &options, ScanLog &log, FileSystem &fs)
+    : tree_(tree),
+      options_(options),
+      log_(log),
+      fs_(fs),
+      previousScanStart_(tree.lastScanTime) {}
 
 // The start directories as plain paths; a bad escape drops an entry.
 std::vector<std::string> Scanner::startPaths() const {
@@ -30,7 +35,7 @@ std::vector<std::string> Scanner::startPaths() const {
 
 // Marks the root for path as kept, or scans it as a new root.
 void Scanner::confirmRoot(const std::string &path) {
-  DirNodeRef probe = nodeFromPath(path);
+  DirNodeRef probe = nodeFromPath(fs_, path);
   for (const DirNodeRef &root : tree_.rootList) {
     if (root->name == path && probe->isDir() && root->isLink() == probe->isLink()) {
       root->scanMark = MarkKept;
@@ -49,15 +54,15 @@ void Scanner::cannotEnter(DirNode &node, const std::string &name, int error) {
 // Updates (or with `full` reads anew) the tree below a node from its full
 // path. False, with errno set, when the directory cannot be entered.
 bool Scanner::scanAt(DirNode &node, const std::string &path, bool full) {
-  Descriptor dir(open(path.c_str(), kPathFlags));
-  struct stat status;
-  if (dir.fd < 0 || fstat(dir.fd, &status) != 0) return false;
-  Walker walker(options_, log_, previousScanStart_, path);
+  DirHandle dir(fs_, fs_.openDir(kHere, path.c_str(), FileSystem::kPath));
+  FileStatus status;
+  if (dir.fd() < 0 || fs_.status(dir.fd(), status) != 0) return false;
+  Walker walker(fs_, options_, log_, previousScanStart_, path);
   if (!full) {
-    walker.update(node, dir.release(), status, AT_FDCWD, path.c_str());
+    walker.update(node, dir.release(), status, kHere, path.c_str());
     return true;
   }
-  if (!canSearch(status, AT_FDCWD, path.c_str())) {
+  if (!canSearch(fs_, status, kHere, path.c_str())) {
     errno = EACCES;
     return false;
   }
@@ -66,8 +71,8 @@ bool Scanner::scanAt(DirNode &node, const std::string &path, bool full) {
     node.skipState = SkipSkipped;
     return true;
   }
-  Descriptor listing(openat(dir.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (listing.fd < 0)
+  DirHandle listing(fs_, fs_.openDir(dir.fd(), ".", FileSystem::kList));
+  if (listing.fd() < 0)
     node.unreadableState = ReadCannotList;
   else
     walker.read(node, listing.release(), status);
@@ -80,13 +85,12 @@ void Scanner::updateRoot(DirNode &root) {
   if (root.isLink()) {
     // A root that is a link is entered (its target must be a directory we
     // may search) but not read.
-    Descriptor target(open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    struct stat status;
-    if (target.fd < 0 || fstat(target.fd, &status) != 0)
+    DirHandle target(fs_, fs_.openDir(kHere, path.c_str(), FileSystem::kPathFollow));
+    FileStatus status;
+    if (target.fd() < 0 || fs_.status(target.fd(), status) != 0)
       return cannotEnter(root, path, errno);
-    if (!canSearch(status, AT_FDCWD, path.c_str()))
-      return cannotEnter(root, path, EACCES);
-    DirNodeRef probe = nodeFromPath(path);
+    if (!canSearch(fs_, status, kHere, path.c_str())) return cannotEnter(root, path, EACCES);
+    DirNodeRef probe = nodeFromPath(fs_, path);
     if (probe->newestTime() > root.newestTime()) root.copyAttributes(*probe);
     return;
   }
@@ -94,19 +98,19 @@ void Scanner::updateRoot(DirNode &root) {
 }
 
 void Scanner::scanRoot(const std::string &path, bool mark) {
-  if (access(path.c_str(), F_OK) != 0) {
+  if (!fs_.access(kHere, path.c_str(), F_OK)) {
     log_.reportNotFound(path);
     return;
   }
   // A root must be a directory the process may enter (through a link or not).
-  Descriptor dir(open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  struct stat status;
-  if (dir.fd < 0 || fstat(dir.fd, &status) != 0 ||
-      !canSearch(status, AT_FDCWD, path.c_str())) {
+  DirHandle dir(fs_, fs_.openDir(kHere, path.c_str(), FileSystem::kPathFollow));
+  FileStatus status;
+  if (dir.fd() < 0 || fs_.status(dir.fd(), status) != 0 ||
+      !canSearch(fs_, status, kHere, path.c_str())) {
     log_.reportNotDirectory(path);
     return;
   }
-  DirNodeRef root = nodeFromPath(path);
+  DirNodeRef root = nodeFromPath(fs_, path);
   tree_.rootList.push_back(root);
   if (mark) root->scanMark = MarkSeen;
   log_.reportDirectory(path);
@@ -114,7 +118,7 @@ void Scanner::scanRoot(const std::string &path, bool mark) {
 }
 
 void Scanner::fullScan() {
-  const int64_t start = scanClock();
+  const int64_t start = fs_.now();
   tree_.lastScanTime = start;
   tree_.rootList.clear();
   if (options_.startDirs.empty()) {
@@ -125,7 +129,7 @@ void Scanner::fullScan() {
   }
   resolveLinks();
   saveTree(options_.treeFile, tree_);
-  log_.reportTime(scanClock() - start, _("full scan mode"));
+  log_.reportTime(fs_.now() - start, _("full scan mode"));
   tree_.treeScanned = true;
 }
 
@@ -155,19 +159,16 @@ void Scanner::smartScan(int64_t startTime) {
   sortChildren(tree_.rootList, options_.order);
   resolveLinks();
   saveTree(options_.treeFile, tree_);
-  log_.reportTime(scanClock() - startTime, _("smart scan mode"));
+  log_.reportTime(fs_.now() - startTime, _("smart scan mode"));
   tree_.treeScanned = true;
 }
 
-void Scanner::scanOneDirectory(const std::string &dir, bool full) {
+void Scanner::scanOneDirectory(const std::string &dir, bool full, const std::string &base) {
   // After a rebuild in this run everything was just read.
   if (tree_.treeScanned) return;
-  if (sys::chdir(dir) != 0)
-    throw ErrorGenericCommandLine(_("cannot scan directory %$"), dir);
-  const std::string name = getCurrentDir();
-  if (name.empty())
-    throw ErrorGenericCommandLine(_("cannot obtain full directory name for %$"), dir);
-  DirLocation found = lookupPath(tree_.rootList, name, scanLookup(options_));
+  const std::string name = fs_.physicalPath(makeAbsolute(dir, base));
+  if (name.empty()) throw ErrorGenericCommandLine(_("cannot scan directory %$"), dir);
+  DirLocation found = lookupPath(fs_, tree_.rootList, name, scanLookup(options_));
   if (!found.node)
     throw ErrorGenericCommandLine(
         _("%$ is either a special directory, in `SkipDir' or not in `StartDir'"), dir);
@@ -177,19 +178,13 @@ void Scanner::scanOneDirectory(const std::string &dir, bool full) {
 
 void Scanner::partialScan(const std::vector<std::string> &dirs, bool full,
                           const std::string &currentDir, int64_t startTime) {
-  for (size_t i = 0; i < dirs.size(); ++i) {
-    scanOneDirectory(dirs[i], full);
-    // Lookups and link resolution move the working directory; the next
-    // relative name means what the user typed.
-    if (i + 1 < dirs.size() && !currentDir.empty() && chdir(currentDir.c_str()) != 0) {
-    }
-  }
+  for (const std::string &dir : dirs) scanOneDirectory(dir, full, currentDir);
   resolveLinks();
   saveTree(options_.treeFile, tree_);
-  log_.reportTime(scanClock() - startTime, _("partial scan mode"));
+  log_.reportTime(fs_.now() - startTime, _("partial scan mode"));
 }
 
 void Scanner::resolveLinks() {
   log_.reportPhase(_("Resolving symbolic links"));
-  resolveLinksBelow(tree_.rootList);
+  resolveLinksBelow(fs_, tree_.rootList);
 }

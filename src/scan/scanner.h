@@ -1,8 +1,6 @@
 // The scan engine: fills and updates a tree from the file system, in three
 // modes, and reads single directories for the tree display and the mount
-// scans. The walk opens each directory relative to its parent; the lookups
-// of partial scans and link resolution change the working directory and
-// leave it wherever they ended.
+// scans. The walk opens each directory relative to its parent.
 #ifndef VOK_SCAN_SCANNER_H
 #define VOK_SCAN_SCANNER_H
 
@@ -10,17 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "base/file_system.h"
 #include "scan/scan_log.h"
 #include "scan/scan_options.h"
 #include "tree/dir_tree.h"
 
-// Seconds since the epoch, as scan times are kept.
-int64_t scanClock();
-
 class Scanner {
  public:
-  // The tree, the options and the reporter must outlive the scanner.
-  Scanner(DirTree &tree, const ScanOptions &options, ScanLog &log);
+  // The tree, the options, the reporter and the file system (and its clock)
+  // must outlive the scanner.
+  Scanner(DirTree &tree, const ScanOptions &options, ScanLog &log, FileSystem &fs);
 
   // Builds the tree anew from the start directories, resolves links, saves
   // it and reports the time; sets tree.treeScanned.
@@ -30,17 +27,17 @@ class Scanner {
   // rebuilt the tree. The time reported runs from startTime, taken before
   // the caller loaded the tree.
   void smartScan(int64_t startTime);
-  // Updates the tree below each directory, then resolves links, saves and
-  // reports. Between directories the working directory goes back to
-  // currentDir (unless it is ""), so relative names mean what was typed.
+  // Updates the tree below each directory (relative names against
+  // currentDir), then resolves links, saves and reports.
   void partialScan(const std::vector<std::string> &dirs, bool full,
                    const std::string &currentDir, int64_t startTime);
 
-  // Updates (or with `full` reads anew) the tree below one directory; links
-  // are not resolved and nothing is saved. Does nothing once the tree was
-  // scanned in this run. Throws ErrorGenericCommandLine when the directory
-  // cannot be entered, named, or lies outside the tree.
-  void scanOneDirectory(const std::string &dir, bool full);
+  // Updates (or with `full` reads anew) the tree below one directory (a
+  // relative name taken against `base`); links are not resolved and
+  // nothing is saved. Does nothing once the tree was scanned in this run.
+  // Throws ErrorGenericCommandLine when the directory cannot be entered or
+  // lies outside the tree.
+  void scanOneDirectory(const std::string &dir, bool full, const std::string &base = "");
   // Adds path as a root and reads it; mark sets its scanMark to MarkSeen.
   void scanRoot(const std::string &path, bool mark);
   // Reports the phase and resolves every link of the tree.
@@ -56,6 +53,7 @@ class Scanner {
   DirTree &tree_;
   const ScanOptions &options_;
   ScanLog &log_;
+  FileSystem &fs_;
   // The start of the scan before this one: what changed since counts as
   // changed. A smart scan reads it from the tree before it starts anew.
   int64_t previousScanStart_;

@@ -37,8 +37,9 @@ void DeferredLog::replay(ScanLog &log) const {
   }
 }
 
-SubtreeReader::SubtreeReader(const ScanOptions &options, int64_t previousScanStart)
-    : options_(options), previousScanStart_(previousScanStart) {
+SubtreeReader::SubtreeReader(FileSystem &fs, const ScanOptions &options,
+                             int64_t previousScanStart)
+    : fs_(fs), options_(options), previousScanStart_(previousScanStart) {
   if (startHelperThread(thread_, [this] { work(); })) idle_.store(true);
 }
 
@@ -98,7 +99,7 @@ void SubtreeReader::work() {
 // Runs in the thread; the walk there touches only the job's subtree.
 void SubtreeReader::read(Job &job) {
   try {
-    Walker walker(options_, job.log, previousScanStart_, job.path);
+    Walker walker(fs_, options_, job.log, previousScanStart_, job.path);
     walker.readHandedOver(*job.child, job.parentFd, cancelled_);
   } catch (...) {
     job.error = std::current_exception();

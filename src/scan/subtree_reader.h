@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/file_system.h"
 #include "scan/scan_log.h"
 #include "scan/scan_options.h"
 #include "tree/dir_tree.h"
@@ -51,7 +52,7 @@ class DeferredLog : public ScanLog {
 
 class SubtreeReader {
  public:
-  SubtreeReader(const ScanOptions &options, int64_t previousScanStart);
+  SubtreeReader(FileSystem &fs, const ScanOptions &options, int64_t previousScanStart);
   ~SubtreeReader();  // stops the reading and waits for the thread
   SubtreeReader(const SubtreeReader &) = delete;
   SubtreeReader &operator=(const SubtreeReader &) = delete;
@@ -70,6 +71,8 @@ class SubtreeReader {
  private:
   void work();
   void read(Job &job);
+
+  FileSystem &fs_;
 
   const ScanOptions &options_;
   const int64_t previousScanStart_;

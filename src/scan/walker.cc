@@ -46,17 +46,17 @@ class ChildIndex {
 
 Walker::~Walker() {
   for (Frame &frame : stack_)
-    if (frame.fd >= 0) close(frame.fd);
+    if (frame.fd >= 0) fs_.close(frame.fd);
 }
 
-void Walker::read(DirNode &node, int fd, const struct stat &status) {
-  Descriptor dir(fd);
+void Walker::read(DirNode &node, int fd, const FileStatus &status) {
+  DirHandle dir(fs_, fd);
   if (excluded()) {
     node.skipState = SkipSkipped;
     return;
   }
   if (log_.quiet && !cancelled_) {
-    reader_ = std::make_unique<SubtreeReader>(options_, previousScanStart_);
+    reader_ = std::make_unique<SubtreeReader>(fs_, options_, previousScanStart_);
     if (!reader_->wantsWork()) reader_.reset();
   }
   list(node, dir.release(), status, false);
@@ -69,34 +69,42 @@ void Walker::readHandedOver(DirNode &child, int at, const std::atomic<bool> &can
   run();
 }
 
-void Walker::update(DirNode &node, int fd, const struct stat &status, int at,
+void Walker::update(DirNode &node, int fd, const FileStatus &status, int at,
                     const char *name) {
-  Prober(node, fd, previousScanStart_).run();
+  Prober(fs_, node, fd, previousScanStart_).run();
   updateNode(node, fd, status, at, name);
   run();
 }
 
 // Every frame comes with its directory open; the top frame always has it.
-void Walker::push(DirNode &node, int fd, const struct stat &status,
+void Walker::push(DirNode &node, int fd, const FileStatus &status,
                   std::vector<Item> items, bool relisted, DirNodeList added) {
-  const size_t count = items.size();
-  stack_.push_back({&node, fd, status.st_dev, status.st_ino, path_.size(),
-                    std::move(items), 0, relisted, std::move(added), false, false, count});
+  Frame frame;
+  frame.node = &node;
+  frame.fd = fd;
+  frame.dev = status.dev;
+  frame.ino = status.ino;
+  frame.pathLength = path_.size();
+  frame.items = std::move(items);
+  frame.relisted = relisted;
+  frame.added = std::move(added);
+  frame.handedFrom = frame.items.size();
+  stack_.push_back(std::move(frame));
   // Keep only the deepest frames' descriptors, so that no depth of tree
   // runs out of them. The frames with a descriptor are always the top ones
   // (above them come only frames of unchanged subtrees, which need none).
   if (stack_.size() - firstOpen_ <= kOpenFrames) return;
   Frame &oldest = stack_[firstOpen_++];
-  close(oldest.fd);
+  fs_.close(oldest.fd);
   oldest.fd = -1;
 }
 
 // A listing of node's directory becomes its children (a full read) or is
 // matched against them (relisting); the frame that visits them is pushed.
-void Walker::list(DirNode &node, int fd, const struct stat &status, bool relisting) {
-  Descriptor dir(fd);
+void Walker::list(DirNode &node, int fd, const FileStatus &status, bool relisting) {
+  DirHandle dir(fs_, fd);
   DirNodeList entries;
-  if (!readListing(fd, entries)) {
+  if (!readListing(fs_, fd, entries)) {
     node.unreadableState = ReadCannotList;
     node.clearChildren();
     return;
@@ -153,18 +161,17 @@ void Walker::run() {
       stack_.back().lost = !reopen(stack_.back(), fd);
       if (!stack_.back().lost) firstOpen_ = stack_.size() - 1;
     }
-    if (fd >= 0) close(fd);
+    if (fd >= 0) fs_.close(fd);
   }
 }
 
 bool Walker::reopen(Frame &frame, int childFd) {
   if (childFd < 0) return false;
-  const int fd = openat(childFd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  struct stat status;
+  const int fd = fs_.openDir(childFd, "..", FileSystem::kList);
+  FileStatus status;
   if (fd < 0) return false;
-  if (fstat(fd, &status) != 0 || status.st_dev != frame.dev ||
-      status.st_ino != frame.ino) {
-    close(fd);
+  if (fs_.status(fd, status) != 0 || status.dev != frame.dev || status.ino != frame.ino) {
+    fs_.close(fd);
     return false;
   }
   frame.fd = fd;
@@ -233,12 +240,12 @@ void Walker::visit(size_t frame, const Item &item) {
 }
 
 void Walker::enterFailed(DirNode &child, int error, int at, const char *name) {
-  struct stat status;
+  FileStatus status;
   // Searchable but not readable: it was entered, it just cannot be listed.
-  if (error == EACCES && fstatat(at, name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-      S_ISDIR(status.st_mode)) {
+  if (error == EACCES && fs_.statusAt(at, name, false, status) == 0 &&
+      S_ISDIR(status.mode)) {
     child.setDirectoryStatus(status);
-    if (canSearch(status, at, name)) {
+    if (canSearch(fs_, status, at, name)) {
       if (excluded())
         child.skipState = SkipSkipped;
       else
@@ -254,12 +261,12 @@ void Walker::enterFailed(DirNode &child, int error, int at, const char *name) {
 // A directory new to the tree: entered, then read in full.
 void Walker::readChild(int at, DirNode &child) {
   const char *name = child.name.c_str();
-  Descriptor dir(openat(at, name, kListFlags));
-  if (dir.fd < 0) return enterFailed(child, errno, at, name);
-  struct stat status;
-  if (fstat(dir.fd, &status) != 0) return enterFailed(child, errno, at, name);
+  DirHandle dir(fs_, fs_.openDir(at, name, FileSystem::kList));
+  if (dir.fd() < 0) return enterFailed(child, errno, at, name);
+  FileStatus status;
+  if (fs_.status(dir.fd(), status) != 0) return enterFailed(child, errno, at, name);
   child.setDirectoryStatus(status);
-  if (!canSearch(status, at, name)) return enterFailed(child, EACCES, at, name);
+  if (!canSearch(fs_, status, at, name)) return enterFailed(child, EACCES, at, name);
   if (excluded()) {
     child.skipState = SkipSkipped;
     return;
@@ -275,11 +282,11 @@ void Walker::updateChild(size_t frame, DirNode &child) {
   const int at = stack_[frame].fd;
   const char *name = child.name.c_str();
   const bool descend = hasDirectories(child);
-  struct stat status;
-  Descriptor dir(descend ? openat(at, name, kPathFlags) : -1);
-  const bool probed = descend ? dir.fd >= 0 && fstat(dir.fd, &status) == 0
-                              : fstatat(at, name, &status, AT_SYMLINK_NOFOLLOW) == 0;
-  if (!probed || !S_ISDIR(status.st_mode)) {
+  FileStatus status;
+  DirHandle dir(fs_, descend ? fs_.openDir(at, name, FileSystem::kPath) : -1);
+  const bool probed = descend ? dir.fd() >= 0 && fs_.status(dir.fd(), status) == 0
+                              : fs_.statusAt(at, name, false, status) == 0;
+  if (!probed || !S_ISDIR(status.mode)) {
     log_.reportError(child.name, probed ? ENOTDIR : errno);
     child.unreadableState = ReadCannotEnter;
     child.clearChildren();
@@ -288,10 +295,10 @@ void Walker::updateChild(size_t frame, DirNode &child) {
   updateNode(child, dir.release(), status, at, name);
 }
 
-void Walker::updateNode(DirNode &node, int fd, const struct stat &status, int at,
+void Walker::updateNode(DirNode &node, int fd, const FileStatus &status, int at,
                         const char *name) {
-  Descriptor dir(fd);
-  if (!canSearch(status, at, name)) {
+  DirHandle dir(fs_, fd);
+  if (!canSearch(fs_, status, at, name)) {
     log_.reportError(node.name, EACCES);
     node.unreadableState = ReadCannotEnter;
     node.clearChildren();
@@ -306,13 +313,12 @@ void Walker::updateNode(DirNode &node, int fd, const struct stat &status, int at
     node.setDirectoryStatus(status);
     // Listing needs read access; by name, the directory must still be the
     // one probed.
-    Descriptor listing(dir.fd >= 0
-                           ? openat(dir.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-                           : openat(at, name, kListFlags));
-    struct stat again;
-    if (listing.fd < 0 ||
-        (dir.fd < 0 && (fstat(listing.fd, &again) != 0 || again.st_dev != status.st_dev ||
-                        again.st_ino != status.st_ino))) {
+    DirHandle listing(fs_, dir.fd() >= 0 ? fs_.openDir(dir.fd(), ".", FileSystem::kList)
+                                         : fs_.openDir(at, name, FileSystem::kList));
+    FileStatus again;
+    if (listing.fd() < 0 ||
+        (dir.fd() < 0 && (fs_.status(listing.fd(), again) != 0 || again.dev != status.dev ||
+                          again.ino != status.ino))) {
       node.unreadableState = ReadCannotList;
       node.clearChildren();
       return;
@@ -325,7 +331,7 @@ void Walker::updateNode(DirNode &node, int fd, const struct stat &status, int at
     return;
   }
   // Only links below: nothing to descend to, nothing to open.
-  if (dir.fd < 0) return reportChildren(node);
+  if (dir.fd() < 0) return reportChildren(node);
   push(node, dir.release(), status, knownItems(node), false, {});
 }
 
@@ -340,10 +346,13 @@ void Walker::keepUnchanged(DirNode &node) {
     return;
   }
   if (!hasDirectories(node)) return reportChildren(node);
-  std::vector<Item> items = knownItems(node);
-  const size_t count = items.size();
-  stack_.push_back(
-      {&node, -1, 0, 0, path_.size(), std::move(items), 0, false, {}, false, true, count});
+  Frame frame;
+  frame.node = &node;
+  frame.pathLength = path_.size();
+  frame.items = knownItems(node);
+  frame.unchanged = true;
+  frame.handedFrom = frame.items.size();
+  stack_.push_back(std::move(frame));
 }
 
 // Visits of a known directory's children, each to be updated.

@@ -3,11 +3,8 @@
 // so no depth of tree exhausts the call stack; only the deepest frames keep
 // their descriptors open, and a frame whose descriptor was given up reopens
 // it through its child's "..", checked against the device and inode it had.
-// The walk does not depend on the working directory.
 #ifndef VOK_SCAN_WALKER_H
 #define VOK_SCAN_WALKER_H
-
-#include <sys/stat.h>
 
 #include <atomic>
 #include <cstdint>
@@ -15,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file_system.h"
 #include "scan/scan_log.h"
 #include "scan/scan_options.h"
 #include "scan/subtree_reader.h"
@@ -23,9 +21,10 @@
 class Walker {
  public:
   // `path` is the full path of the node the walk starts at.
-  Walker(const ScanOptions &options, ScanLog &log, int64_t previousScanStart,
-         std::string path)
-      : options_(options),
+  Walker(FileSystem &fs, const ScanOptions &options, ScanLog &log,
+         int64_t previousScanStart, std::string path)
+      : fs_(fs),
+        options_(options),
         log_(log),
         previousScanStart_(previousScanStart),
         path_(std::move(path)) {}
@@ -35,7 +34,7 @@ class Walker {
 
   // Reads node in full from its open directory (a listing descriptor,
   // taken over, whose status is `status`); the path is node's.
-  void read(DirNode &node, int fd, const struct stat &status);
+  void read(DirNode &node, int fd, const FileStatus &status);
 
   // Reads `child`, a directory new to the tree, below the directory open as
   // `at` (still the caller's), and everything below it, unless `cancelled`
@@ -44,7 +43,7 @@ class Walker {
 
   // Updates node, whose directory is open (a path descriptor, taken over)
   // and whose status is `status`; `at` and `name` name it for the system.
-  void update(DirNode &node, int fd, const struct stat &status, int at, const char *name);
+  void update(DirNode &node, int fd, const FileStatus &status, int at, const char *name);
 
  private:
   struct Item {
@@ -53,18 +52,18 @@ class Walker {
     SubtreeReader::Job *job = nullptr;  // handed over to the reader
   };
   struct Frame {
-    DirNode *node;
-    int fd;  // -1 when given up to spare descriptors, or never needed
-    dev_t dev;
-    ino_t ino;
-    size_t pathLength;
+    DirNode *node = nullptr;
+    int fd = -1;  // -1 when given up to spare descriptors, or never needed
+    dev_t dev = 0;
+    ino_t ino = 0;
+    size_t pathLength = 0;
     std::vector<Item> items;
-    size_t next;
-    bool relisted;
-    DirNodeList added;  // new children of a relisted directory
-    bool lost;          // its directory could not be found again
-    bool unchanged;     // probed ahead with all below it: needs no descriptor
-    size_t handedFrom;  // the items from here on are the reader's or links
+    size_t next = 0;
+    bool relisted = false;
+    DirNodeList added;       // new children of a relisted directory
+    bool lost = false;       // its directory could not be found again
+    bool unchanged = false;  // probed ahead with all below it: needs no descriptor
+    size_t handedFrom = 0;   // the items from here on are the reader's or links
   };
 
   void run();
@@ -73,12 +72,12 @@ class Walker {
   void handOver();
   void collect(Frame &frame);
   void updateChild(size_t frame, DirNode &child);
-  void updateNode(DirNode &node, int fd, const struct stat &status, int at,
+  void updateNode(DirNode &node, int fd, const FileStatus &status, int at,
                   const char *name);
   void keepUnchanged(DirNode &node);
   static std::vector<Item> knownItems(const DirNode &node);
-  void list(DirNode &node, int fd, const struct stat &status, bool relisting);
-  void push(DirNode &node, int fd, const struct stat &status, std::vector<Item> items,
+  void list(DirNode &node, int fd, const FileStatus &status, bool relisting);
+  void push(DirNode &node, int fd, const FileStatus &status, std::vector<Item> items,
             bool relisted, DirNodeList added);
   void finish(Frame &frame);
   bool reopen(Frame &frame, int childFd);
@@ -87,6 +86,7 @@ class Walker {
 
   bool excluded() const { return isExcluded(options_, path_); }
 
+  FileSystem &fs_;
   const ScanOptions &options_;
   ScanLog &log_;
   const int64_t previousScanStart_;

@@ -71,7 +71,7 @@ void addCurrentDir(const RunState &run, DirNodeList &roots) {
   LookupFlags flags;
   flags.createRoot = flags.createBelow = true;
   flags.order = treeOrder(run.config.active);
-  lookupPath(roots, run.currentDir, flags);
+  lookupPath(run.fs, roots, run.currentDir, flags);
 }
 
 // vok alone: the DefaultTree directories, or the whole tree.
@@ -182,7 +182,7 @@ bool jumpWithoutTree(RunState &run, const std::string &pattern, bool wholeTree,
       if (bookmarkMatches(entry, query.rules.literal, query.rules.expression))
         query.bookmarks.push_back(entry.path);
   StreamFindings found;
-  if (!streamSearch(run.treeFile, query, found)) return false;
+  if (!streamSearch(run.fs, run.treeFile, query, found)) return false;
   MatchList list;
   for (size_t i = 0; i < query.bookmarks.size(); ++i)
     if (found.bookmarkFound[i]) list.push_back({query.bookmarks[i], nullptr, false, 0});

@@ -135,10 +135,10 @@ class ClosestWalk : public StreamWalk {
 
 }  // namespace
 
-bool streamSearch(const std::string &file, const StreamQuery &query,
+bool streamSearch(FileSystem &fs, const std::string &file, const StreamQuery &query,
                   StreamFindings &findings) {
   const std::string &marker = query.rules.marker;
-  const bool markerIsDir = !marker.empty() && nodeFromPath(marker)->isDir();
+  const bool markerIsDir = !marker.empty() && nodeFromPath(fs, marker)->isDir();
   ExactWalk walk(query, markerIsDir, findings);
   if (streamTreeFile(file, findings.lastScanTime, walk) != TreeFileState::Loaded)
     return false;

@@ -31,8 +31,9 @@ struct StreamFindings {
 // False when the search needs the loaded tree: the file is missing, empty
 // or of another version (the tree is to be rebuilt), or the current
 // directory lies below a root without being in it. Throws ErrorGenericFile
-// as readTreeFile does.
-bool streamSearch(const std::string &file, const StreamQuery &query,
+// as readTreeFile does. The file system tells whether the current
+// directory is a directory.
+bool streamSearch(FileSystem &fs, const std::string &file, const StreamQuery &query,
                   StreamFindings &findings);
 // The approximate search of the same walk, for the findings of the exact
 // one; false as above.

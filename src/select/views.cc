@@ -29,9 +29,9 @@ DirNodeList buildDirectoryView(RunState &run, const std::string &dir) {
     LookupFlags flags;
     flags.createRoot = flags.createBelow = true;
     flags.order = treeOrder(run.config.active);
-    lookupPath(view, run.currentDir, flags);
+    lookupPath(run.fs, view, run.currentDir, flags);
   }
-  resolveLinksBelow(view);
+  resolveLinksBelow(run.fs, view);
   return view;
 }
 
@@ -52,7 +52,7 @@ void showMatchList(RunState &run, const MatchList &matches) {
 
 void addViewRoot(const RunState &run, const std::string &dir, DirNodeList &list) {
   const std::string path = expandDirName(makeAbsolute(dir, run.currentDir), false, false);
-  DirNodeRef root = nodeFromPath(path);
+  DirNodeRef root = nodeFromPath(run.fs, path);
   DirLocation found = findPath(run.tree.rootList, path);
   if (found.node)
     root->children = found.node->children;
@@ -72,7 +72,7 @@ void showDirectoryTree(RunState &run, const std::string &dir, bool mountScan,
       throw ErrorGenericCommandLine(_("cannot determine current directory"));
   }
   ScanOptions options = displayScanOptions(run);
-  requireEnterable(path, options);
+  requireEnterable(run.fs, path, options);
   if (rescanFirst || !findPath(run.tree.rootList, path).node)
     scanForTreeCommand(run, path, false, options);
   // The prefix is the directory as the mount entries spell it: absolute.

@@ -1,12 +1,10 @@
 #include "tree/dir_tree.h"
 
 #include <strings.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "base/paths.h"
 
 void keepTreeUntilExit(DirTree &tree) {
   static DirNodeList *kept = nullptr;
@@ -44,37 +42,37 @@ void DirNode::setResolvedPath(std::string path) {
   link_->resolved = std::move(path);
 }
 
-void DirNode::refreshStatus() {
+void DirNode::refreshStatus(FileSystem &fs, const std::string &path) {
   setLinkText(std::string());
   skipState = SkipNone;
   unreadableState = ReadOk;
-  struct stat status;
-  if (lstat(name.c_str(), &status) != 0) {
+  FileStatus status;
+  if (fs.statusAt(FileSystem::kHere, path.c_str(), false, status) != 0) {
     entryMode = targetMode = 0;
     return;
   }
-  entryMode = static_cast<uint16_t>(status.st_mode);
-  modifyTime = status.st_mtime;
-  changeTime = status.st_ctime;
+  entryMode = static_cast<uint16_t>(status.mode);
+  modifyTime = status.modifyTime;
+  changeTime = status.changeTime;
   if (!isLinkMode(entryMode)) {
     targetMode = entryMode;
     return;
   }
-  if (stat(name.c_str(), &status) != 0) {
+  if (fs.statusAt(FileSystem::kHere, path.c_str(), true, status) != 0) {
     entryMode = targetMode = 0;
     return;
   }
-  setLinkText(readLinkTarget(name.str()));
-  targetMode = static_cast<uint16_t>(status.st_mode);
+  setLinkText(fs.readLink(FileSystem::kHere, path.c_str()));
+  targetMode = static_cast<uint16_t>(status.mode);
 }
 
-void DirNode::setDirectoryStatus(const struct stat &status) {
+void DirNode::setDirectoryStatus(const FileStatus &status) {
   setLinkText(std::string());
   skipState = SkipNone;
   unreadableState = ReadOk;
-  entryMode = targetMode = static_cast<uint16_t>(status.st_mode);
-  modifyTime = status.st_mtime;
-  changeTime = status.st_ctime;
+  entryMode = targetMode = static_cast<uint16_t>(status.mode);
+  modifyTime = status.modifyTime;
+  changeTime = status.changeTime;
 }
 
 void DirNode::copyAttributes(const DirNode &other) {
@@ -92,10 +90,10 @@ void DirNode::copyAttributes(const DirNode &other) {
   linkAccess = other.linkAccess;
 }
 
-DirNodeRef nodeFromPath(const std::string &path) {
+DirNodeRef nodeFromPath(FileSystem &fs, const std::string &path) {
   DirNodeRef node = newDirNode();
   node->name = path;
-  node->refreshStatus();
+  node->refreshStatus(fs, path);
   return node;
 }
 

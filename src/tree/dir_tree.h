@@ -4,7 +4,6 @@
 #ifndef VOK_TREE_DIR_TREE_H
 #define VOK_TREE_DIR_TREE_H
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <atomic>
@@ -16,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/file_system.h"
 #include "tree/node_name.h"
 #include "tree/node_pool.h"
 
@@ -161,11 +161,11 @@ struct DirNode {
   bool isLink() const { return isLinkMode(entryMode); }
   int64_t newestTime() const { return modifyTime > changeTime ? modifyTime : changeTime; }
 
-  // Reads the status of `name` (relative names against the working
-  // directory). A failed lstat, or a dangling link, leaves both modes 0.
-  void refreshStatus();
+  // Reads the status of the file at `path` (absolute) into the node. A
+  // failed status, or a dangling link, leaves both modes 0.
+  void refreshStatus(FileSystem &fs, const std::string &path);
   // Takes the status of a directory (not a link), as refreshStatus would.
-  void setDirectoryStatus(const struct stat &status);
+  void setDirectoryStatus(const FileStatus &status);
   // Copies everything but name, scanMark and children.
   void copyAttributes(const DirNode &other);
   void clearChildren() { children.clear(); }
@@ -216,9 +216,9 @@ inline void DirNodeRef::release() {
   node_ = nullptr;
 }
 
-// A node for the directory, link or other file at path (relative names
-// against the working directory), with the status refreshStatus reads.
-DirNodeRef nodeFromPath(const std::string &path);
+// A node named `path` (absolute) for the directory, link or other file
+// there, with the status refreshStatus reads.
+DirNodeRef nodeFromPath(FileSystem &fs, const std::string &path);
 
 // The order of siblings, from the SortTree and CaseSensitiveSort settings.
 struct TreeOrder {

@@ -1,7 +1,5 @@
 #include "tree/lookup.h"
 
-#include <unistd.h>
-
 namespace {
 
 // path lies at or below prefix: equal, or prefix then '/' (any path lies
@@ -15,12 +13,10 @@ Relation relate(std::string_view path, std::string_view prefix) {
   return Relation::Below;
 }
 
-// Adds the components of path below the node at parentPath; the working
-// directory follows them, so that each new node reads its own status.
-void addPathBelow(const DirNodeRef &node, const std::string &parentPath,
+// Adds the components of path below the node at parentPath, each with the
+// status the file system gives it.
+void addPathBelow(FileSystem &fs, const DirNodeRef &node, const std::string &parentPath,
                   const std::string &path, const TreeOrder &order) {
-  if (chdir(parentPath.c_str()) != 0) { /* nodes get the status lstat gives */
-  }
   size_t at = parentPath.size() == 1 ? 1 : parentPath.size() + 1;
   DirNode *parent = node.get();
   while (at < path.size()) {
@@ -29,15 +25,13 @@ void addPathBelow(const DirNodeRef &node, const std::string &parentPath,
     std::string component = path.substr(at, slash - at);
     at = slash + 1;
     if (component.empty()) continue;
-    DirNodeRef child = nodeFromPath(component);
+    DirNodeRef child = newDirNode();
+    child->name = component;
+    child->refreshStatus(fs, path.substr(0, slash));
     child->skipState = SkipAdded;
     parent->children.push_back(child);
     sortChildren(parent->children, order);
-    if (at < path.size()) {
-      if (chdir(component.c_str()) != 0) { /* as above */
-      }
-      parent = child.get();
-    }
+    parent = child.get();
   }
 }
 
@@ -98,7 +92,7 @@ DirLocation findPath(const DirNodeList &roots, const std::string &path) {
   return {};
 }
 
-DirLocation lookupPath(DirNodeList &roots, const std::string &path,
+DirLocation lookupPath(FileSystem &fs, DirNodeList &roots, const std::string &path,
                        const LookupFlags &flags) {
   DirLocation found = findPath(roots, path);
   if (found.node || path.empty()) return found;
@@ -107,12 +101,12 @@ DirLocation lookupPath(DirNodeList &roots, const std::string &path,
     if (!flags.createBelow) return {};
     DirLocation at = descend(*deepest, (*deepest)->name.size(), path, true);
     if (flags.skipDirs && matchesSkipDir(*flags.skipDirs, at.path)) return {};
-    addPathBelow(at.node, at.path, path, flags.order);
+    addPathBelow(fs, at.node, at.path, path, flags.order);
     return at;
   }
   if (!flags.createRoot || (flags.startDirs && !isStartDir(*flags.startDirs, path)))
     return {};
-  DirNodeRef root = nodeFromPath(path);
+  DirNodeRef root = nodeFromPath(fs, path);
   root->skipState = SkipAdded;
   roots.push_back(root);
   sortChildren(roots, flags.order);

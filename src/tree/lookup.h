@@ -20,7 +20,7 @@ bool holdsPath(const std::string &prefix, const std::string &path);
 
 // The node whose full path is `path`, only among directories (a link is
 // found only as a root); a null node when there is none. Reads nothing from
-// the disk and leaves the working directory alone.
+// the disk.
 DirLocation findPath(const DirNodeList &roots, const std::string &path);
 
 // What lookupPath may add where the path is missing.
@@ -39,9 +39,8 @@ struct LookupFlags {
 };
 
 // findPath, then what the flags allow. Adding reads the new levels' status
-// and changes the working directory on the way. A null node when nothing is
-// found or may be added.
-DirLocation lookupPath(DirNodeList &roots, const std::string &path,
+// from the file system. A null node when nothing is found or may be added.
+DirLocation lookupPath(FileSystem &fs, DirNodeList &roots, const std::string &path,
                        const LookupFlags &flags);
 
 #endif

@@ -5,11 +5,14 @@
 #define VOK_TREE_RUN_STATE_H
 
 #include "base/file_lock.h"
+#include "base/file_system.h"
 #include "base/run_names.h"
 #include "config/reader.h"
 #include "tree/dir_tree.h"
 
 struct RunState : RunNames {
+  // Where the scans, lookups and link resolution read the disk and the time.
+  FileSystem &fs = systemFileSystem();
   Configuration config;
   DirTree tree;
   // Held by a run that rewrites the file, from reading it to the rename.

@@ -16,8 +16,9 @@
 
 namespace {
 
-// Scans and link resolution move the working directory; the files stay
-// where the user's relative names put them, beside where vok started.
+// Nothing moves the working directory: the files stay where the user's
+// relative names put them, beside where vok started, through scans, link
+// resolution and jumps.
 TEST(DataFilesTest, RelativeNamesMeanTheStartingDirectory) {
   VokRunner vok;
   const std::string elsewhere = vok.dir().file("elsewhere");

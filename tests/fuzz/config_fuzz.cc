@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   ProfileTable profiles;
   profiles["*"] = ProfileConfig();
   try {
-    ConfigReader(profiles, scratchPath("")).readFile(file, false, false);
+    ConfigReader(profiles, systemFileSystem()).readFile(file, false, false);
   } catch (const ErrorBase &) {
     return 0;  // an unknown command ends the run, as it should
   }

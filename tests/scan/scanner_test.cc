@@ -54,12 +54,12 @@ class ScanRaceTest : public ::testing::Test {
   // A scan as the commands run it: the smart one of the saved tree.
   void fullScan(ScanLog &log) {
     tree = DirTree();
-    Scanner(tree, options, log).fullScan();
+    Scanner(tree, options, log, systemFileSystem()).fullScan();
   }
   void smartScan(ScanLog &log) {
     tree = DirTree();
     ASSERT_EQ(readTreeFile(options.treeFile, tree), TreeFileState::Loaded);
-    Scanner(tree, options, log).smartScan(scanClock());
+    Scanner(tree, options, log, systemFileSystem()).smartScan(systemFileSystem().now());
   }
   // Replaces t/name by a link to elsewhere.
   void swap(const std::string &name) {
@@ -251,19 +251,20 @@ TEST_F(ScanRaceTest, AQuietFullScanOnTwoThreadsFindsWhatOneThreadFinds) {
 TEST_F(ScanRaceTest, HandedOverSubtreesComeBackWithTheirMessages) {
   makeDirs(t + "/a/x/y");
   makeDirs(t + "/b/z");
-  Descriptor top(open(t.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  ASSERT_GE(top.fd, 0);
+  FileSystem &fs = systemFileSystem();
+  DirHandle top(fs, fs.openDir(FileSystem::kHere, t.c_str(), FileSystem::kList));
+  ASSERT_GE(top.fd(), 0);
   DirNodeList handed{dirNode("a"), dirNode("b"), dirNode("gone")};
   DirNodeRef late = dirNode("c");
   HookLog log;
   {
-    SubtreeReader reader(options, 0);
+    SubtreeReader reader(fs, options, 0);
     ASSERT_TRUE(reader.wantsWork());
     std::vector<SubtreeReader::Job *> jobs;
     for (const DirNodeRef &node : handed)
-      jobs.push_back(reader.handOver(*node, top.fd, t + "/" + node->name.str()));
+      jobs.push_back(reader.handOver(*node, top.fd(), t + "/" + node->name.str()));
     for (size_t i = jobs.size(); i-- > 0;) reader.collect(jobs[i], log);
-    reader.handOver(*late, top.fd, t + "/c");
+    reader.handOver(*late, top.fd(), t + "/c");
   }
   EXPECT_EQ(describeTree(handed), "a\na/x\na/x/y\nb\nb/y\nb/z\ngone [unreadable]\n");
   EXPECT_EQ(log.directories, 4u);

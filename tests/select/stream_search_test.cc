@@ -84,7 +84,7 @@ TEST(StreamSearchTest, AnswersAsTheLoadedTree) {
     query.order = order;
     query.bookmarks = {"/m/r/src/tests", "/m/r/nothere", c.marker, "/afile"};
     StreamFindings found;
-    const bool streamed = streamSearch(file, query, found);
+    const bool streamed = streamSearch(systemFileSystem(), file, query, found);
     EXPECT_EQ(streamed, !c.needsTree);
     if (!streamed) continue;
     EXPECT_EQ(found.lastScanTime, 99);
@@ -95,7 +95,7 @@ TEST(StreamSearchTest, AnswersAsTheLoadedTree) {
       LookupFlags flags;
       flags.createRoot = flags.createBelow = true;
       flags.order = order;
-      lookupPath(loaded.rootList, c.marker, flags);
+      lookupPath(systemFileSystem(), loaded.rootList, c.marker, flags);
     }
     MatchList expected, got = found.matches;
     searchTree(expected, loaded.rootList, query.rules.literal, query.rules.expression,

@@ -39,18 +39,18 @@ TEST(DirTreeTest, SortingIsStableInBothModes) {
 
 TEST(DirTreeTest, NodesOnlyForDirectoriesAndLinksToThem) {
   ScopedTempDir temp;
-  ASSERT_EQ(chdir(temp.path().c_str()), 0);
+  FileSystem &fs = systemFileSystem();
   makeDirs(temp.file("dir"));
   writeFile(temp.file("file"), "x");
   ASSERT_EQ(symlink("dir", temp.file("link").c_str()), 0);
   ASSERT_EQ(symlink("nowhere", temp.file("dangling").c_str()), 0);
-  EXPECT_TRUE(nodeFromPath("dir")->isDir());
-  EXPECT_FALSE(nodeFromPath("file")->isDir());
-  DirNodeRef link = nodeFromPath("link");
+  EXPECT_TRUE(nodeFromPath(fs, temp.file("dir"))->isDir());
+  EXPECT_FALSE(nodeFromPath(fs, temp.file("file"))->isDir());
+  DirNodeRef link = nodeFromPath(fs, temp.file("link"));
   EXPECT_TRUE(link->isDir());
   EXPECT_TRUE(link->isLink());
   EXPECT_EQ(link->linkText(), "dir");
-  DirNodeRef dangling = nodeFromPath("dangling");
+  DirNodeRef dangling = nodeFromPath(fs, temp.file("dangling"));
   EXPECT_EQ(dangling->entryMode, 0);
   EXPECT_EQ(dangling->targetMode, 0);
 }

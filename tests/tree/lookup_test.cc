@@ -47,12 +47,13 @@ TEST(LookupTest, FindWalksRootsAndChildren) {
 TEST(LookupTest, LookupAddsMissingLevelsWhereTheFlagsAllow) {
   ScopedTempDir temp;
   makeDirs(temp.file("top/mid/low"));
-  DirNodeRef top = nodeFromPath(temp.file("top"));
+  FileSystem &fs = systemFileSystem();
+  DirNodeRef top = nodeFromPath(fs, temp.file("top"));
   DirNodeList roots{top};
   LookupFlags below;
   below.createBelow = true;
-  EXPECT_EQ(lookupPath(roots, temp.file("top/mid/low"), LookupFlags()).node, nullptr);
-  DirLocation found = lookupPath(roots, temp.file("top/mid/low"), below);
+  EXPECT_EQ(lookupPath(fs, roots, temp.file("top/mid/low"), LookupFlags()).node, nullptr);
+  DirLocation found = lookupPath(fs, roots, temp.file("top/mid/low"), below);
   ASSERT_NE(found.node, nullptr);
   EXPECT_EQ(found.node, top) << "the deepest node that already existed";
   EXPECT_EQ(found.path, temp.file("top"));
@@ -73,10 +74,10 @@ TEST(LookupTest, LookupAddsMissingLevelsWhereTheFlagsAllow) {
   rules.skipDirs = &noSkips;
   rules.startDirs = &noStarts;
   roots.push_back(named("/proc"));
-  EXPECT_EQ(lookupPath(roots, "/proc/1/x", rules).node, nullptr);
-  EXPECT_EQ(lookupPath(roots, temp.file("other"), rules).node, nullptr);
+  EXPECT_EQ(lookupPath(fs, roots, "/proc/1/x", rules).node, nullptr);
+  EXPECT_EQ(lookupPath(fs, roots, temp.file("other"), rules).node, nullptr);
   rules.skipDirs = rules.startDirs = nullptr;
-  DirLocation root = lookupPath(roots, temp.file("other"), rules);
+  DirLocation root = lookupPath(fs, roots, temp.file("other"), rules);
   ASSERT_NE(root.node, nullptr);
   EXPECT_EQ(root.node->skipState, SkipAdded);
   EXPECT_EQ(roots.size(), 3u);
