@@ -103,6 +103,7 @@ class SystemFileSystem : public FileSystem {
     return openat(at, name, flags | O_DIRECTORY | O_CLOEXEC);
   }
   void close(int fd) override { ::close(fd); }
+  int duplicate(int fd) override { return fcntl(fd, F_DUPFD_CLOEXEC, 0); }
   int status(int fd, FileStatus &out) override {
     struct stat s;
     if (fstat(fd, &s) != 0) return -1;

@@ -56,6 +56,8 @@ class FileSystem {
   // directory, ELOOP for a link where none is followed, EACCES, ENOENT).
   virtual int openDir(int at, const char *name, OpenMode mode) = 0;
   virtual void close(int fd) = 0;
+  // A second descriptor of the same directory, or -1 with errno set.
+  virtual int duplicate(int fd) = 0;
   // 0, or -1 with errno set.
   virtual int status(int fd, FileStatus &out) = 0;
   virtual int statusAt(int at, const char *name, bool follow, FileStatus &out) = 0;

@@ -1,6 +1,5 @@
 #include "scan/subtree_reader.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -47,11 +46,11 @@ SubtreeReader::~SubtreeReader() {
   cancelled_.store(true);
   stopHelperThread(thread_, mutex_, stopping_, wake_);
   for (const auto &job : jobs_)
-    if (job->parentFd >= 0) close(job->parentFd);
+    if (job->parentFd >= 0) fs_.close(job->parentFd);
 }
 
 SubtreeReader::Job *SubtreeReader::handOver(DirNode &child, int parentFd, std::string path) {
-  const int fd = fcntl(parentFd, F_DUPFD_CLOEXEC, 0);
+  const int fd = fs_.duplicate(parentFd);
   if (fd < 0) return nullptr;
   auto job = std::make_unique<Job>();
   job->child = &child;
@@ -104,6 +103,6 @@ void SubtreeReader::read(Job &job) {
   } catch (...) {
     job.error = std::current_exception();
   }
-  close(job.parentFd);
+  fs_.close(job.parentFd);
   job.parentFd = -1;
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/temp_dir.h"
+#include "support/memory_fs.h"
 #include "support/trees.h"
 
 namespace {
@@ -45,18 +45,18 @@ TEST(LookupTest, FindWalksRootsAndChildren) {
 }
 
 TEST(LookupTest, LookupAddsMissingLevelsWhereTheFlagsAllow) {
-  ScopedTempDir temp;
-  makeDirs(temp.file("top/mid/low"));
-  FileSystem &fs = systemFileSystem();
-  DirNodeRef top = nodeFromPath(fs, temp.file("top"));
+  MemoryFileSystem fs;
+  fs.makeDir("/top/mid/low");
+  fs.makeLink("/top/mid/link", "low");
+  DirNodeRef top = nodeFromPath(fs, "/top");
   DirNodeList roots{top};
   LookupFlags below;
   below.createBelow = true;
-  EXPECT_EQ(lookupPath(fs, roots, temp.file("top/mid/low"), LookupFlags()).node, nullptr);
-  DirLocation found = lookupPath(fs, roots, temp.file("top/mid/low"), below);
+  EXPECT_EQ(lookupPath(fs, roots, "/top/mid/low", LookupFlags()).node, nullptr);
+  DirLocation found = lookupPath(fs, roots, "/top/mid/low", below);
   ASSERT_NE(found.node, nullptr);
   EXPECT_EQ(found.node, top) << "the deepest node that already existed";
-  EXPECT_EQ(found.path, temp.file("top"));
+  EXPECT_EQ(found.path, "/top");
   ASSERT_EQ(top->children.size(), 1u);
   const DirNode &mid = *top->children[0];
   EXPECT_EQ(mid.name, "mid");
@@ -64,7 +64,12 @@ TEST(LookupTest, LookupAddsMissingLevelsWhereTheFlagsAllow) {
   EXPECT_TRUE(mid.isDir());
   ASSERT_EQ(mid.children.size(), 1u);
   EXPECT_EQ(mid.children[0]->name, "low");
-  EXPECT_EQ(findPath(roots, temp.file("top/mid/low")).node, mid.children[0]);
+  EXPECT_EQ(findPath(roots, "/top/mid/low").node, mid.children[0]);
+  // Each new level has the status of what is there, a link as a link.
+  EXPECT_TRUE(lookupPath(fs, roots, "/top/mid/link", below).node);
+  const DirNode &link = *findPath(roots, "/top/mid").node->children[0];
+  EXPECT_EQ(link.name, "link");
+  EXPECT_TRUE(link.isLink() && link.isDir() && link.linkText() == "low");
 
   // Scan rules: nothing is added below a skipped directory, and a new root
   // must be a start directory.
@@ -75,9 +80,9 @@ TEST(LookupTest, LookupAddsMissingLevelsWhereTheFlagsAllow) {
   rules.startDirs = &noStarts;
   roots.push_back(named("/proc"));
   EXPECT_EQ(lookupPath(fs, roots, "/proc/1/x", rules).node, nullptr);
-  EXPECT_EQ(lookupPath(fs, roots, temp.file("other"), rules).node, nullptr);
+  EXPECT_EQ(lookupPath(fs, roots, "/other", rules).node, nullptr);
   rules.skipDirs = rules.startDirs = nullptr;
-  DirLocation root = lookupPath(fs, roots, temp.file("other"), rules);
+  DirLocation root = lookupPath(fs, roots, "/other", rules);
   ASSERT_NE(root.node, nullptr);
   EXPECT_EQ(root.node->skipState, SkipAdded);
   EXPECT_EQ(roots.size(), 3u);
