@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr long kPollNanoseconds = 10 * 1000 * 1000;
+constexpr long kPollNanoseconds = 10L * 1000 * 1000;
 constexpr int kPollsBeforeNotice = 100;  // a second
 
 // The lock belongs to the file that is replaced: the target of a link, so

@@ -240,7 +240,7 @@ std::string FileSystem::physicalPath(const std::string &path) {
       return "";
     }
   }
-  const std::string result = joined(resolved);
+  std::string result = joined(resolved);
   FileStatus status;
   if (fs.statusAt(FileSystem::kHere, result.c_str(), true, status) != 0 ||
       !canSearch(fs, status, FileSystem::kHere, result.c_str()))

@@ -101,14 +101,21 @@ std::string readLinkTarget(const std::string &path) {
 
 bool pathExists(const std::string &path) {
   if (path.size() < PATH_MAX) return ::access(path.c_str(), F_OK) == 0;
-  int dir = open(path[0] == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+#if defined(O_PATH) && !defined(VOK_PORTABLE)
+  constexpr int kNameOnly = O_PATH;
+#elif defined(O_SEARCH)
+  constexpr int kNameOnly = O_SEARCH;
+#else
+  constexpr int kNameOnly = O_RDONLY;
+#endif
+  int dir = open(path[0] == '/' ? "/" : ".", kNameOnly | O_DIRECTORY | O_CLOEXEC);
   for (size_t at = 0; dir >= 0 && at < path.size();) {
     size_t slash = path.find('/', at);
     if (slash == std::string::npos) slash = path.size();
     const std::string component = path.substr(at, slash - at);
     at = slash + 1;
     if (component.empty()) continue;
-    const int next = openat(dir, component.c_str(), O_PATH | O_CLOEXEC);
+    const int next = openat(dir, component.c_str(), kNameOnly | O_CLOEXEC);
     close(dir);
     dir = next;
   }

@@ -11,15 +11,15 @@
 #include "base/errors.h"
 #include "base/message.h"
 #include "base/paths.h"
+#include "command/bookmark_commands.h"
+#include "command/jump_command.h"
+#include "command/scan_commands.h"
+#include "command/views.h"
 #include "config/display.h"
 #include "config/reader.h"
 #include "driver/info.h"
 #include "driver/shell.h"
-#include "scan/scan_commands.h"
-#include "select/bookmarks.h"
-#include "select/jump.h"
 #include "select/new_dir_file.h"
-#include "select/views.h"
 
 namespace {
 
@@ -60,7 +60,8 @@ void setupStartNames(RunNames &names) {
   names.configFileStrict = envValue("VOK_CONFIG") != nullptr;
 }
 
-// Derives treeFile and bookmarkFile, which depend on the selected profile.
+// Derives treeFile and bookmarkFile, which depend on the selected profile:
+// once, as soon as the profile is known.
 void setupFileNames(RunNames &names) {
   names.treeFile = fileFromEnvironment(
       "VOK_DIRTREE", names.homeDir + ".vok.save." + names.selectedProfile + ".gz");
@@ -78,9 +79,16 @@ struct OptionState {
   std::vector<std::string> partialList;
 };
 
+// The configuration, loaded where the options say: only here, and the
+// first time decides whether the files read are named.
+const ProfileConfig &configure(RunState &run, bool quiet) {
+  loadConfiguration(run.config, run, quiet);
+  return run.config.active;
+}
+
 // Reads the letters after "-r" in argv[i]; returns how many following
 // arguments they consumed (0 or 1).
-int readRescanSpecifiers(const RunState &run, int argc, char **argv, int i,
+int readRescanSpecifiers(const std::string &currentDir, int argc, char **argv, int i,
                          OptionState &state) {
   const int r = argc - i;
   bool sawPartial = false;
@@ -100,7 +108,7 @@ int readRescanSpecifiers(const RunState &run, int argc, char **argv, int i,
         if (sawPartial) commandLineError(_("`-rpp' not allowed"));
         if (argv[i + 1][0] == '\0')
           commandLineError(_("argument for `-rp' cannot be empty"));
-        if (run.currentDir.empty() && !state.partialList.empty())
+        if (currentDir.empty() && !state.partialList.empty())
           commandLineError(
               _("multiple `-rp' not allowed when current "
                 "directory cannot be determined"));
@@ -124,6 +132,7 @@ void jumpWithNumber(RunState &run, const char *pattern, const char *numberText,
     commandLineError(invalid);
   }
   if (number == 0) commandLineError(invalid);
+  configure(run, true);
   try {
     jumpByPattern(run, pattern, state.wholeTree, state.mountScan, number);
   } catch (const ErrorRange &) {
@@ -133,13 +142,14 @@ void jumpWithNumber(RunState &run, const char *pattern, const char *numberText,
 
 void runPattern(RunState &run, int argc, char **argv, int i, const OptionState &state) {
   const int r = argc - i;
-  setupFileNames(run);
-  if (r == 1 && !state.rescan)
+  if (r == 1 && !state.rescan) {
+    configure(run, true);
     jumpByPattern(run, argv[i], state.wholeTree, state.mountScan, 0);
-  else if (r == 2 && !state.rescan)
+  } else if (r == 2 && !state.rescan) {
     jumpWithNumber(run, argv[i], argv[i + 1], state);
-  else
+  } else {
     commandLineError(_("too many arguments"));
+  }
 }
 
 // The installation options: "-ia" and friends, with or without a directory.
@@ -158,20 +168,20 @@ bool runInstallOption(RunState &run, const std::string &arg, int r, char **argv,
   };
   for (const auto &option : kInstall) {
     if (arg == option.plain) {
-      loadConfiguration(run.config, run, true);
+      configure(run, true);
       if (r != 1) commandLineError(_(option.argumentError));
       printAliasLines(run.config.profiles, option.kind, nullptr);
       return true;
     }
     if (arg == option.withDir) {
-      loadConfiguration(run.config, run, true);
+      configure(run, true);
       if (r != 2) commandLineError(_(option.dirError));
       printAliasLines(run.config.profiles, option.kind, argv[i + 1]);
       return true;
     }
   }
   if (arg == "-ifish") {
-    loadConfiguration(run.config, run, true);
+    configure(run, true);
     if (r != 1) commandLineError(_("argument not allowed for `-ifish'"));
     printFishFunctions(run.config.profiles);
     return true;
@@ -192,14 +202,12 @@ bool runInformationOption(RunState &run, const std::string &arg) {
   } else if (arg == "--features") {
     printFeatures();
   } else if (arg == "--profiles") {
-    loadConfiguration(run.config, run, false);
+    configure(run, false);
     printProfiles(run.config.profiles);
   } else if (arg == "--config") {
-    loadConfiguration(run.config, run, false);
-    showConfig(run.config.profiles.at(run.selectedProfile), run.selectedProfile);
+    showConfig(configure(run, false), run.selectedProfile);
   } else if (arg == "--configattr") {
-    loadConfiguration(run.config, run, false);
-    showConfigAttr(run.config.profiles.at(run.selectedProfile), run.selectedProfile);
+    showConfigAttr(configure(run, false), run.selectedProfile);
   } else {
     return false;
   }
@@ -212,27 +220,27 @@ bool runTreeOrBookmarkOption(RunState &run, const std::string &arg, int argc, ch
   const int r = argc - i;
   const std::string next = r >= 2 ? argv[i + 1] : "";
   if (arg == "-b") {
-    setupFileNames(run);
     if (r > 2) commandLineError(_("too many arguments for `-b'"));
+    configure(run, true);
     listBookmarksCommand(run, next);
   } else if (arg == "-ba") {
-    setupFileNames(run);
+    configure(run, true);
     addBookmarksCommand(run, argc, argv, i + 1);
   } else if (arg == "-br") {
-    setupFileNames(run);
+    configure(run, true);
     removeBookmarksCommand(run, argc, argv, i + 1);
   } else if (arg == "-t" || arg == "-tr") {
     const bool rescanFirst = arg == "-tr";
-    if (rescanFirst) loadConfiguration(run.config, run, false);
-    setupFileNames(run);
+    if (rescanFirst) configure(run, false);
     if (r > 2)
       commandLineError(rescanFirst ? _("too many arguments for `-tr'")
                                    : _("too many arguments for `-t'"));
+    configure(run, true);
     loadTree(run);
     showDirectoryTree(run, next, state.mountScan, rescanFirst);
   } else if (arg == "-T") {
-    setupFileNames(run);
     if (r > 1) commandLineError(_("argument not allowed for `-T'"));
+    configure(run, true);
     loadTree(run);
     showWholeTree(run, state.mountScan, false);
   } else {
@@ -241,21 +249,26 @@ bool runTreeOrBookmarkOption(RunState &run, const std::string &arg, int argc, ch
   return true;
 }
 
+// -p NAME, which only the first argument may be; returns the index of the
+// first argument after it.
+int readProfileOption(RunState &run, int argc, char **argv) {
+  if (argc < 2 || strcmp(argv[1], "-p") != 0) return 1;
+  if (argc < 3) commandLineError(_("one argument required for `-p'"));
+  if (strcmp(argv[2], "*") == 0) commandLineError(_("`*' profile not allowed in command line"));
+  run.selectedProfile = argv[2];
+  return 3;
+}
+
 void runOptions(RunState &run, int argc, char **argv) {
   OptionState state;
-  for (int i = 1; i < argc; ++i) {
+  int i = readProfileOption(run, argc, argv);
+  // The profile is known now, and with it the names of the data files.
+  setupFileNames(run);
+  for (; i < argc; ++i) {
     const std::string arg = argv[i];
     const int r = argc - i;
     if (runInformationOption(run, arg) || runInstallOption(run, arg, r, argv, i)) return;
-    if (arg == "-p") {
-      if (i != 1) commandLineError(_("`-p' must be the first option used"));
-      if (r < 2) commandLineError(_("one argument required for `-p'"));
-      if (strcmp(argv[2], "*") == 0)
-        commandLineError(_("`*' profile not allowed in command line"));
-      run.selectedProfile = argv[2];
-      ++i;
-      continue;
-    }
+    if (arg == "-p") commandLineError(_("`-p' must be the first option used"));
     if (runTreeOrBookmarkOption(run, arg, argc, argv, i, state)) return;
     // "--" ends the options, as for other tools: what follows is the
     // pattern and its number even when it begins with '-'.
@@ -269,8 +282,8 @@ void runOptions(RunState &run, int argc, char **argv) {
     } else if (arg == "-M") {
       state.mountScan = false;
     } else if (arg.compare(0, 2, "-r") == 0) {
-      loadConfiguration(run.config, run, false);
-      i += readRescanSpecifiers(run, argc, argv, i, state);
+      configure(run, false);
+      i += readRescanSpecifiers(run.currentDir, argc, argv, i, state);
       state.rescan = true;
     } else if (arg[0] == '-') {
       commandLineError(_("unknown option"));
@@ -279,13 +292,14 @@ void runOptions(RunState &run, int argc, char **argv) {
       return;
     }
   }
-  setupFileNames(run);
-  if (!state.rescan)
-    jumpByPattern(run, "", state.wholeTree, state.mountScan, 0);
-  else if (state.partialList.empty())
+  if (!state.rescan) {
+    configure(run, true);
+    browseCommand(run, state.mountScan);
+  } else if (state.partialList.empty()) {
     rescanTree(run, state.fullMode, state.quiet);
-  else
+  } else {
     rescanParts(run, state.partialList, state.fullMode, state.quiet);
+  }
 }
 
 // Start-up, then the one action the command line asks for.
@@ -294,11 +308,6 @@ void runDriver(RunState &run, int argc, char **argv) {
   setupStartNames(run);
   // The shell stays where it is unless an action chooses a directory.
   writeNewDirFile(run.newDirFile, ".");
-  if (argc <= 1) {
-    setupFileNames(run);
-    jumpByPattern(run, "", false, true, 0);
-    return;
-  }
   runOptions(run, argc, argv);
 }
 

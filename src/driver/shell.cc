@@ -137,7 +137,9 @@ void printAliasLines(const ProfileTable &profiles, ShellKind kind, const char *d
   // quoted for that shell, so that spaces, quotes and `$' in it stay its own.
   const std::string script = (dir ? wordOf(dir) : wordOf(scriptDirectory)) + "/vokscr";
   for (const std::string &p : commandProfiles(profiles, familyOf(kind))) {
-    const std::string run = script + " -p " + p;
+    std::string run = script;
+    run += " -p ";
+    run += p;
     switch (kind) {
       case ShellKind::Alias:
         std::cout << "alias " << p << "=" << singleQuoted(". " + run) << ";\n";

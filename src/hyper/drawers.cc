@@ -389,8 +389,10 @@ std::string HyperTreeDraw::anchorName(uint32_t ref) const {
     chain.push_back(notes[at].node);
   std::string path;
   for (auto node = chain.rbegin(); node != chain.rend(); ++node) {
-    if (node != chain.rbegin() && (path.empty() || path.back() != '/')) path += '/';
-    path += (*node)->name;
+    if (node == chain.rbegin())
+      path = (*node)->name;
+    else
+      appendChild(path, (*node)->name);
   }
   return path;
 }

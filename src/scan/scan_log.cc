@@ -17,7 +17,11 @@ ScanStatusLine::ScanStatusLine(std::ostream &out, bool terminal, Clock clock)
 
 int64_t ScanStatusLine::monotonicMilliseconds() {
   struct timespec now;
+#if defined(CLOCK_MONOTONIC_COARSE) && !defined(VOK_PORTABLE)
   clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+#else
+  clock_gettime(CLOCK_MONOTONIC, &now);
+#endif
   return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 

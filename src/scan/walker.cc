@@ -190,8 +190,7 @@ void Walker::handOver() {
       Item &item = frame.items[--frame.handedFrom];
       if (!item.fresh || item.child->isLink()) continue;
       std::string path = path_.substr(0, frame.pathLength);
-      if (path.empty() || path.back() != '/') path += '/';
-      path += item.child->name;
+      appendChild(path, item.child->name);
       item.job = reader_->handOver(*item.child, frame.fd, std::move(path));
       return;
     }
@@ -227,8 +226,7 @@ void Walker::finish(Frame &frame) {
 
 void Walker::visit(size_t frame, const Item &item) {
   path_.resize(stack_[frame].pathLength);
-  if (path_.empty() || path_.back() != '/') path_ += '/';
-  path_ += item.child->name;
+  appendChild(path_, item.child->name);
   log_.reportDirectory(path_);
   // A node handed over is the reader's until it is taken back.
   if (item.job) return reader_->collect(item.job, log_);
@@ -367,8 +365,7 @@ void Walker::reportChildren(DirNode &node) {
   const size_t length = path_.size();
   for (const DirNodeRef &child : node.children) {
     path_.resize(length);
-    if (path_.empty() || path_.back() != '/') path_ += '/';
-    path_ += child->name;
+    appendChild(path_, child->name);
     log_.reportDirectory(path_);
   }
   path_.resize(length);

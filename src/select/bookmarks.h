@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "select/search.h"
-#include "tree/run_state.h"
 
 // One line of the bookmark file: a directory, or a line the program cannot
 // use (no absolute name, a bad escape). Every rewrite carries each line
@@ -46,13 +45,5 @@ void writeBookmarks(const std::string &file, const BookmarkList &list);
 // Lines not used match nothing.
 MatchList matchingBookmarks(const BookmarkList &list, const DirNodeList &roots,
                             const std::string &literal, const PatternRef &expression);
-
-// -b [PATTERN], -ba [DIR ...], -br [DIR ...]: the directories are argv[first]
-// and those after it, the current directory when there are none.
-void listBookmarksCommand(RunState &run, const std::string &pattern);
-// Each directory that cannot be added (or removed) is named on standard
-// error; then ErrorReported with the file-error status is thrown.
-void addBookmarksCommand(RunState &run, int argc, char **argv, int first);
-void removeBookmarksCommand(RunState &run, int argc, char **argv, int first);
 
 #endif

@@ -96,8 +96,9 @@ uint32_t closeness(const std::string &lit, const LoweredName &name, uint32_t bou
     // Later places start higher still.
     if (score >= best || score >= bound) break;
     for (size_t k = 0; k < L && score < best && score < bound; ++k) {
-      const int a = static_cast<signed char>(over[k]),
-                b = static_cast<signed char>(under[s + k]);
+      // The bytes are taken as signed 8-bit values, as the score is defined.
+      const int a = over[k] < 0x80 ? over[k] : over[k] - 256,
+                b = under[s + k] < 0x80 ? under[s + k] : under[s + k] - 256;
       score += static_cast<uint32_t>(L + 1 - k) * static_cast<uint32_t>(abs(a - b));
     }
     if (score < best) best = score;
@@ -255,8 +256,7 @@ void searchTree(MatchList &list, const DirNodeList &roots, const std::string &li
   walkDirectories(roots, [&](const DirNodeRef &node, const std::string &path) {
     rules.exact(list, node->name, path, searchable(*node), node);
   });
-  if (fuzzySize != 0 && (list.empty() || (list.size() == 1 && list[0].isCurrent)))
-    fuzzySearch(list, roots, literal, fuzzySize);
+  if (fuzzySize != 0 && wantsApproximate(list)) fuzzySearch(list, roots, literal, fuzzySize);
 }
 
 uint32_t fuzzyScore(const std::string &literal, const std::string &name) {

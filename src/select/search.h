@@ -63,6 +63,13 @@ struct SearchRules {
   mutable std::shared_ptr<const TypoLiteral> typo = {};
 };
 
+// The rule both searches (of the tree and of the saved file) share: the
+// approximate search follows when the exact one found nothing, or only the
+// current directory's marker.
+inline bool wantsApproximate(const MatchList &exact) {
+  return exact.empty() || (exact.size() == 1 && exact[0].isCurrent);
+}
+
 // Exact search of the tree, parents before children. With a marker path
 // (the current directory), that directory is listed as a marker where it
 // does not match itself. Falls back to the approximate search of the

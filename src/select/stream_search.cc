@@ -28,8 +28,7 @@ class StreamWalk : public TreeRecordVisitor {
       path_ = record.name;
     } else {
       path_.resize(base_[depth]);
-      if (path_.empty() || path_.back() != '/') path_ += '/';
-      path_ += record.name;
+      appendChild(path_, record.name);
     }
     if (record.hasChildren) {
       if (base_.size() < depth + 2) base_.resize(depth + 2);

@@ -82,7 +82,9 @@ void CursesSession::end() {
     modesSet = false;
     char name[] = "sgr0";
     char *reset = tigetstr(name);
-    if (reset && reset != reinterpret_cast<char *>(-1)) putp(reset);
+    // terminfo's "not a string capability" is (char *)-1.
+    if (reset && reset != reinterpret_cast<char *>(-1))  // NOLINT(performance-no-int-to-ptr)
+      putp(reset);
     noraw();
     echo();
     nocbreak();

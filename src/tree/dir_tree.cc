@@ -123,8 +123,3 @@ void sortChildren(DirNodeList &list, const TreeOrder &order) {
                    });
 }
 
-std::string childPath(const std::string &parent, const std::string &name) {
-  std::string path = parent;
-  if (path.empty() || path.back() != '/') path += '/';
-  return path + name;
-}

@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -231,8 +232,12 @@ bool compareNameTexts(std::string_view a, std::string_view b, const TreeOrder &o
 // Stable; does nothing unless the order is sorted.
 void sortChildren(DirNodeList &list, const TreeOrder &order);
 
-// parent's path joined with a child name, as every walk builds full paths.
-std::string childPath(const std::string &parent, const std::string &name);
+// A child's name joined to its parent's path in place, as every walk builds
+// full paths: a root "/" has no second slash.
+inline void appendChild(std::string &path, std::string_view name) {
+  if (path.empty() || path.back() != '/') path += '/';
+  path += name;
+}
 
 // Calls visit(node, fullPath) for every node, parents before children, in
 // list order; visit returns whether to go on into the node's children. An
@@ -254,12 +259,10 @@ void walkTree(const DirNodeList &roots, Visit visit) {
     }
     const DirNodeRef &node = (*top.list)[top.next++];
     path.resize(top.pathLength);
-    if (stack.size() == 1) {
+    if (stack.size() == 1)
       path = node->name;
-    } else {
-      if (path.empty() || path.back() != '/') path += '/';
-      path += node->name;
-    }
+    else
+      appendChild(path, node->name);
     if (visit(node, path) && !node->children.empty())
       stack.push_back({&node->children, 0, path.size()});
   }

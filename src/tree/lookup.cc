@@ -112,3 +112,12 @@ DirLocation lookupPath(FileSystem &fs, DirNodeList &roots, const std::string &pa
   sortChildren(roots, flags.order);
   return {root, path};
 }
+
+void joinCurrentDir(FileSystem &fs, DirNodeList &roots, const std::string &currentDir,
+                    const TreeOrder &order) {
+  if (currentDir.empty()) return;
+  LookupFlags flags;
+  flags.createRoot = flags.createBelow = true;
+  flags.order = order;
+  lookupPath(fs, roots, currentDir, flags);
+}

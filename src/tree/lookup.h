@@ -43,4 +43,10 @@ struct LookupFlags {
 DirLocation lookupPath(FileSystem &fs, DirNodeList &roots, const std::string &path,
                        const LookupFlags &flags);
 
+// The current directory joins the roots (as a root of its own, or below
+// the deepest root that holds it), so that a display can highlight it and a
+// search can mark it; nothing happens when it is "".
+void joinCurrentDir(FileSystem &fs, DirNodeList &roots, const std::string &currentDir,
+                    const TreeOrder &order);
+
 #endif

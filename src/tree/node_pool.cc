@@ -112,16 +112,20 @@ void SlotPool::grow() {
   void *area =
       mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (area == MAP_FAILED) throw std::bad_alloc();
-  uintptr_t start = reinterpret_cast<uintptr_t>(area);
+  char *start = static_cast<char *>(area);
   if (large) {
-    const uintptr_t aligned = (start + blockSize_ - 1) / blockSize_ * blockSize_;
-    if (aligned > start) munmap(area, aligned - start);
-    munmap(reinterpret_cast<void *>(aligned + blockSize_),
-           start + mapped - aligned - blockSize_);
-    start = aligned;
-    madvise(reinterpret_cast<void *>(start), blockSize_, MADV_HUGEPAGE);
+    // The pointer moves by whole bytes, so the compiler still knows where
+    // it points.
+    const size_t skip =
+        (blockSize_ - reinterpret_cast<uintptr_t>(start) % blockSize_) % blockSize_;
+    if (skip > 0) munmap(start, skip);
+    munmap(start + skip + blockSize_, mapped - skip - blockSize_);
+    start += skip;
+#if defined(MADV_HUGEPAGE) && !defined(VOK_PORTABLE)
+    madvise(start, blockSize_, MADV_HUGEPAGE);
+#endif
   }
-  block_ = reinterpret_cast<char *>(start);
+  block_ = start;
   used_ = 0;
 #ifdef __SANITIZE_ADDRESS__
   // The leak checker does not look into mapped memory; the nodes here hold
@@ -187,7 +191,8 @@ void DirNodeList::reallocate(size_t newCapacity) {
   if (newCapacity > UINT32_MAX) throw std::bad_alloc();
   DirNodeRef *items = newCapacity == 0 ? nullptr
                       : static_cast<DirNodeRef *>(takeListStorage(newCapacity * sizeof(DirNodeRef)));
-  if (size_ > 0) std::memcpy(static_cast<void *>(items), items_, size_ * sizeof(DirNodeRef));
+  // NOLINTNEXTLINE(bugprone-undefined-memory-manipulation): see above
+  if (size_ > 0 && items) std::memcpy(static_cast<void *>(items), items_, size_ * sizeof(DirNodeRef));
   if (items_) giveListStorage(items_, capacity_ * sizeof(DirNodeRef));
   items_ = items;
   capacity_ = static_cast<uint32_t>(newCapacity);

@@ -88,6 +88,16 @@ TEST(ViewportTest, EdgesOfTheDocument) {
   wheel(w, tall.doc, 3, false);
   EXPECT_EQ(w.top, 0) << "nor above the top";
 
+  // A page down whose link lands exactly one row below the window brings
+  // it in: its row becomes the last.
+  Laid sparse({{5, 0, 4}, {19, 0, 4}, {30, 0, 4}}, 4);
+  Viewport d = sparse.view(10, 20);
+  d.cursorRow = 5;
+  EXPECT_TRUE(stepPageDown(d, sparse.doc, 9));
+  EXPECT_EQ(d.current, 1u);
+  EXPECT_EQ(d.top, 10);
+  EXPECT_EQ(d.cursorRow, 9);
+
   // Two links a row, the second far right: a page up lands on the first
   // link of the row it reaches, as a page down does, and pans nothing.
   std::vector<Spot> pairs;

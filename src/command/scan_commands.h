@@ -1,24 +1,24 @@
-// The entry points through which the rest of the program loads the tree and
-// starts scans: each makes the options and the reporter of its scan from the
-// run's configuration.
-#ifndef VOK_SCAN_SCAN_COMMANDS_H
-#define VOK_SCAN_SCAN_COMMANDS_H
+// The entry points through which the commands load the tree and start
+// scans: each makes the options and the reporter of its scan from the run's
+// configuration, which the driver has loaded.
+#ifndef VOK_COMMAND_SCAN_COMMANDS_H
+#define VOK_COMMAND_SCAN_COMMANDS_H
 
 #include <string>
 #include <vector>
 
 #include "scan/scan_options.h"
-#include "tree/run_state.h"
+#include "command/run_state.h"
 
-// Loads the configuration (quietly), then the saved tree, rebuilding the
-// file by a full scan when it is missing, empty or of another format.
-// Damaged records and read failures throw ErrorGenericFile.
+// Loads the saved tree, rebuilding the file by a full scan when it is
+// missing, empty or of another format. Damaged records and read failures
+// throw ErrorGenericFile.
 void loadTree(RunState &run, QuietOverride quiet = QuietOverride::None);
 // Full scan of a missing or incompatible tree file.
 void rebuildTree(RunState &run, QuietOverride quiet);
-// -r (smart) and -rf (full); the configuration is loaded.
+// -r (smart) and -rf (full).
 void rescanTree(RunState &run, bool fullMode, QuietOverride quiet);
-// -rp DIR ...; the configuration is loaded.
+// -rp DIR ...
 void rescanParts(RunState &run, const std::vector<std::string> &dirs, bool fullMode,
                  QuietOverride quiet);
 
@@ -38,7 +38,7 @@ void scanForTreeCommand(RunState &run, const std::string &dir, bool fullMode,
                         ScanOptions &options);
 // The MountDir entries whose options ask for it, before a display or search;
 // with a prefix, only the entries below it.
-void scanMountDirs(RunState &run, const ScanOptions &options, bool forPattern,
-                   const std::string &prefix);
+void scanMountDirs(FileSystem &fs, DirTree &tree, const ScanOptions &options,
+                   bool forPattern, const std::string &prefix);
 
 #endif

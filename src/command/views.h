@@ -2,13 +2,13 @@
 // -T) and the list of matches or bookmarks, and the temporary trees that
 // show one directory. A directory chosen in a display is written into the
 // new-directory file; quitting leaves the file as it was.
-#ifndef VOK_SELECT_VIEWS_H
-#define VOK_SELECT_VIEWS_H
+#ifndef VOK_COMMAND_VIEWS_H
+#define VOK_COMMAND_VIEWS_H
 
 #include <string>
 
 #include "select/search.h"
-#include "tree/run_state.h"
+#include "command/run_state.h"
 
 // The tree below the roots, the selected directory highlighted first (the
 // first line when it is empty).

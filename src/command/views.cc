@@ -1,4 +1,4 @@
-#include "select/views.h"
+#include "command/views.h"
 
 #include <optional>
 
@@ -8,7 +8,7 @@
 #include "hyper/browser.h"
 #include "hyper/drawers.h"
 #include "scan/links.h"
-#include "scan/scan_commands.h"
+#include "command/scan_commands.h"
 #include "select/new_dir_file.h"
 #include "tree/lookup.h"
 
@@ -25,12 +25,7 @@ void showTree(RunState &run, const DirNodeList &roots, const std::string &select
 DirNodeList buildDirectoryView(RunState &run, const std::string &dir) {
   DirNodeList view;
   addViewRoot(run, dir, view);
-  if (!run.currentDir.empty()) {
-    LookupFlags flags;
-    flags.createRoot = flags.createBelow = true;
-    flags.order = treeOrder(run.config.active);
-    lookupPath(run.fs, view, run.currentDir, flags);
-  }
+  joinCurrentDir(run.fs, view, run.currentDir, treeOrder(run.config.active));
   resolveLinksBelow(run.fs, view);
   return view;
 }
@@ -76,13 +71,13 @@ void showDirectoryTree(RunState &run, const std::string &dir, bool mountScan,
   if (rescanFirst || !findPath(run.tree.rootList, path).node)
     scanForTreeCommand(run, path, false, options);
   // The prefix is the directory as the mount entries spell it: absolute.
-  if (mountScan) scanMountDirs(run, options, false, dir.empty() ? dir : path);
+  if (mountScan) scanMountDirs(run.fs, run.tree, options, false, dir.empty() ? dir : path);
   const DirNodeList view = buildDirectoryView(run, path);
   showTree(run, view.empty() ? run.tree.rootList : view, "");
 }
 
 void showWholeTree(RunState &run, bool mountScan, bool rescanFirst) {
   if (rescanFirst) rescanTree(run, false, QuietOverride::None);
-  if (mountScan) scanMountDirs(run, displayScanOptions(run), false, "");
+  if (mountScan) scanMountDirs(run.fs, run.tree, displayScanOptions(run), false, "");
   showTree(run, run.tree.rootList, "");
 }

@@ -1,4 +1,4 @@
-#include "scan/scan_commands.h"
+#include "command/scan_commands.h"
 
 #include <sys/stat.h>
 
@@ -38,9 +38,9 @@ bool wantsScan(const std::vector<int> &options, bool forPattern) {
 }
 
 // Says why the file is rebuilt.
-void announceRebuild(const RunState &run, TreeFileState state) {
-  auto notice = [&run](const char *format) {
-    MessageFormat(std::cout, format).arg(programName).arg(run.treeFile);
+void announceRebuild(const std::string &treeFile, TreeFileState state) {
+  auto notice = [&treeFile](const char *format) {
+    MessageFormat(std::cout, format).arg(programName).arg(treeFile);
   };
   switch (state) {
     case TreeFileState::Loaded:
@@ -57,7 +57,7 @@ void announceRebuild(const RunState &run, TreeFileState state) {
                     _("%$: %$ is not compatible with current of version of vok, "
                       "file will be rebuilt\n"))
           .arg(programName)
-          .arg(run.treeFile);
+          .arg(treeFile);
       break;
   }
 }
@@ -65,7 +65,6 @@ void announceRebuild(const RunState &run, TreeFileState state) {
 }  // namespace
 
 void loadTree(RunState &run, QuietOverride quiet) {
-  loadConfiguration(run.config, run, true);
   TreeFileState state = readTreeFile(run.treeFile, run.tree);
   if (state == TreeFileState::Loaded) return;
   {
@@ -74,7 +73,7 @@ void loadTree(RunState &run, QuietOverride quiet) {
     LockScope lock(run.treeLock, run.treeFile);
     state = readTreeFile(run.treeFile, run.tree);
     if (state == TreeFileState::Loaded) return;
-    announceRebuild(run, state);
+    announceRebuild(run.treeFile, state);
     rebuildTree(run, quiet);
   }
   if (readTreeFile(run.treeFile, run.tree) != TreeFileState::Loaded)
@@ -150,8 +149,8 @@ void scanForTreeCommand(RunState &run, const std::string &dir, bool fullMode,
   scanner.resolveLinks();
 }
 
-void scanMountDirs(RunState &run, const ScanOptions &options, bool forPattern,
-                   const std::string &prefix) {
+void scanMountDirs(FileSystem &fs, DirTree &tree, const ScanOptions &options,
+                   bool forPattern, const std::string &prefix) {
   LookupFlags create;
   create.createRoot = create.createBelow = true;
   create.order = options.order;
@@ -159,12 +158,12 @@ void scanMountDirs(RunState &run, const ScanOptions &options, bool forPattern,
   ScanOptions reading = options;
   reading.mountDirs.clear();
   for (const MountDirConfigRef &entry : options.mountDirs) {
-    DirLocation found = lookupPath(run.fs, run.tree.rootList, entry->text, create);
+    DirLocation found = lookupPath(fs, tree.rootList, entry->text, create);
     if (!found.node) continue;
     found.node->clearChildren();
     if (!prefix.empty() && entry->text.compare(0, prefix.size(), prefix) != 0) continue;
     found.node->skipState = SkipNone;
     if (wantsScan(entry->options, forPattern))
-      scanMountDir(run.fs, run.tree, reading, entry->text);
+      scanMountDir(fs, tree, reading, entry->text);
   }
 }

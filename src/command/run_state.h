@@ -1,8 +1,9 @@
-// The state of one run of the program: the names derived at start-up, the
-// configuration, loaded on demand, and the directory tree, loaded by the
-// actions that need it. The driver makes one and hands it to its action.
-#ifndef VOK_TREE_RUN_STATE_H
-#define VOK_TREE_RUN_STATE_H
+// The state of one run of the program: the names derived once the options
+// are known, the configuration the driver loads once, before the action,
+// the file system, and the directory tree the actions load. The driver
+// makes one and hands it to its action.
+#ifndef VOK_COMMAND_RUN_STATE_H
+#define VOK_COMMAND_RUN_STATE_H
 
 #include "base/file_lock.h"
 #include "base/file_system.h"
