@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-// Catalogue lookup of a message text. The program selects no locale and binds
-// no text domain, so without outside set-up this returns its argument.
+// Catalogue lookup of a message text. The program sets at most the
+// character type (for UTF-8 names) and binds no text domain, so without
+// outside set-up this returns its argument.
 #define _(text) gettext(text)
 // Marks a text in a table for the catalogue; the lookup happens where the
 // table is read.

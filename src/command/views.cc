@@ -5,6 +5,7 @@
 #include "base/errors.h"
 #include "base/message.h"
 #include "base/paths.h"
+#include "base/utf8.h"
 #include "hyper/browser.h"
 #include "hyper/drawers.h"
 #include "scan/links.h"
@@ -16,7 +17,7 @@ namespace {
 
 void showTree(RunState &run, const DirNodeList &roots, const std::string &selected) {
   HyperTreeDraw drawer(roots, run.tree.lastScanTime);
-  const std::optional<std::string> chosen = browse(drawer, selected, run.config.active);
+  const std::optional<std::string> chosen = browse(drawer, selected, run.config.active, utf8Names());
   if (chosen) writeNewDirFile(run.newDirFile, *chosen);
 }
 
@@ -41,7 +42,7 @@ void showMatchList(RunState &run, const MatchList &matches) {
   entries.reserve(matches.size());
   for (const DirMatch &match : matches) entries.push_back(match.path);
   HyperListDraw drawer(entries, run.tree.lastScanTime);
-  const std::optional<std::string> chosen = browse(drawer, "", run.config.active);
+  const std::optional<std::string> chosen = browse(drawer, "", run.config.active, utf8Names());
   if (chosen) writeNewDirFile(run.newDirFile, *chosen);
 }
 

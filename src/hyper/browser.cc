@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "base/errors.h"
-#include "base/utf8.h"
 #include "hyper/find_window.h"
 #include "hyper/screen_frame.h"
 #include "term/terminal.h"
@@ -17,8 +16,7 @@ std::optional<std::string> runDisplay(HyperDocument &document,
                                       const std::string &anchorName,
                                       const ProfileConfig &config) {
   if (COLS < 50 || LINES < 10) throw ErrorScreenTooSmall();
-  fillGraphicGlyphs(config.GraphicChar);
-  ScreenFrame frame(config);
+  ScreenFrame frame(config, document.utf8);
   frame.status.setText(" ");
   frame.show();
   zqHyperWindowWithFind window(frame.screen, document, frame.title, frame.status,
@@ -33,9 +31,9 @@ std::optional<std::string> runDisplay(HyperDocument &document,
 }  // namespace
 
 std::optional<std::string> browse(HyperDraw &drawer, const std::string &anchorName,
-                                  const ProfileConfig &config) {
+                                  const ProfileConfig &config, bool utf8) {
   HyperDocument document(drawer);
-  document.utf8 = utf8Names();
+  document.utf8 = utf8;
   CursesSession session(true);
   try {
     return runDisplay(document, anchorName, config);

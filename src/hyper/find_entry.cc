@@ -11,11 +11,11 @@
 
 constexpr int FindEntry::maxLen;
 
-FindEntry::FindEntry(int keySet)
+FindEntry::FindEntry(int keySet, attr_t textAttr, bool utf8)
     : column(static_cast<int>(strlen(_("Find: ["))) + 2),
-      attr(&displayAttributes.slot[kAttrTitle]),
+      attr(textAttr),
       keySet_(keySet),
-      utf8_(utf8Names()) {}
+      utf8_(utf8) {}
 
 void FindEntry::reset() {
   text_.clear();
@@ -128,11 +128,11 @@ void FindEntry::redraw() {
   attr_t saved;
   short pair;
   wattr_get(window, &saved, &pair, nullptr);
-  wattrset(window, *attr);
+  wattrset(window, attr);
   wmove(window, row, column);
   for (int i = 0; i <= maxLen; ++i) waddch(window, ' ');
   wmove(window, row, column);
-  drawPrintableN(window, text_.c_str(), maxLen);
+  drawPrintableN(window, text_.c_str(), maxLen, utf8_);
   moveCursor();
   wattr_set(window, saved, pair, nullptr);
 }

@@ -13,8 +13,9 @@
 
 class FindEntry {
  public:
-  // keySet: the KeyBinding whose editing keys apply.
-  explicit FindEntry(int keySet = kKeysDefault);
+  // keySet: the KeyBinding whose editing keys apply; attr: how the text is
+  // drawn; utf8: whether it is edited and drawn by characters.
+  explicit FindEntry(int keySet = kKeysDefault, attr_t attr = A_NORMAL, bool utf8 = false);
   void reset();
   // Returns whether the text changed. Keys that only move the cursor move
   // the curses cursor too; a change redraws the entry.
@@ -27,7 +28,7 @@ class FindEntry {
   WINDOW *window = nullptr;          // not owned; without one nothing is drawn
   int column;
   int row = 0;
-  const attr_t *attr;
+  const attr_t attr;
   int cursor = 0;  // in characters
   bool insertMode = true;
 

@@ -6,12 +6,9 @@
 #include "term/draw.h"
 #include "term/keys.h"
 
-namespace {
-attr_t attrOf(int slot) { return displayAttributes.slot[slot]; }
-}  // namespace
-
 zqStatusWindowWithFind::zqStatusWindowWithFind(NCScreenManager &screen)
-    : zqStatusWindow(screen, NoCreate()), entry(screen.settings.keySet) {
+    : zqStatusWindow(screen, NoCreate()),
+      entry(screen.settings.keySet, screen.look.slot[kAttrTitle], screen.look.utf8) {
   zqStatusWindow::create();
 }
 
@@ -26,15 +23,15 @@ void zqStatusWindowWithFind::drawPage(int which) {
   }
   fillLine(win, width, attrOf(kAttrTitle));
   wmove(win, 0, 2);
-  drawPrintable(win, _("Find: ["));
+  drawPrintable(win, _("Find: ["), utf8());
   const int closeAt = findLength + 18, modeAt = closeAt + closeLength;
   if (closeAt < width) {
     wmove(win, 0, closeAt);
-    drawPrintableN(win, _("]  "), width - closeAt);
+    drawPrintableN(win, _("]  "), width - closeAt, utf8());
   }
   if (modeAt < width) {
     wmove(win, 0, modeAt);
-    drawPrintableN(win, entry.insertMode ? _("Ins") : _("Ovr"), width - modeAt);
+    drawPrintableN(win, entry.insertMode ? _("Ins") : _("Ovr"), width - modeAt, utf8());
   }
   entry.redraw();
   wnoutrefresh(win);

@@ -8,8 +8,6 @@
 
 namespace {
 
-attr_t attrOf(int slot) { return displayAttributes.slot[slot]; }
-
 // The highlight's attribute for a cell's: link colours become their
 // highlighted forms; other cells keep the last one given.
 int highlightSlot(int slot, int &last) {
@@ -73,7 +71,7 @@ void HyperWindow::paintRow(int r, const std::vector<HighlightRow> &lit,
   document->forCells(row, left, [&](const HyperPad::Cell &cell) {
     if (cell.column >= left + cols) return false;
     const chtype shown =
-        cell.glyph ? GraphicCharTable[cell.byte].glyph : printableByte(cell.byte);
+        cell.glyph ? glyph(cell.byte) : printableByte(cell.byte);
     line[static_cast<size_t>(cell.column - left)] = shown | attrOf(slotAt(cell, bright));
     return true;
   });
@@ -108,7 +106,7 @@ void HyperWindow::paintWideRow(int r, const std::vector<HighlightRow> &lit) {
     if (x >= cols) return false;
     const attr_t attr = attrOf(slotAt(cell, bright));
     if (cell.glyph) {
-      mvwaddch(win, r, x, GraphicCharTable[cell.byte].glyph | attr);
+      mvwaddch(win, r, x, glyph(cell.byte) | attr);
     } else if (cell.text.empty()) {
       mvwaddch(win, r, x, printableByte(cell.byte) | attr);
     } else if (x + cell.width > cols) {

@@ -10,8 +10,6 @@
 
 namespace {
 
-attr_t attrOf(int slot) { return displayAttributes.slot[slot]; }
-
 [[noreturn]] void noLinks() {
   throw ErrorGenericSyntax(
       _("no <A HREF=...> tags present\nDo not use the `-c' option for this file"));

@@ -12,9 +12,10 @@
 #include "term/window.h"
 
 struct ScreenFrame {
-  // The windows need the curses screen and the profile's display settings.
-  explicit ScreenFrame(const ProfileConfig &config)
-      : geometry(3, config.ScrollBar), screen(geometry, config) {}
+  // The windows need the curses screen and the profile's display settings;
+  // utf8 says whether names are read as UTF-8.
+  ScreenFrame(const ProfileConfig &config, bool utf8)
+      : geometry(3, config.ScrollBar), screen(geometry, config, utf8) {}
 
   // The scroll box holds the terminal cursor; everything is put on the screen.
   void show() {

@@ -1,7 +1,7 @@
 // What a scan is told besides the tree it fills: whether it reports each
 // directory, where it starts, what it leaves out, how it orders siblings and
-// where a completed scan saves the tree. The scan commands make them from
-// the run's configuration; nothing in the scan reads the configuration.
+// where a completed scan saves the tree. scanOptions makes them from the
+// profile's settings once; the walk and the probes read only these.
 #ifndef VOK_SCAN_SCAN_OPTIONS_H
 #define VOK_SCAN_SCAN_OPTIONS_H
 

@@ -49,20 +49,20 @@ void ScrollBarBase::createBar(int troughLength) {
 
 namespace {
 // Cell i of a bar, along its line or down its column.
-void drawBar(WINDOW *w, bool vertical, const ScrollBarBase &bar) {
-  const attr_t *attr = displayAttributes.slot;
+void drawBar(WINDOW *w, bool vertical, const ScrollBarBase &bar, const DisplayLook &look) {
+  const attr_t *attr = look.slot;
   int cell = 0;
   auto put = [&](attr_t a, int glyph, int count) {
     wattrset(w, a);
     for (int i = 0; i < count; ++i, ++cell) {
       wmove(w, vertical ? cell : 0, vertical ? 0 : cell);
-      drawGraphicChar(w, glyph);
+      waddch(w, look.glyphs[glyph]);
     }
   };
   put(attr[kAttrScrollArrow], vertical ? GUArr : GLArr, 1);
-  put(attr[kAttrScrollBar], displayAttributes.troughGlyph, bar.before);
-  put(attr[kAttrScrollBlock], displayAttributes.sliderGlyph, bar.slider);
-  put(attr[kAttrScrollBar], displayAttributes.troughGlyph, bar.after);
+  put(attr[kAttrScrollBar], look.troughGlyph, bar.before);
+  put(attr[kAttrScrollBlock], look.sliderGlyph, bar.slider);
+  put(attr[kAttrScrollBar], look.troughGlyph, bar.after);
   put(attr[kAttrScrollArrow], vertical ? GDArr : GRArr, 1);
 }
 }  // namespace
@@ -102,7 +102,7 @@ void HScrollBar::create() {
 
 void HScrollBar::draw() {
   if (!win) return;
-  drawBar(win, false, *this);
+  drawBar(win, false, *this, manager->look);
   refresh();
 }
 
@@ -113,7 +113,7 @@ void VScrollBar::create() {
 
 void VScrollBar::draw() {
   if (!win) return;
-  drawBar(win, true, *this);
+  drawBar(win, true, *this, manager->look);
   refresh();
 }
 
@@ -151,7 +151,7 @@ void zqScrollBox::resize() {
 
 void zqScrollBox::draw() {
   if (!win) return;
-  wattrset(win, displayAttributes.slot[kAttrScrollArrow]);
+  wattrset(win, attrOf(kAttrScrollArrow));
   wmove(win, 0, 0);
   waddch(win, ' ');
 }

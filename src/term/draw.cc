@@ -22,8 +22,8 @@ const char *ellipsis() {
 
 // Draws at most `cells` cells of the text from the cursor; returns the
 // bytes of the text they took.
-int drawCells(WINDOW *w, std::string_view s, size_t cells) {
-  if (!utf8Names()) {
+int drawCells(WINDOW *w, std::string_view s, size_t cells, bool utf8) {
+  if (!utf8) {
     const size_t n = std::min(s.size(), cells);
     for (size_t i = 0; i < n; ++i)
       waddch(w, printableByte(static_cast<unsigned char>(s[i])));
@@ -37,12 +37,12 @@ int drawCells(WINDOW *w, std::string_view s, size_t cells) {
 
 // Draws s from column 2 when it fits into width - 2 cells; returns the room
 // left for it beside the ellipsis when it does not, or -1.
-long fitOrRoom(WINDOW *w, int width, int minWidth, std::string_view s) {
+long fitOrRoom(WINDOW *w, int width, int minWidth, std::string_view s, bool utf8) {
   if (width <= minWidth) return -1;
   wmove(w, 0, 2);
   const size_t room = static_cast<size_t>(width - 2);
-  if (shownWidth(s, utf8Names()) <= room) {
-    drawCells(w, s, room);
+  if (shownWidth(s, utf8) <= room) {
+    drawCells(w, s, room, utf8);
     return -1;
   }
   return static_cast<long>(room) - static_cast<long>(strlen(ellipsis()));
@@ -50,28 +50,30 @@ long fitOrRoom(WINDOW *w, int width, int minWidth, std::string_view s) {
 
 }  // namespace
 
-int drawPrintableN(WINDOW *w, const char *s, int n) {
+int drawPrintableN(WINDOW *w, const char *s, int n, bool utf8) {
   const std::string_view text(s);
   return drawCells(w, text.substr(0, std::min(text.size(), static_cast<size_t>(n))),
-                   static_cast<size_t>(n));
+                   static_cast<size_t>(n), utf8);
 }
 
-int drawPrintable(WINDOW *w, const char *s) { return drawPrintableN(w, s, INT_MAX); }
+int drawPrintable(WINDOW *w, const char *s, bool utf8) {
+  return drawPrintableN(w, s, INT_MAX, utf8);
+}
 
-void drawTruncated(WINDOW *w, int width, int minWidth, const char *s) {
-  const long room = fitOrRoom(w, width, minWidth, s);
+void drawTruncated(WINDOW *w, int width, int minWidth, const char *s, bool utf8) {
+  const long room = fitOrRoom(w, width, minWidth, s, utf8);
   if (room < 0) return;
-  drawCells(w, s, static_cast<size_t>(room));
-  drawPrintable(w, ellipsis());
+  drawCells(w, s, static_cast<size_t>(room), utf8);
+  drawPrintable(w, ellipsis(), utf8);
 }
 
-void drawTruncatedStart(WINDOW *w, int width, int minWidth, const char *s) {
-  const long room = fitOrRoom(w, width, minWidth, s);
+void drawTruncatedStart(WINDOW *w, int width, int minWidth, const char *s, bool utf8) {
+  const long room = fitOrRoom(w, width, minWidth, s, utf8);
   if (room < 0) return;
   const std::string_view text(s);
-  drawPrintable(w, ellipsis());
-  drawCells(w, text.substr(tailStart(text, static_cast<size_t>(room), utf8Names())),
-            static_cast<size_t>(room));
+  drawPrintable(w, ellipsis(), utf8);
+  drawCells(w, text.substr(tailStart(text, static_cast<size_t>(room), utf8)),
+            static_cast<size_t>(room), utf8);
 }
 
 void drawCharacter(WINDOW *w, std::string_view bytes, attr_t attr) {

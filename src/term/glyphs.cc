@@ -1,6 +1,6 @@
 #include "term/glyphs.h"
 
-GraphicCharEntry GraphicCharTable[GraphicCharCount] = {
+const GraphicCharEntry GraphicCharTable[GraphicCharCount] = {
     {"lt", '<'},     {"gt", '>'},   {"amp", '&'},   {"quot", '"'}, {"boxur", 0},
     {"boxdr", 0},    {"boxdl", 0},  {"boxul", 0},   {"boxvl", 0},  {"boxvr", 0},
     {"boxhu", 0},    {"boxhd", 0},  {"boxh", 0},    {"boxv", 0},   {"rarr", 0},

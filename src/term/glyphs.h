@@ -1,7 +1,7 @@
 // Named display characters, drawn by index: the drawers' tree lines and the
-// scroll bars' arrows and troughs. Entries 0-3 and 35 are plain from the
-// start; 4-34 stay 0 until the terminal start-up fills them with line
-// graphics or plain look-alikes (fillGraphicGlyphs).
+// scroll bars' arrows and troughs. Entries 0-3 and 35 are plain; 4-34 are 0
+// here, and each display draws them with line graphics or plain look-alikes
+// of its own (DisplayLook).
 #ifndef VOK_TERM_GLYPHS_H
 #define VOK_TERM_GLYPHS_H
 
@@ -51,6 +51,6 @@ struct GraphicCharEntry {
   const char *name;
   chtype glyph;
 };
-extern GraphicCharEntry GraphicCharTable[GraphicCharCount];
+extern const GraphicCharEntry GraphicCharTable[GraphicCharCount];
 
 #endif

@@ -28,8 +28,6 @@ const char *const kHelpTexts[3][6] = {
      N_("C-f:  8=Repaint screen  9=Switch display  0=Quit")},
 };
 
-attr_t attrOf(int slot) { return displayAttributes.slot[slot]; }
-
 }  // namespace
 
 const char *helpText(int keySet, int page) {
@@ -71,7 +69,7 @@ void zqStatusWindow::create() {
 void zqStatusWindow::drawPage(int) {
   if (!win) return;
   fillLine(win, rect.width, attrOf(kAttrTitle));
-  drawTruncated(win, rect.width, 20, textOrVersion());
+  drawTruncated(win, rect.width, 20, textOrVersion(), utf8());
   wnoutrefresh(win);
   manager->updateCursor();
 }
@@ -93,7 +91,7 @@ void zqURLWindow::create() {
 
 void zqURLWindow::drawHelpPage(int which) {
   const char *help = which == 1 ? help1 : which == 2 ? help2 : which == 3 ? help3 : nullptr;
-  if (help) drawTruncated(win, rect.width, 20, help);
+  if (help) drawTruncated(win, rect.width, 20, help, utf8());
 }
 
 void zqURLWindow::drawPage(int which) {
@@ -102,10 +100,10 @@ void zqURLWindow::drawPage(int which) {
   const int width = rect.width;
   fillLine(win, width, attrOf(kAttrStatus));
   if (which == 0) {
-    if (width > 40) drawTruncatedStart(win, width - hintLen - 3, 20, textOrVersion());
+    if (width > 40) drawTruncatedStart(win, width - hintLen - 3, 20, textOrVersion(), utf8());
     if (width > 20) {
       wmove(win, 0, width - hintLen - 2);
-      drawPrintable(win, hint.c_str());
+      drawPrintable(win, hint.c_str(), utf8());
     }
   } else {
     drawHelpPage(which);
@@ -130,7 +128,7 @@ zqURLWindowWithFind::zqURLWindowWithFind(NCScreenManager &screen)
 
 void zqURLWindowWithFind::drawHelpPage(int which) {
   if (which == 4 || which == 5)
-    drawTruncated(win, rect.width, 20, which == 4 ? help4 : findHelp);
+    drawTruncated(win, rect.width, 20, which == 4 ? help4 : findHelp, utf8());
   else
     zqURLWindow::drawHelpPage(which);
 }
@@ -139,7 +137,7 @@ void zqURLWindowWithFind::showPrefix(int, bool on) {
   if (!win) return;
   fillLine(win, rect.width, attrOf(kAttrStatus));
   if (on)
-    drawTruncated(win, rect.width, 20, prefixHelp);
+    drawTruncated(win, rect.width, 20, prefixHelp, utf8());
   else
     drawPage(-1);
   manager->refreshWindows();

@@ -11,7 +11,6 @@
 #include "base/errors.h"
 #include "term/glyphs.h"
 
-DisplayAttributes displayAttributes;
 
 namespace {
 
@@ -144,10 +143,11 @@ void endOnHangup() {
   _exit(128 + SIGHUP);
 }
 
-void fillGraphicGlyphs(bool graphicChar) {
-  static bool filled = false;
-  if (filled) return;
-  filled = true;
+namespace {
+
+// The line graphics of the terminal, or plain look-alikes.
+void fillGlyphs(chtype (&out)[GraphicCharCount], bool graphicChar) {
+  for (int i = 0; i < GraphicCharCount; ++i) out[i] = GraphicCharTable[i].glyph;
   struct Glyph {
     int index;
     chtype acs;
@@ -187,13 +187,14 @@ void fillGraphicGlyphs(bool graphicChar) {
       {GS3, ACS_S3, '-'},
       {GS7, ACS_S7, '-'},
   };
-  for (const Glyph &g : glyphs)
-    GraphicCharTable[g.index].glyph = graphicChar ? g.acs : static_cast<chtype>(g.plain);
+  for (const Glyph &g : glyphs) out[g.index] = graphicChar ? g.acs : static_cast<chtype>(g.plain);
 }
 
-void drawGraphicChar(WINDOW *w, int index) { waddch(w, GraphicCharTable[index].glyph); }
+}  // namespace
 
-void computeDisplayAttributes(const ProfileConfig &config) {
+DisplayLook DisplayLook::of(const ProfileConfig &config, bool utf8) {
+  DisplayLook look;
+  fillGlyphs(look.glyphs, config.GraphicChar);
   const bool colors = activeSession && !activeSession->redirected() && has_colors();
   for (int k = 0; k < kAttrSlotCount; ++k) {
     const ScreenAttr &attr = config.attrs[k];
@@ -202,14 +203,14 @@ void computeDisplayAttributes(const ProfileConfig &config) {
           attr.background == kDefaultColor ? config.DefaultBackground : attr.background;
       init_pair(static_cast<short>(2 * k + 1), static_cast<short>(attr.foreground),
                 static_cast<short>(background));
-      displayAttributes.slot[k] =
-          static_cast<attr_t>(attr.colorBits) | COLOR_PAIR(2 * k + 1);
+      look.slot[k] = static_cast<attr_t>(attr.colorBits) | COLOR_PAIR(2 * k + 1);
     } else {
-      displayAttributes.slot[k] = static_cast<attr_t>(attr.monoBits);
+      look.slot[k] = static_cast<attr_t>(attr.monoBits);
     }
   }
-  displayAttributes.sliderGlyph = GSpace;
-  displayAttributes.troughGlyph = config.GraphicChar ? GCkBoard : GSpace;
+  look.troughGlyph = config.GraphicChar ? GCkBoard : GSpace;
+  look.utf8 = utf8;
+  return look;
 }
 
 void CursorState::change(int visibility) {

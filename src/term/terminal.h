@@ -1,11 +1,12 @@
 // Taking the terminal over and giving it back, the signals that act on it,
-// the sixteen display attributes and the line-graphics glyphs.
+// and how a display draws: the sixteen attributes and the glyphs.
 #ifndef VOK_TERM_TERMINAL_H
 #define VOK_TERM_TERMINAL_H
 
 #include <curses.h>
 
 #include "config/profile.h"
+#include "term/glyphs.h"
 
 // Owns the terminal for a scope: whatever leaves it, normally, by an
 // exception or by a signal that ends the program, gives the terminal back.
@@ -53,16 +54,20 @@ bool terminalLost();
 // Gives the terminal back and ends the process as SIGHUP would.
 [[noreturn]] void endOnHangup();
 
-void fillGraphicGlyphs(bool graphicChar);
-void drawGraphicChar(WINDOW *w, int index);
+// How one display draws: the attributes of the sixteen slots (colour pairs
+// where the terminal has colours), the characters of the glyph table, and
+// whether names are read as UTF-8. Its screen manager makes it once the
+// terminal is taken (the line graphics and colour pairs need curses) and
+// every window reads it there.
+struct DisplayLook {
+  attr_t slot[kAttrSlotCount] = {};
+  int sliderGlyph = GSpace;  // character-table indices for the scroll bars
+  int troughGlyph = GSpace;
+  chtype glyphs[GraphicCharCount] = {};
+  bool utf8 = false;
 
-struct DisplayAttributes {
-  attr_t slot[kAttrSlotCount];
-  int sliderGlyph;  // character-table indices for the scroll bars
-  int troughGlyph;
+  static DisplayLook of(const ProfileConfig &config, bool utf8);
 };
-extern DisplayAttributes displayAttributes;
-void computeDisplayAttributes(const ProfileConfig &config);
 
 class CursorState {
  public:

@@ -87,9 +87,14 @@ bool repeatMultiClick(NCWindowBase &window, MEVENT &event) {
 
 // ---- the screen manager ----
 
+attr_t NCWindowBase::attrOf(int slot) const { return manager->look.slot[slot]; }
+chtype NCWindowBase::glyph(int index) const { return manager->look.glyphs[index]; }
+bool NCWindowBase::utf8() const { return manager->look.utf8; }
+
 NCScreenManager::NCScreenManager(NCGeometryManagerBase &geometryManager,
-                                 const DisplaySettings &displaySettings)
-    : geometry(&geometryManager), settings(displaySettings) {
+                                 const DisplaySettings &displaySettings,
+                                 const DisplayLook &displayLook)
+    : geometry(&geometryManager), settings(displaySettings), look(displayLook) {
   current = this;
   setResizeCallback([] {
     if (current) current->resizeAll();
@@ -197,8 +202,8 @@ WINDOW *NCScreenManager::keyWindow() {
 namespace {
 // A key, or while names are read as UTF-8 a whole character: the bytes of
 // one beyond ASCII come as one key (kCharKeyBase and its code point).
-int getKey(WINDOW *from) {
-  if (!utf8Names()) return wgetch(from);
+int getKey(WINDOW *from, bool utf8) {
+  if (!utf8) return wgetch(from);
   wint_t character;
   const int got = wget_wch(from, &character);
   if (got == ERR) return ERR;
@@ -214,7 +219,7 @@ int NCScreenManager::readKey() {
     WINDOW *from = keyWindow();
     const bool idle = static_cast<bool>(idleWork);
     wtimeout(from, idle ? 0 : keyDelay);
-    int key = getKey(from);
+    int key = getKey(from, look.utf8);
     if (key == ERR) {
       // A signal interrupted the read: do its work and read again.
       if (signalPending()) continue;
@@ -279,10 +284,10 @@ void NCScreenManager::eventLoop() {
 // ---- the concrete manager ----
 
 zqScreenManager::zqScreenManager(NCGeometryManagerBase &geometryManager,
-                                 const ProfileConfig &config)
-    : NCScreenManager(geometryManager, DisplaySettings::of(config)) {
+                                 const ProfileConfig &config, bool utf8)
+    : NCScreenManager(geometryManager, DisplaySettings::of(config),
+                      DisplayLook::of(config, utf8)) {
   prepareWindow(stdscr);
-  computeDisplayAttributes(config);
 }
 
 void zqScreenManager::resizeAll() {

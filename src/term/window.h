@@ -1,6 +1,7 @@
 // The window framework of the full-screen view: a base for every window, and
 // the screen manager that lays windows out, routes keys and mouse events to
-// them and sends the screen updates to the terminal, one per user action.
+// them and sends the screen updates to the terminal, once the windows an
+// action touched are redrawn (a step of the incremental find sends a few).
 #ifndef VOK_TERM_WINDOW_H
 #define VOK_TERM_WINDOW_H
 
@@ -39,6 +40,10 @@ class NCWindowBase {
   void computeAndRegister();
   bool shown() const { return rect.height > 0 && rect.width > 0; }
   bool contains(int x, int y) const;
+  // How the display draws, from its manager.
+  attr_t attrOf(int slot) const;
+  chtype glyph(int index) const;
+  bool utf8() const;
 
   int id;
   WINDOW *win = nullptr;
@@ -65,7 +70,8 @@ class NCPlainWindow : public NCWindowBase {
 class NCScreenManager {
  public:
   // Becomes the manager that terminal size changes are forwarded to.
-  NCScreenManager(NCGeometryManagerBase &geometry, const DisplaySettings &settings);
+  NCScreenManager(NCGeometryManagerBase &geometry, const DisplaySettings &settings,
+                  const DisplayLook &look = DisplayLook());
   NCScreenManager(const NCScreenManager &) = delete;
   NCScreenManager &operator=(const NCScreenManager &) = delete;
 
@@ -92,6 +98,7 @@ class NCScreenManager {
 
   NCGeometryManagerBase *geometry;
   const DisplaySettings settings;
+  const DisplayLook look;
   NCWindowBase *inputWindow = nullptr;
   NCWindowBase *cursorWindow = nullptr;
   NCWindowBase *prefixWindow = nullptr;
@@ -118,8 +125,9 @@ class NCScreenManager {
 
 class zqScreenManager : public NCScreenManager {
  public:
-  // Prepares stdscr and computes the display attributes from the profile.
-  zqScreenManager(NCGeometryManagerBase &geometry, const ProfileConfig &config);
+  // Prepares stdscr and makes the display's look from the profile; utf8
+  // says whether names are read as UTF-8.
+  zqScreenManager(NCGeometryManagerBase &geometry, const ProfileConfig &config, bool utf8);
   // Below 50 columns or 10 lines only a request to make the screen bigger
   // is shown, and keys are dropped until a resize gives the room back.
   void resizeAll() override;

@@ -61,7 +61,7 @@ class HyperWindowTest : public ::testing::Test {
     ProfileConfig config;
     config.MouseScrollRate = 0;
     config.KeyBinding = keySet;
-    frame = std::make_unique<ScreenFrame>(config);
+    frame = std::make_unique<ScreenFrame>(config, false);
     window = std::make_unique<zqHyperWindowWithFind>(frame->screen, doc, frame->title,
                                                      frame->status, frame->hbar, frame->vbar,
                                                      anchor);

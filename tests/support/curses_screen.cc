@@ -20,7 +20,6 @@ void useTestScreen() {
   FILE *in = fdopen(keyPipe[0], "r");
   char type[] = "vt100";
   if (!out || !in || !newterm(type, out, in)) abort();
-  fillGraphicGlyphs(false);
 }
 
 void typeKeys(const std::string &bytes) {

@@ -51,7 +51,7 @@ class ScrollBarTest : public ::testing::Test {
     return view.keys;
   }
   zqGeometryManager geometry = screenAndLayout();
-  zqScreenManager manager{geometry, ProfileConfig()};
+  zqScreenManager manager{geometry, ProfileConfig(), false};
   zqVScrollBar vbar{manager};
   zqHScrollBar hbar{manager};
   KeyRecorder view{manager};
@@ -87,17 +87,18 @@ TEST_F(ScrollBarTest, DrawnAsArrowsTroughAndSlider) {
   vbar.setPosition(22);  // before (20 x 22 + 50) / 100 = 4
   std::string column;
   for (int y = 0; y < 22; ++y) column += windowLine(vbar.win, y);
-  // The trough is the "ckboard" glyph (plain "#" on this screen), the
-  // slider spaces.
-  EXPECT_EQ(column, "^####    ############v");
-  const attr_t block = displayAttributes.slot[kAttrScrollBlock];
-  const attr_t trough = displayAttributes.slot[kAttrScrollBar];
+  // Line graphics are on by default: the trough is the "ckboard" glyph and
+  // the arrows are arrows, which vt100's alternate set spells "a", "-", "."
+  // ("," and "+" across); the slider is spaces.
+  EXPECT_EQ(column, "-aaaa    aaaaaaaaaaaa.");
+  const attr_t block = manager.look.slot[kAttrScrollBlock];
+  const attr_t trough = manager.look.slot[kAttrScrollBar];
   for (int y = 1; y <= 20; ++y) {
-    EXPECT_EQ(mvwinch(vbar.win, y, 0) & A_ATTRIBUTES, (y >= 5 && y <= 8) ? block : trough)
+    EXPECT_EQ(mvwinch(vbar.win, y, 0) & A_ATTRIBUTES, (y >= 5 && y <= 8) ? block : trough | A_ALTCHARSET)
         << "line " << y;
   }
   EXPECT_EQ(windowLine(hbar.win, 0),
-            "<" + std::string(7, ' ') + std::string(10, '#') + ">");
+            "," + std::string(7, ' ') + std::string(10, 'a') + "+");
 }
 
 TEST_F(ScrollBarTest, ClicksMakeKeysForTheTarget) {

@@ -15,7 +15,7 @@ class DrawTest : public ::testing::Test {
   void TearDown() override { delwin(line); }
   std::string truncated(int width, const std::string &text) {
     werase(line);
-    drawTruncated(line, width, 20, text.c_str());
+    drawTruncated(line, width, 20, text.c_str(), false);
     std::string shown = windowLine(line, 0);
     return shown.substr(0, shown.find_last_not_of(' ') + 1);
   }
@@ -23,11 +23,11 @@ class DrawTest : public ::testing::Test {
 };
 
 TEST_F(DrawTest, UnprintableBytesShowAsQuestionMarks) {
-  EXPECT_EQ(drawPrintable(line, "a\tb\x01 c\xc3\xa9"), 8);
+  EXPECT_EQ(drawPrintable(line, "a\tb\x01 c\xc3\xa9", false), 8);
   EXPECT_EQ(windowLine(line, 0).substr(0, 8), "a?b? c??");
   wmove(line, 0, 0);
-  EXPECT_EQ(drawPrintableN(line, "xyz", 2), 2);
-  EXPECT_EQ(drawPrintableN(line, "x", 5), 1);
+  EXPECT_EQ(drawPrintableN(line, "xyz", 2, false), 2);
+  EXPECT_EQ(drawPrintableN(line, "x", 5, false), 1);
 }
 
 TEST_F(DrawTest, TextLongerThanItsRoomEndsInAnEllipsis) {
@@ -40,7 +40,7 @@ TEST_F(DrawTest, TextLongerThanItsRoomEndsInAnEllipsis) {
 }
 
 TEST_F(DrawTest, FilledLineIsSpacesInTheAttribute) {
-  drawPrintable(line, "old");
+  drawPrintable(line, "old", false);
   fillLine(line, 80, A_REVERSE);
   EXPECT_EQ(windowLine(line, 0), std::string(80, ' '));
   EXPECT_EQ(mvwinch(line, 0, 79) & A_ATTRIBUTES, static_cast<chtype>(A_REVERSE));

@@ -45,45 +45,22 @@ TEST(TerminalTest, RedirectedOutputFailsBeforeAnyCursesCall) {
       ::testing::ExitedWithCode(0), "");
 }
 
+// A display without line graphics, outside a terminal: plain look-alikes
+// and the monochrome attributes; each display makes its own.
 TEST(TerminalTest, PlainGlyphsWithoutLineGraphics) {
-  EXPECT_EXIT(
-      {
-        fillGraphicGlyphs(false);
-        const char expected[] = "++++++++-|><v^'#<>!o+####*f----";
-        bool ok = true;
-        for (int i = GBoxUR; i <= GS7; ++i)
-          ok = ok && GraphicCharTable[i].glyph == static_cast<chtype>(expected[i - GBoxUR]);
-        fillGraphicGlyphs(true);  // only the first call fills
-        ok = ok && GraphicCharTable[GBoxH].glyph == static_cast<chtype>('-');
-        ProfileConfig config;
-        config.GraphicChar = false;
-        computeDisplayAttributes(config);
-        ok = ok && displayAttributes.troughGlyph == GSpace &&
-             displayAttributes.sliderGlyph == GSpace &&
-             displayAttributes.slot[kAttrDir] == static_cast<attr_t>(kAttrUnderline);
-        _exit(ok ? 0 : 1);
-      },
-      ::testing::ExitedWithCode(0), "");
-}
-
-TEST(TerminalTest, LineGraphicsComeFromTheTerminal) {
-  EXPECT_EXIT(
-      {
-        FILE *out = fopen("/dev/null", "w");
-        FILE *in = fopen("/dev/null", "r");
-        if (!newterm("xterm", out, in)) _exit(2);  // the ACS map exists from here on
-        fillGraphicGlyphs(true);
-        bool ok = true;
-        for (int i = GBoxUR; i <= GS7; ++i) ok = ok && GraphicCharTable[i].glyph != 0;
-        ok = ok && GraphicCharTable[GBoxH].glyph == ACS_HLINE &&
-             (GraphicCharTable[GBoxH].glyph & A_ALTCHARSET);
-        ProfileConfig config;
-        computeDisplayAttributes(config);
-        ok = ok && displayAttributes.troughGlyph == GCkBoard;
-        endwin();
-        _exit(ok ? 0 : 1);
-      },
-      ::testing::ExitedWithCode(0), "");
+  ProfileConfig config;
+  config.GraphicChar = false;
+  const DisplayLook look = DisplayLook::of(config, true);
+  const char expected[] = "++++++++-|><v^'#<>!o+####*f----";
+  for (int i = GBoxUR; i <= GS7; ++i)
+    EXPECT_EQ(look.glyphs[i], static_cast<chtype>(expected[i - GBoxUR])) << i;
+  EXPECT_EQ(look.glyphs[GLt], static_cast<chtype>('<'));
+  EXPECT_EQ(look.troughGlyph, GSpace);
+  EXPECT_EQ(look.sliderGlyph, GSpace);
+  EXPECT_EQ(look.slot[kAttrDir], static_cast<attr_t>(kAttrUnderline));
+  EXPECT_TRUE(look.utf8);
+  config.GraphicChar = true;
+  EXPECT_EQ(DisplayLook::of(config, false).troughGlyph, GCkBoard);
 }
 
 }  // namespace

@@ -174,15 +174,15 @@ class DemoView : public NCPlainWindow, public SomethingWithFind {
     if (!win) return;
     top = std::max(0, std::min(top, options.rows - rect.height));
     left = std::max(0, std::min(left, options.cols - rect.width));
-    wattrset(win, displayAttributes.slot[kAttrNormal]);
+    wattrset(win, attrOf(kAttrNormal));
     for (int y = 0; y < rect.height; ++y) {
       std::string line = y == 0 ? "match " + kWords[current] + " " : "";
       line += "row " + std::to_string(top + y) + " ";
       line.resize(static_cast<size_t>(rect.width), '.');
       mvwaddnstr(win, y, 0, line.c_str(), rect.width);
       const bool longer = left + rect.width < rowLength(top + y);
-      marker.setMark(y, longer ? '+' | displayAttributes.slot[kAttrMore]
-                               : ' ' | displayAttributes.slot[kAttrNormal]);
+      marker.setMark(y, longer ? '+' | attrOf(kAttrMore)
+                               : ' ' | attrOf(kAttrNormal));
     }
     wnoutrefresh(win);
     marker.refresh();
@@ -206,8 +206,7 @@ class DemoView : public NCPlainWindow, public SomethingWithFind {
 };
 
 void show(const Options &options) {
-  fillGraphicGlyphs(options.config.GraphicChar);
-  ScreenFrame frame(options.config);
+  ScreenFrame frame(options.config, false);
   frame.show();
   zqScreenManager &screen = frame.screen;
   DemoView view(screen, options, frame.title, frame.status, frame.hbar, frame.vbar);

@@ -202,7 +202,7 @@ TEST_F(KeyFilterTest, RepaintKeysFollowTheKeySet) {
       {kKeysEmacs, "\x12" "\x0c", {kCtrlR, kCtrlL}, 0},
   };
   for (const auto &c : cases) {
-    zqScreenManager manager(geometry, keys(c.keySet));
+    zqScreenManager manager(geometry, keys(c.keySet), false);
     Recorder view(manager, 1);
     typeKeys(c.typed);
     for (int key : c.read) EXPECT_EQ(manager.readKey(), key) << c.keySet;
