@@ -1,11 +1,44 @@
 #include "base/safe_file.h"
 
+#include <dlfcn.h>
+#include <cstdio>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string>
+#include <vector>
+
 #include "support/temp_dir.h"
+
+// A replacement is safe only when its bytes reach the disk before its name
+// takes the old file's place; nothing else shows the order, so this test
+// program puts itself before the C library's fsync and rename and writes
+// down the calls while `syncLog` is set.
+namespace {
+std::vector<std::string> *syncLog = nullptr;
+
+template <class Call>
+Call realCall(const char *name) {
+  return reinterpret_cast<Call>(dlsym(RTLD_NEXT, name));
+}
+}  // namespace
+
+extern "C" int fsync(int fd) {
+  if (syncLog) {
+    char link[64], path[4096] = {};
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    if (readlink(link, path, sizeof path - 1) < 0) path[0] = '?';
+    syncLog->push_back(std::string("fsync ") + path);
+  }
+  return realCall<int (*)(int)>("fsync")(fd);
+}
+
+extern "C" int rename(const char *from, const char *to) {
+  if (syncLog) syncLog->push_back(std::string("rename ") + from + " " + to);
+  return realCall<int (*)(const char *, const char *)>("rename")(from, to);
+}
 
 namespace {
 
@@ -57,6 +90,23 @@ TEST(SafeFileTest, RenameOnlyOverRegularFiles) {
   EXPECT_TRUE(S_ISFIFO(status.st_mode));
   EXPECT_TRUE(namesStartingWith(dir.path(), ".vok-").empty())
       << "a temporary left behind";
+}
+
+TEST(SafeFileTest, TheBytesAreOnDiskBeforeTheNameMoves) {
+  ScopedTempDir dir;
+  const std::string target = dir.file("target");
+  writeFile(target, "old");
+  std::vector<std::string> calls;
+  syncLog = &calls;
+  SafeFileWriter file(target);
+  const bool written = writeAll(file, "new");
+  syncLog = nullptr;
+  EXPECT_TRUE(written);
+  ASSERT_EQ(calls.size(), 2u) << testing::PrintToString(calls);
+  const std::string temp = calls[0].substr(6);
+  EXPECT_EQ(calls[0], "fsync " + temp);
+  EXPECT_EQ(calls[1], "rename " + temp + " " + target);
+  EXPECT_NE(temp, target);
 }
 
 // Beside a file in a directory the user may not write, no temporary can
