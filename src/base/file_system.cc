@@ -14,13 +14,16 @@ namespace {
 
 #if defined(O_PATH) && !defined(VOK_PORTABLE)
 constexpr int kPathOnly = O_PATH;
+constexpr bool kHavePathOnly = true;
 #elif defined(O_SEARCH)
 constexpr int kPathOnly = O_SEARCH;
+constexpr bool kHavePathOnly = true;
 #else
 // Without a descriptor that only names a directory, one opened for reading
 // serves; a directory that may be searched but not read is then reached by
 // name from its parent instead.
 constexpr int kPathOnly = O_RDONLY;
+constexpr bool kHavePathOnly = false;
 #endif
 
 FileStatus statusOf(const struct stat &s) {
@@ -142,9 +145,17 @@ class SystemFileSystem : public FileSystem {
   // cost a call a name.
   std::string physicalPath(const std::string &path) override {
     if (path.empty() || path[0] != '/') return "";
+    FileStatus status;
+    if (!kHavePathOnly) {
+      // A directory that may be entered but not read cannot be opened here:
+      // its status and the C library's resolution need neither.
+      if (statusAt(kHere, path.c_str(), true, status) != 0 || !S_ISDIR(status.mode) ||
+          !canSearch(*this, status, kHere, path.c_str()))
+        return "";
+      return resolvedName(-1, path);
+    }
     const int fd = openDir(kHere, path.c_str(), kPathFollow);
     if (fd < 0) return "";
-    FileStatus status;
     std::string result;
     if (this->status(fd, status) == 0 && canSearch(*this, status, kHere, path.c_str()))
       result = resolvedName(fd, path);

@@ -17,7 +17,7 @@ namespace {
 
 // The one place that acts on a jump's decision: what it prints, and the
 // new-directory file it writes.
-void carryOut(RunState &run, JumpDecision decision, const std::string &pattern) {
+void carryOut(RunState &run, const JumpDecision &decision, const std::string &pattern) {
   for (const std::string &path : decision.vanished) {
     std::cout.flush();
     MessageFormat(std::cerr, _("%$: skipping %$ - directory no longer exist\n"))
