@@ -99,6 +99,13 @@ bool listEntries(int fd, ListingSink &sink) {
 
 class SystemFileSystem : public FileSystem {
  public:
+  SystemFileSystem() {
+    identity_.uid = geteuid();
+    identity_.groups.resize(static_cast<size_t>(std::max(getgroups(0, nullptr), 0)));
+    identity_.groups.resize(static_cast<size_t>(std::max(
+        getgroups(static_cast<int>(identity_.groups.size()), identity_.groups.data()), 0)));
+    identity_.groups.push_back(getegid());
+  }
   int openDir(int at, const char *name, OpenMode mode) override {
     const int flags = mode == kList   ? O_RDONLY | O_NOFOLLOW
                       : mode == kPath ? kPathOnly | O_NOFOLLOW
@@ -127,18 +134,6 @@ class SystemFileSystem : public FileSystem {
   }
   bool access(int at, const char *name, int mode) override {
     return faccessat(at, name, mode, mode == F_OK ? 0 : AT_EACCESS) == 0;
-  }
-  const Identity &identity() override {
-    static const Identity self = [] {
-      Identity id;
-      id.uid = geteuid();
-      id.groups.resize(static_cast<size_t>(std::max(getgroups(0, nullptr), 0)));
-      id.groups.resize(static_cast<size_t>(
-          std::max(getgroups(static_cast<int>(id.groups.size()), id.groups.data()), 0)));
-      id.groups.push_back(getegid());
-      return id;
-    }();
-    return self;
   }
   int64_t now() override { return static_cast<int64_t>(time(nullptr)); }
   // The system resolves the whole name in one call: name by name would

@@ -69,7 +69,9 @@ class FileSystem {
   // Whether the process may use the name so (R_OK, X_OK, F_OK...), by its
   // effective ids and any access control list.
   virtual bool access(int at, const char *name, int mode) = 0;
-  virtual const Identity &identity() = 0;
+  // Read for every directory a scan probes, so a plain member: each file
+  // system sets it once, before it is used.
+  const Identity &identity() const { return identity_; }
   // Seconds since the epoch.
   virtual int64_t now() = 0;
   // An absolute path with every link resolved and "." and ".." taken away,
@@ -78,6 +80,9 @@ class FileSystem {
   // searched (as changing to it would fail). By default found name by name
   // through the operations above.
   virtual std::string physicalPath(const std::string &path);
+
+ protected:
+  Identity identity_;
 };
 
 // The system's file system and clock.
