@@ -12,6 +12,7 @@
 #include "base/message.h"
 #include "base/paths.h"
 #include "command/bookmark_commands.h"
+#include "command/complete_command.h"
 #include "command/jump_command.h"
 #include "command/scan_commands.h"
 #include "command/views.h"
@@ -259,6 +260,25 @@ int readProfileOption(RunState &run, int argc, char **argv) {
   return 3;
 }
 
+// Whether the run answers a shell's completion: "--complete" first, or
+// right after "-p NAME".
+bool wantsCompletion(int argc, char **argv) {
+  const int at = argc >= 3 && strcmp(argv[1], "-p") == 0 ? 3 : 1;
+  return at < argc && strcmp(argv[at], "--complete") == 0;
+}
+
+// [-p NAME] --complete [--] WORD. The saved tree alone answers, so the
+// configuration is not read: a file with errors would stop to ask for
+// Enter, which a shell's Tab must never do.
+void runCompletion(RunState &run, int argc, char **argv) {
+  int i = readProfileOption(run, argc, argv) + 1;
+  setupFileNames(run);
+  const bool afterDashes = i < argc && strcmp(argv[i], "--") == 0;
+  if (afterDashes) ++i;
+  if (argc - i != 1) commandLineError(_("one argument required for `--complete'"));
+  completeCommand(run, argv[i], afterDashes);
+}
+
 void runOptions(RunState &run, int argc, char **argv) {
   OptionState state;
   int i = readProfileOption(run, argc, argv);
@@ -306,6 +326,12 @@ void runOptions(RunState &run, int argc, char **argv) {
 void runDriver(RunState &run, int argc, char **argv) {
   secureEnvironment();
   setupStartNames(run);
+  // A completion runs beside the user's shell, not through its set-up: it
+  // leaves every file alone.
+  if (wantsCompletion(argc, argv)) {
+    runCompletion(run, argc, argv);
+    return;
+  }
   // The shell stays where it is unless an action chooses a directory.
   writeNewDirFile(run.newDirFile, ".");
   runOptions(run, argc, argv);

@@ -1,5 +1,7 @@
 #include "select/stream_search.h"
 
+#include <algorithm>
+
 #include "tree/lookup.h"
 #include "tree/tree_file.h"
 
@@ -132,6 +134,29 @@ class ClosestWalk : public StreamWalk {
   NearestNames found_;
 };
 
+// The names that complete a word; a bookmark the tree holds counts as the
+// jump takes it, even where the directory cannot be entered.
+class CompletionWalk : public StreamWalk {
+ public:
+  CompletionWalk(const StreamQuery &query, const CompletionRules &rules, CompletionList &list)
+      : StreamWalk(query, false), rules_(rules), list_(list) {}
+
+ private:
+  void visit(const std::string &name, const std::string &path, bool searchable) override {
+    // A root's name is its whole path; its own name is the last part.
+    std::string_view own = name;
+    if (const size_t slash = own.rfind('/'); slash != std::string_view::npos)
+      own.remove_prefix(slash + 1);
+    if (!rules_.accepts(own, path)) return;
+    if (searchable || std::find(query_.bookmarks.begin(), query_.bookmarks.end(), path) !=
+                          query_.bookmarks.end())
+      list_.offer(rules_.offered(own), path);
+  }
+
+  const CompletionRules &rules_;
+  CompletionList &list_;
+};
+
 }  // namespace
 
 bool streamSearch(FileSystem &fs, const std::string &file, const StreamQuery &query,
@@ -162,4 +187,14 @@ bool streamClosest(const std::string &file, const StreamQuery &query, size_t lim
   ClosestWalk walk(query, exact.markerAsRoot && exact.markerInTree, limit, list);
   int64_t lastScanTime;
   return streamTreeFile(file, lastScanTime, walk) == TreeFileState::Loaded;
+}
+
+TreeFileState streamCompletions(const std::string &file, const CompletionRules &rules,
+                                const std::vector<std::string> &bookmarks,
+                                CompletionList &list) {
+  StreamQuery query;
+  query.bookmarks = bookmarks;
+  CompletionWalk walk(query, rules, list);
+  int64_t lastScanTime;
+  return streamTreeFile(file, lastScanTime, walk);
 }

@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "select/completion.h"
 #include "select/search.h"
 #include "tree/dir_tree.h"
+#include "tree/tree_file.h"
 
 struct StreamQuery {
   SearchRules rules;        // the marker is the current directory, or ""
@@ -39,5 +41,12 @@ bool streamSearch(FileSystem &fs, const std::string &file, const StreamQuery &qu
 // one; false as above.
 bool streamClosest(const std::string &file, const StreamQuery &query, size_t limit,
                    const StreamFindings &exact, MatchList &list);
+// The candidates that complete a word, over the same walk (the current
+// directory plays no part); `bookmarks` are the bookmarked paths, which
+// count even where their directory cannot be entered. Says why the file
+// could not be read; throws as readTreeFile does.
+TreeFileState streamCompletions(const std::string &file, const CompletionRules &rules,
+                                const std::vector<std::string> &bookmarks,
+                                CompletionList &list);
 
 #endif

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/errors.h"
 #include "support/temp_dir.h"
 #include "support/trees.h"
 #include "tree/lookup.h"
@@ -155,6 +156,48 @@ TEST(StreamSearchTest, ClosestNamesAreTheBestScores) {
       EXPECT_EQ(list[i].path, all[i].second);
     }
   }
+}
+
+// Completion over the same walk: own names of directories a jump could
+// reach, each once with the first path found, below parents that match the
+// word's earlier parts; a directory that cannot be entered counts only when
+// bookmarked, and a file never.
+TEST(StreamSearchTest, CompletionsOfAWord) {
+  ScopedTempDir dir;
+  const std::string file = dir.file("tree.gz");
+  saveTree(file, sampleTree(true));
+  const struct {
+    const char *word;
+    std::vector<std::string> bookmarks;
+    size_t limit;
+    const char *expected;
+  } cases[] = {
+      {"src", {}, 10,
+       "src /m/r/src\nsrc2 /m/r/docs/src2\nsrcdeep /m/r/closed/srcdeep\nsrclink /m/r/srclink\nsrcz /z/top/srcz\n"},
+      {"t", {}, 10, "tests /m/r/src/tests\ntop /z/top\n"},  // a root by its own name
+      {"docs/", {}, 10, "docs/other /m/r/docs/other\ndocs/src2 /m/r/docs/src2\n"},
+      {"src/", {}, 10, "src/src /m/r/src/src\nsrc/tests /m/r/src/tests\n"},
+      {"top/s", {}, 10, "top/srcz /z/top/srcz\n"},
+      {"clo", {}, 10, ""},
+      {"clo", {"/m/r/closed"}, 10, "closed /m/r/closed\n"},
+      {"af", {"/afile"}, 10, ""},
+      {"S", {}, 10, ""},  // bytewise, as the shells compare
+      {"src", {}, 2, "src /m/r/src\nsrc2 /m/r/docs/src2\n+\n"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(std::string(c.word) + " limit " + std::to_string(c.limit));
+    CompletionList list(c.limit);
+    ASSERT_EQ(streamCompletions(file, CompletionRules(c.word), c.bookmarks, list),
+              TreeFileState::Loaded);
+    std::string got;
+    for (const auto &[text, path] : list.candidates()) got += text + " " + path + "\n";
+    if (list.more()) got += "+\n";
+    EXPECT_EQ(got, c.expected);
+  }
+  CompletionList list(1);
+  EXPECT_EQ(streamCompletions(dir.file("none.gz"), CompletionRules("a"), {}, list),
+            TreeFileState::Missing);
+  EXPECT_THROW(CompletionRules("/abs"), ErrorGenericCommandLine);
 }
 
 }  // namespace
