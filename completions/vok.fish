@@ -26,7 +26,29 @@ function __vok_profile_name
     test (count $words) -eq 2; and test "$words[2]" = -p
 end
 
+# The saved tree's names that complete the current token, with their paths
+# as descriptions; options instead for a token that begins with '-' before
+# any "--". A profile's own function (it wraps vok) is its profile.
+function __vok_patterns
+    set -l words (commandline -opc)
+    set -l token (commandline -ct | string unescape; or commandline -ct)
+    set -l profile
+    string match -qr -- '(^|/)vok$' $words[1]; or set profile -p $words[1]
+    if test "$words[2]" = -p; and set -q words[3]
+        set profile -p $words[3]
+    end
+    set -l dashes
+    if contains -- -- $words
+        set dashes --
+    else if string match -q -- '-*' $token
+        return
+    end
+    test -n "$token"; or return
+    command vok $profile --complete $dashes $token 2>/dev/null </dev/null | string match -v -- ...
+end
+
 complete -c vok -f
+complete -c vok -n 'not __vok_wants_directory' -x -a '(__vok_patterns)'
 complete -c vok -n __vok_wants_directory -x -a '(__fish_complete_directories)'
 complete -c vok -n __vok_first_word -o p -r -d 'use configuration profile NAME'
 complete -c vok -n __vok_profile_name -x -a '(__vok_profiles)'

@@ -273,7 +273,9 @@ bool wantsCompletion(int argc, char **argv) {
 void runCompletion(RunState &run, int argc, char **argv) {
   int i = readProfileOption(run, argc, argv) + 1;
   setupFileNames(run);
-  const bool afterDashes = i < argc && strcmp(argv[i], "--") == 0;
+  // "--" marks a word that begins with '-' as a pattern; alone, it is the
+  // word, an option's beginning.
+  const bool afterDashes = argc - i == 2 && strcmp(argv[i], "--") == 0;
   if (afterDashes) ++i;
   if (argc - i != 1) commandLineError(_("one argument required for `--complete'"));
   completeCommand(run, argv[i], afterDashes);

@@ -163,6 +163,8 @@ void printAliasLines(const ProfileTable &profiles, ShellKind kind, const char *d
 // run still removes its file. Profile names are words, safe in the text as
 // they are. The completion's directory joins fish's search path: a login
 // shell without XDG_DATA_DIRS never looks in a prefix such as /usr/local.
+// A profile's function completes as vok with its -p, so that its patterns
+// complete from its own tree.
 void printFishFunctions(const ProfileTable &profiles) {
   std::string completions;
   for (char c : std::string(fishCompletionDirectory))
@@ -171,7 +173,7 @@ void printFishFunctions(const ProfileTable &profiles) {
   std::cout << "contains -- " << completions << " $fish_complete_path; or set -a "
             << "fish_complete_path " << completions << "\n";
   for (const std::string &p : commandProfiles(profiles, ShellFamily::Fish)) {
-    std::cout << "function " << p << (p == "vok" ? "" : " --wraps vok")
+    std::cout << "function " << p << (p == "vok" ? "" : " --wraps 'vok -p " + p + "'")
               << " --description 'vok, profile " << p << "'\n"
               << "    set -l vok_file \"$VOK_TEMP\"\n"
                  "    set -l vok_own 0\n"

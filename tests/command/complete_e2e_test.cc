@@ -38,6 +38,8 @@ TEST(CompleteTest, WordsToLines) {
       {{"-r"}, "-r\n-rQ\n-rf\n-rfq\n-rp\n-rq\n"},  // an option word
       {{"--", "-d"}, "-dash\t" + t + "/-dash\n"},    // a pattern after "--"
       {{"--", ""}, ""},
+      {{"--"}, "--config\n--configattr\n--features\n--help\n--helpinst\n--profiles\n"
+               "--version\n"},
   };
   for (const auto &c : cases) {
     std::vector<std::string> args = {"--complete"};

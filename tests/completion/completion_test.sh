@@ -12,12 +12,15 @@ src=$(realpath "$3")
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vok-completion-XXXXXX")
 trap 'tmux -S "$work/tmux" kill-server 2>/dev/null; rm -rf "$work"' EXIT
-mkdir -p "$work/bin" "$work/home" "$work/w/alpha" "$work/w/beta" "$work/w/bet a"
+mkdir -p "$work/bin" "$work/home" "$work/w/alpha" "$work/w/beta" "$work/w/bet a" \
+  "$work/t/project/src/main" "$work/t/pro x" "$work/t/it's"
 touch "$work/w/gamma"
 ln -s "$vok" "$work/bin/vok"
-printf '[work]\n[home_2]\n' >"$work/home/conf"
+printf 'StartDir = "%s"\n[work]\n[home_2]\n' "$work/t" >"$work/home/conf"
 export PATH="$work/bin:$PATH" HOME="$work/home" VOK_CONFIG="$work/home/conf"
 export VOK_TEMP="$work/home/newdir" VOK_DIRTREE="$work/home/tree.gz" VOK_BOOKMARK="$work/home/bm"
+# The saved tree the patterns complete from.
+vok -rfq >/dev/null || exit 1
 cd "$work/w" || exit 1
 
 failures=0
@@ -27,9 +30,13 @@ fail() {
 }
 
 if [ "$shell" = bash ]; then
+  # The profile "work" has an alias of its own, "home_2" none.
+  alias work=:
   # shellcheck source=/dev/null
   source "$src/completions/vok.bash"
   [ "$(complete -p vok)" = "complete -F _vok vok" ] || fail "not registered: $(complete -p vok)"
+  [ "$(complete -p work)" = "complete -F _vok work" ] || fail "work not registered"
+  complete -p home_2 2>/dev/null && fail "home_2 registered"
   # The words of the command line, the last one being completed; prints the
   # offers sorted, one per line.
   offers() {
@@ -58,7 +65,12 @@ if [ "$shell" = bash ]; then
   check 'alpha bet a beta' vok -p work -br ''
   check 'alpha' vok -ias a
   check '' vok al
-  check '' vok -B sr
+  check 'pro\ x project' vok pr
+  check 'project/src' work project/s
+  check "it\\'s" vok "it\\'"
+  check 'pro\ x' vok -B '"pro '
+  check '' vok -- -p
+  check 'src' vok -B sr
   check '' vok -p work -p
   check '-p' vok -p
   # Every option the help lists is offered.
@@ -134,6 +146,10 @@ TCSHRC
   check 'vok -ba alpha bet\ ' '> vok -ba alpha bet\ a/'
   check 'vok -p work -tr al' '> vok -p work -tr alpha/'
   check 'vok -p h' '> vok -p home_2'
+  check 'vok proj' '> vok project'
+  # tcsh takes a list of words: names with blanks are left out there.
+  [ "$shell" = tcsh ] || check 'vok pro\ ' '> vok pro\ x'
+  check 'work project/s' '> work project/src'
   if [ "$shell" = zsh ]; then
     # zsh completes an alias as the command it stands for unless told not to.
     t send-keys C-c 'unfunction vok; setopt complete_aliases; eval "$(vok -ia)"; clear' Enter
