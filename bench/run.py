@@ -2,8 +2,8 @@
 """Benchmarks for vok on a synthetic tree of about 100 000 directories:
 scans against find and bfs (when installed), the saved tree's size against
 gzip -1 of the same bytes (the writer's zlib level was that size), jumps against gzip -dc of the
-same saved tree (also on a model of 1 000 000 directories), and the
-full-screen display.
+same saved tree (also on a model of 1 000 000 directories), the completion
+of a word on that model against gzip -dc too, and the full-screen display.
 
 Runs each measurement interleaved with its reference (A B A B ...) and prints
 medians and ratios measured in the same run (the median of the ratios of
@@ -233,6 +233,24 @@ def jumps(vok, env, runs, label, targets, number=""):
               % (label, name, t_jump * 1000, t_gz * 1000, ratio,
                  check("jump, %s, %s / gzip -dc" % (name, label), ratio, target,
                        "%.2fx (%.0f ms)" % (ratio, t_jump * 1000), "x")))
+
+
+def completions(vok, env, runs, model_env, label):
+    """vok --complete against gzip -dc of the model's saved tree, and its
+    peak memory on the model against that on the scanned tree: a completion
+    keeps what it prints, not the tree, so the larger tree costs no more."""
+    gunzip = ["sh", "-c", 'gzip -dc "$VOK_DIRTREE" > /dev/null']
+    cmd = [vok, "--complete", "ab"]
+    t_complete, t_gz, ratio = interleaved(cmd, gunzip, model_env, runs)
+    print("completion on the %s, vok --complete ab %.1f ms   gzip -dc %.1f ms   ratio %.2fx (%s)"
+          % (label, t_complete * 1000, t_gz * 1000, ratio,
+             check("completion of a word, %s / gzip -dc" % label, ratio, 1.0,
+                   "%.2fx (%.0f ms)" % (ratio, t_complete * 1000), "x")))
+    big, small = peak_kib(cmd, model_env), peak_kib(cmd, env)
+    print("completion peak memory: %d KiB on the model, %d KiB on the scanned tree, "
+          "ratio %.2fx (%s)" % (big, small, big / small,
+                                check("completion peak memory, model / scanned tree",
+                                      big / small, 1.2, "%.2fx" % (big / small), "x")))
 
 
 class Pane:
@@ -662,6 +680,8 @@ def main():
         count = write_model(model, os.path.join(work, "model"), args.model_dirs)
         jumps(vok, dict(env, VOK_DIRTREE=model), max(args.runs, 5),
               "model of %d directories" % count, (0.5, 0.9, 1.5), "1")
+        completions(vok, env, max(args.runs, 5), dict(env, VOK_DIRTREE=model),
+                    "model of %d directories" % count)
     if args.only in (None, "browse"):
         browse_group(vok, work, env, made + 1, args.model_dirs, args.runs)
     if args.only in (None, "utf8"):
