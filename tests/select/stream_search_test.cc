@@ -176,7 +176,6 @@ TEST(StreamSearchTest, CompletionsOfAWord) {
        "src /m/r/src\nsrc2 /m/r/docs/src2\nsrcdeep /m/r/closed/srcdeep\nsrclink /m/r/srclink\nsrcz /z/top/srcz\n"},
       {"t", {}, 10, "tests /m/r/src/tests\ntop /z/top\n"},  // a root by its own name
       {"docs/", {}, 10, "docs/other /m/r/docs/other\ndocs/src2 /m/r/docs/src2\n"},
-      {"src/", {}, 10, "src/src /m/r/src/src\nsrc/tests /m/r/src/tests\n"},
       {"top/s", {}, 10, "top/srcz /z/top/srcz\n"},
       {"clo", {}, 10, ""},
       {"clo", {"/m/r/closed"}, 10, "closed /m/r/closed\n"},
