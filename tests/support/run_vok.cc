@@ -224,6 +224,11 @@ pid_t VokRunner::spawn(const std::vector<std::string> &command,
     signal(SIGXFSZ, killedBySize_ ? SIG_DFL : SIG_IGN);
   }
   if (removeCwd_ && rmdir(cwd_.c_str()) != 0) childFail("rmdir");
+  // A suite started in the background by a shell inherits Ctrl-C and
+  // Ctrl-\ ignored; the runs that tests interrupt must see them as a
+  // terminal's foreground would.
+  signal(SIGINT, SIG_DFL);
+  signal(SIGQUIT, SIG_DFL);
   execve(argv[0], argv.data(), envp.data());
   childFail("execve");
 }
